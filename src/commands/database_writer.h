@@ -1,0 +1,22 @@
+// Writes a Palm MIDI database in one forward pass from the collected MIDI files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "commands/prompts.h"
+#include "seams/clock.h"
+#include "seams/file_system.h"
+
+struct DatabaseSources {
+  std::string source_directory;  // without a trailing separator
+  const std::vector<std::string>& file_names;
+  const std::vector<std::string>& record_names;
+  const std::vector<std::uint16_t>& file_sizes;
+};
+
+// Writes `destination_path` and reports " MIDI files successfully compiled.". Raises InOutError on
+// any failed file operation; what was written stays on disk.
+void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std::string& destination_path,
+                   const std::string& database_name, const DatabaseSources& sources);

@@ -1,0 +1,38 @@
+// "Extract!": every MIDI record of a Palm MIDI database becomes a ".mid" file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "commands/prompts.h"
+#include "seams/file_system.h"
+
+struct ExtractInputs {
+  std::string source_path;            // Edit1, as typed
+  std::string destination_directory;  // Edit2, as typed
+};
+
+// One run: construct with the fields' texts, then
+//   if (command.CheckExtractInputs()) command.ExtractDatabase();
+class ExtractCommand {
+ public:
+  ExtractCommand(Prompts& prompts, FileSystem& files, ExtractInputs inputs);
+
+  bool CheckExtractInputs();
+  void ExtractDatabase();
+
+  std::uint16_t WrittenCount() const { return written_count_; }
+
+ private:
+  void ExtractRecord(std::int32_t record_offset, std::int32_t record_length);
+
+  Prompts& prompts_;
+  FileSystem& files_;
+  std::string source_path_;
+  std::string destination_directory_;  // the run's own copy; ExtractRecord may shorten it
+  std::span<const std::uint8_t> image_;
+  std::uint16_t written_count_ = 0;
+  bool cancelled_ = false;
+};

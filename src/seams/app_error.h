@@ -1,0 +1,37 @@
+// The errors that end a command and reach the general error report, with their texts.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// A failure that no command handles itself; what() is the text the user sees.
+class AppError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr int kFileNotFound = 2;
+inline constexpr int kInvalidFilename = 3;
+inline constexpr int kTooManyOpenFiles = 4;
+inline constexpr int kFileAccessDenied = 5;
+inline constexpr int kFileNotOpen = 103;
+inline constexpr int kReadBeyondEndOfFile = 100;  // a read returned fewer bytes than asked
+inline constexpr int kDiskFull = 101;             // a write stored fewer bytes than asked
+
+// "File not found", "Read beyond end of file", ..., "I/O error %d" for any other code.
+std::string InOutErrorText(int code);
+
+// A file operation that failed, with the operating system's code or one of the codes above.
+class InOutError : public AppError {
+ public:
+  explicit InOutError(int code);
+  int code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+// The text of the general error report: a full stop is added when the text is not empty and its
+// last character comes after "." in character-code order.
+std::string GeneralErrorText(std::string_view message);

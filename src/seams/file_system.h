@@ -1,0 +1,53 @@
+// The seam through which the core touches files and directories. Paths use "\" as the separator;
+// every failure of a file operation raises InOutError with the code of the failure.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct DirectoryEntry {
+  std::string name;  // as the listing gives it, without the directory
+  std::uint64_t size = 0;  // 0 for a directory
+  bool is_directory = false;
+};
+
+class InputFile {
+ public:
+  virtual ~InputFile() = default;  // closes quietly when Close() was not called
+  virtual std::uint64_t Size() = 0;
+  // Reads exactly `count` bytes at the current position; fewer raises kReadBeyondEndOfFile.
+  virtual void Read(void* buffer, std::size_t count) = 0;
+  virtual void Seek(std::uint64_t position) = 0;
+  virtual void Close() = 0;
+};
+
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;  // closes quietly when Close() was not called
+  // Appends exactly `count` bytes; fewer stored raises kDiskFull.
+  virtual void Write(const void* data, std::size_t count) = 0;
+  virtual void Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // A path that names something other than a directory.
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool DirectoryExists(const std::string& path) = 0;
+  // Creates one directory whose parent exists; false when that fails.
+  virtual bool CreateDir(const std::string& path) = 0;
+  // The entries matching a pattern such as "C:\tunes\*.mid", of every kind (hidden, system,
+  // directories), in the listing's own order; empty when nothing matches or the listing fails.
+  virtual std::vector<DirectoryEntry> FindFiles(const std::string& pattern) = 0;
+  // Opens an existing file for reading only, letting others read and write it meanwhile.
+  virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;
+  // Creates a file for writing, replacing (truncating) an existing one.
+  virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
+};
+
+// The platform's own file system: Win32 on Windows, POSIX in the native build.
+std::unique_ptr<FileSystem> MakePlatformFileSystem();

@@ -1,0 +1,17 @@
+// Path helpers on "\"-separated Windows paths, and directory creation with missing parents.
+#pragma once
+
+#include <string>
+
+class FileSystem;
+
+// The text up to and including its last "\" or ":"; empty when it has neither.
+std::string ExtractFilePath(const std::string& path);
+// The text after its last "\" or ":".
+std::string ExtractFileName(const std::string& path);
+
+// Creates `path` with every missing parent. Raises AppError("Unable to create directory") for an
+// empty path, and for a relative path whose missing first component has three or more
+// characters; a missing first component of one or two characters creates nothing. Gives whether
+// the directory was made or was there.
+bool ForceDirectories(FileSystem& files, const std::string& path);
