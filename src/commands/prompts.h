@@ -4,8 +4,7 @@
 
 #include <string>
 
-// The input fields that a message can mark.
-enum class Field { Edit1 = 1, Edit2, Edit3, Edit4, Edit5 };
+#include "seams/fields.h"
 
 enum class Answer { Yes, No, Cancel };
 
