@@ -1,1 +1,7 @@
-// (in progress)
+#include "format/byte_order.h"
+
+std::uint16_t SwapWord(std::uint16_t value) { return static_cast<std::uint16_t>((value << 8) | (value >> 8)); }
+
+std::uint32_t SwapLong(std::uint32_t value) {
+  return (value << 24) | ((value << 8) & 0x00FF0000u) | ((value >> 8) & 0x0000FF00u) | (value >> 24);
+}

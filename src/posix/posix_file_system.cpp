@@ -1,1 +1,193 @@
-// (in progress)
+// FileSystem over POSIX for the native build. The core's paths use "\" as the separator; here
+// every "\" becomes "/".
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+
+#include "seams/app_error.h"
+#include "seams/file_system.h"
+
+namespace {
+
+std::string Native(const std::string& path) {
+  std::string native = path;
+  std::replace(native.begin(), native.end(), '\\', '/');
+  return native;
+}
+
+bool IsDirectory(const std::string& native) {
+  struct stat info {};
+  return stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The Windows code of a failure, so that messages read the same on both platforms.
+int WindowsCode(int error, const std::string& native) {
+  switch (error) {
+    case ENOENT: {
+      std::size_t slash = native.rfind('/');
+      std::string parent = slash == std::string::npos ? "." : native.substr(0, slash == 0 ? 1 : slash);
+      return IsDirectory(parent) ? kFileNotFound : 3;  // 3: the path's directory is missing
+    }
+    case ENOTDIR:
+    case ENAMETOOLONG: return kInvalidFilename;
+    case EMFILE:
+    case ENFILE: return kTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: return kFileAccessDenied;
+    case ENOSPC: return kDiskFull;
+    default: return error;
+  }
+}
+
+[[noreturn]] void Fail(int error, const std::string& native) { throw InOutError(WindowsCode(error, native)); }
+
+// "*" and "?" wildcards, letters matched regardless of case as Windows does.
+bool Matches(const char* pattern, const char* name) {
+  if (*pattern == '\0') return *name == '\0';
+  if (*pattern == '*') return Matches(pattern + 1, name) || (*name != '\0' && Matches(pattern, name + 1));
+  if (*name == '\0') return false;
+  if (*pattern == '?' ||
+      std::tolower(static_cast<unsigned char>(*pattern)) == std::tolower(static_cast<unsigned char>(*name))) {
+    return Matches(pattern + 1, name + 1);
+  }
+  return false;
+}
+
+class PosixInputFile : public InputFile {
+ public:
+  PosixInputFile(int fd, std::string native) : fd_(fd), native_(std::move(native)) {}
+  ~PosixInputFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  std::uint64_t Size() override {
+    struct stat info {};
+    if (fstat(fd_, &info) != 0) Fail(errno, native_);
+    return static_cast<std::uint64_t>(info.st_size);
+  }
+
+  void Read(void* buffer, std::size_t count) override {
+    auto* bytes = static_cast<char*>(buffer);
+    while (count > 0) {
+      ssize_t got = ::read(fd_, bytes, count);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) Fail(errno, native_);
+      if (got == 0) throw InOutError(kReadBeyondEndOfFile);
+      bytes += got;
+      count -= static_cast<std::size_t>(got);
+    }
+  }
+
+  void Seek(std::uint64_t position) override {
+    if (lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0) Fail(errno, native_);
+  }
+
+  void Close() override {
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) Fail(errno, native_);
+  }
+
+ private:
+  int fd_;
+  std::string native_;
+};
+
+class PosixOutputFile : public OutputFile {
+ public:
+  PosixOutputFile(int fd, std::string native) : fd_(fd), native_(std::move(native)) {}
+  ~PosixOutputFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  void Write(const void* data, std::size_t count) override {
+    const auto* bytes = static_cast<const char*>(data);
+    while (count > 0) {
+      ssize_t put = ::write(fd_, bytes, count);
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0 && errno == ENOSPC) throw InOutError(kDiskFull);
+      if (put < 0) Fail(errno, native_);
+      if (put == 0) throw InOutError(kDiskFull);
+      bytes += put;
+      count -= static_cast<std::size_t>(put);
+    }
+  }
+
+  void Close() override {
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) Fail(errno, native_);
+  }
+
+ private:
+  int fd_;
+  std::string native_;
+};
+
+class PosixFileSystem : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) override {
+    struct stat info {};
+    return !path.empty() && stat(Native(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  }
+
+  bool DirectoryExists(const std::string& path) override { return !path.empty() && IsDirectory(Native(path)); }
+
+  bool CreateDir(const std::string& path) override { return ::mkdir(Native(path).c_str(), 0777) == 0; }
+
+  std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
+    std::string native = Native(pattern);
+    std::size_t slash = native.rfind('/');
+    std::string directory = slash == std::string::npos ? "." : native.substr(0, slash == 0 ? 1 : slash);
+    std::string mask = slash == std::string::npos ? native : native.substr(slash + 1);
+    std::vector<DirectoryEntry> entries;
+    DIR* dir = opendir(directory.c_str());
+    if (dir == nullptr) return entries;
+    while (dirent* item = readdir(dir)) {
+      std::string name = item->d_name;
+      if (name == "." || name == ".." || !Matches(mask.c_str(), name.c_str())) continue;
+      struct stat info {};
+      if (stat((directory + "/" + name).c_str(), &info) != 0) continue;
+      DirectoryEntry entry;
+      entry.name = name;
+      entry.is_directory = S_ISDIR(info.st_mode);
+      entry.size = entry.is_directory ? 0 : static_cast<std::uint64_t>(info.st_size);
+      entries.push_back(std::move(entry));
+    }
+    closedir(dir);
+    // The directory has no order of its own here; byte order keeps runs reproducible.
+    std::sort(entries.begin(), entries.end(),
+              [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+    return entries;
+  }
+
+  std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
+    std::string native = Native(path);
+    int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Fail(errno, native);
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+      ::close(fd);
+      throw InOutError(kFileAccessDenied);  // as Windows refuses to open a directory as a file
+    }
+    return std::make_unique<PosixInputFile>(fd, native);
+  }
+
+  std::unique_ptr<OutputFile> Create(const std::string& path) override {
+    std::string native = Native(path);
+    int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) Fail(errno, native);
+    return std::make_unique<PosixOutputFile>(fd, native);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakePlatformFileSystem() { return std::make_unique<PosixFileSystem>(); }

@@ -12,6 +12,6 @@ std::string ExtractFileName(const std::string& path);
 
 // Creates `path` with every missing parent. Raises AppError("Unable to create directory") for an
 // empty path, and for a relative path whose missing first component has three or more
-// characters; a missing first component of one or two characters creates nothing. Gives whether
-// the directory was made or was there.
+// characters; a missing first component of one or two characters creates nothing. Gives false
+// when creating a directory failed.
 bool ForceDirectories(FileSystem& files, const std::string& path);
