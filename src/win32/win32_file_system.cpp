@@ -1,1 +1,168 @@
-// (in progress)
+// FileSystem over the Win32 "A" file functions: the codes of Windows' own failures reach the user.
+#include <windows.h>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "seams/app_error.h"
+#include "seams/file_system.h"
+
+namespace {
+
+[[noreturn]] void FailWithLastError() { throw InOutError(static_cast<int>(GetLastError())); }
+
+// The largest single ReadFile/WriteFile request; a size_t above it is split, never truncated.
+constexpr std::size_t kMaxTransfer = 1u << 30;
+
+// Owns a file handle; closing through Close() reports failure, the destructor closes quietly.
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() {
+    if (IsOpen()) CloseHandle(handle_);
+  }
+  FileHandle(FileHandle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+  FileHandle& operator=(FileHandle&&) = delete;
+
+  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  // The handle of an open file; a file already closed fails as an unopened file does.
+  HANDLE get() const {
+    if (!IsOpen()) throw InOutError(kFileNotOpen);
+    return handle_;
+  }
+  void Close() {
+    HANDLE handle = get();
+    handle_ = INVALID_HANDLE_VALUE;
+    if (!CloseHandle(handle)) FailWithLastError();
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+class Win32InputFile : public InputFile {
+ public:
+  explicit Win32InputFile(FileHandle file) : file_(std::move(file)) {}
+
+  std::uint64_t Size() override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file_.get(), &size)) FailWithLastError();
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
+
+  void Read(void* buffer, std::size_t count) override {
+    auto* bytes = static_cast<char*>(buffer);
+    HANDLE handle = file_.get();
+    while (count > 0) {
+      DWORD wanted = static_cast<DWORD>(std::min(count, kMaxTransfer));
+      DWORD got = 0;
+      if (!ReadFile(handle, bytes, wanted, &got, nullptr)) FailWithLastError();
+      if (got < wanted) throw InOutError(kReadBeyondEndOfFile);
+      bytes += got;
+      count -= got;
+    }
+  }
+
+  void Seek(std::uint64_t position) override {
+    if (position > static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max())) {
+      throw InOutError(ERROR_NEGATIVE_SEEK);
+    }
+    LARGE_INTEGER distance{};
+    distance.QuadPart = static_cast<LONGLONG>(position);
+    if (!SetFilePointerEx(file_.get(), distance, nullptr, FILE_BEGIN)) FailWithLastError();
+  }
+
+  void Close() override { file_.Close(); }
+
+ private:
+  FileHandle file_;
+};
+
+class Win32OutputFile : public OutputFile {
+ public:
+  explicit Win32OutputFile(FileHandle file) : file_(std::move(file)) {}
+
+  void Write(const void* data, std::size_t count) override {
+    const auto* bytes = static_cast<const char*>(data);
+    HANDLE handle = file_.get();
+    while (count > 0) {
+      DWORD wanted = static_cast<DWORD>(std::min(count, kMaxTransfer));
+      DWORD put = 0;
+      if (!WriteFile(handle, bytes, wanted, &put, nullptr)) FailWithLastError();
+      if (put < wanted) throw InOutError(kDiskFull);
+      bytes += put;
+      count -= put;
+    }
+  }
+
+  void Close() override { file_.Close(); }
+
+ private:
+  FileHandle file_;
+};
+
+class Win32FileSystem : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) override {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+
+  bool DirectoryExists(const std::string& path) override {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+
+  bool CreateDir(const std::string& path) override { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+  std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
+    std::vector<DirectoryEntry> entries;
+    WIN32_FIND_DATAA found{};
+    FindHandle find(FindFirstFileA(pattern.c_str(), &found));
+    if (find.get() == INVALID_HANDLE_VALUE) return entries;
+    do {
+      DirectoryEntry entry;
+      entry.name = found.cFileName;
+      entry.is_directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      if (!entry.is_directory) {
+        entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+      }
+      entries.push_back(std::move(entry));
+    } while (FindNextFileA(find.get(), &found));
+    return entries;
+  }
+
+  std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen()) FailWithLastError();
+    return std::make_unique<Win32InputFile>(std::move(file));
+  }
+
+  std::unique_ptr<OutputFile> Create(const std::string& path) override {
+    FileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen()) FailWithLastError();
+    return std::make_unique<Win32OutputFile>(std::move(file));
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakePlatformFileSystem() { return std::make_unique<Win32FileSystem>(); }
