@@ -1,1 +1,139 @@
-// (in progress)
+// "Compile!": input checks, collection of the usable MIDI files, and the hand-over to the writer.
+#include "commands/compile_command.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+
+#include "commands/database_writer.h"
+#include "format/palm_database.h"
+#include "seams/paths.h"
+
+namespace {
+constexpr std::uint64_t kMidiHeadSize = 25;
+constexpr std::uint64_t kLargestMidiFile = 65000;
+constexpr std::size_t kExtensionLength = 4;  // ".mid", or whatever the last four characters are
+constexpr std::size_t kFormatOffset = 8;     // big-endian 16-bit SMF format field
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string RecordNameOf(const std::string& file_name) {
+  std::size_t stem = file_name.size() > kExtensionLength ? file_name.size() - kExtensionLength : 0;
+  return file_name.substr(0, std::min(stem, palm::kMaxNameLength));
+}
+
+std::string WrongFormatText(const std::string& name) { return "Wrong MIDI format:\r" + name; }
+
+std::string TooLargeText(const std::string& name, std::uint64_t size) {
+  return "MIDI file too large for Palm OS:\r" + name + " (" + std::to_string(size / 1024) + "KB)";
+}
+}  // namespace
+
+CompileCommand::CompileCommand(Prompts& prompts, FileSystem& files, Clock& clock, CompileInputs inputs)
+    : prompts_(prompts), files_(files), clock_(clock), inputs_(std::move(inputs)) {}
+
+bool CompileCommand::CheckCompileInputs() {
+  if (inputs_.source_directory.empty()) {
+    prompts_.ShowInputError(Field::Edit3, "No directory selected!");
+    return false;
+  }
+  if (inputs_.destination_path.empty()) {
+    prompts_.ShowInputError(Field::Edit4, "No database selected!");
+    return false;
+  }
+  if (inputs_.database_name.empty()) {
+    prompts_.ShowInputError(Field::Edit5, "No database name given!");
+    return false;
+  }
+  if (!files_.DirectoryExists(inputs_.source_directory)) {
+    prompts_.ShowInputError(Field::Edit3, "Directory does not exist!");
+    return false;
+  }
+  std::string destination_directory = ExtractFilePath(inputs_.destination_path);
+  if (!files_.DirectoryExists(destination_directory)) {
+    if (!prompts_.AskMarkedQuestion(Field::Edit4, "Directory does not exist!\r\nWould you like to create it now?")) {
+      return false;
+    }
+    // A failed creation shows up when the writer creates the database there.
+    ForceDirectories(files_, destination_directory);
+  }
+  if (files_.DirectoryExists(inputs_.destination_path)) {
+    prompts_.ShowInputError(Field::Edit4, "File or directory already exists!");
+    return false;
+  }
+  if (files_.FileExists(inputs_.destination_path)) {
+    return prompts_.AskMarkedQuestion(Field::Edit4, "File already exists!\r\nOverwrite?");
+  }
+  return true;
+}
+
+void CompileCommand::CompileDatabase() {
+  // The lists live for this step only, also when the writer fails.
+  struct ReleaseLists {
+    CompileCommand& command;
+    ~ReleaseLists() { command.ClearLists(); }
+  } release{*this};
+  ClearLists();
+
+  CollectMidiFiles();
+  if (FileNames.empty()) return;
+  WriteDatabase(prompts_, files_, clock_, inputs_.destination_path, inputs_.database_name,
+                DatabaseSources{inputs_.source_directory, FileNames, RecordNames, FileSizes});
+}
+
+void CompileCommand::ClearLists() {
+  FileNames.clear();
+  RecordNames.clear();
+  FileSizes.clear();
+}
+
+void CompileCommand::CollectMidiFiles() {
+  std::string& source = inputs_.source_directory;
+  if (!source.empty() && IsSeparator(source.back())) source.pop_back();
+
+  std::vector<DirectoryEntry> entries = files_.FindFiles(source + "\\*.mid");
+  if (entries.empty()) {
+    prompts_.ShowInputError(Field::Edit3, "No MIDI files found!");
+    return;
+  }
+
+  // Cancel, or too many files: nothing is to be written.
+  auto stop = [this] { ClearLists(); };
+
+  for (const DirectoryEntry& entry : entries) {
+    const std::string& name = entry.name;
+    std::uint64_t size = entry.is_directory ? 0 : entry.size;
+    if (size < kMidiHeadSize) {
+      if (!prompts_.AskOkCancel(WrongFormatText(name), "MIDI Error")) return stop();
+      continue;
+    }
+    if (size > kLargestMidiFile) {
+      if (!prompts_.AskOkCancel(TooLargeText(name, size), "Compatibility Error")) return stop();
+      continue;
+    }
+
+    std::array<std::uint8_t, kMidiHeadSize> head{};
+    std::unique_ptr<InputFile> file = files_.OpenRead(source + "\\" + name);
+    file->Read(head.data(), head.size());
+    file->Close();
+
+    if (std::memcmp(head.data(), "MThd", 4) != 0) {
+      if (!prompts_.AskOkCancel(WrongFormatText(name), "MIDI Error")) return stop();
+      continue;
+    }
+    bool smf0 = head[kFormatOffset] == 0 && head[kFormatOffset + 1] == 0;
+    if (!smf0 && inputs_.smf0_only) continue;
+
+    // The record count is 16 bits: one more record would wrap it and corrupt the database.
+    if (FileNames.size() == palm::kMaxRecords) {
+      prompts_.ShowInputError(Field::Edit3, kTooManyMidiFiles);
+      return stop();
+    }
+    FileSizes.push_back(static_cast<std::uint16_t>(size));
+    FileNames.push_back(name);
+    RecordNames.push_back(RecordNameOf(name));
+  }
+
+  if (FileNames.empty()) prompts_.ShowInputError(Field::Edit3, "No correct MIDI files found!");
+}

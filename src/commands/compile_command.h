@@ -27,6 +27,7 @@ class CompileCommand {
 
  private:
   void CollectMidiFiles();
+  void ClearLists();
 
   Prompts& prompts_;
   FileSystem& files_;

@@ -1,1 +1,62 @@
-// (in progress)
+// The database writer: header, complete record list, then one record per MIDI file, never seeking.
+#include "commands/database_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+#include "format/palm_database.h"
+#include "format/palm_date.h"
+#include "seams/app_error.h"
+
+namespace {
+// The bytes of a record name as stored: never more than the 32-byte name buffer can hold with its NUL.
+std::size_t StoredNameLength(const std::string& record_name) {
+  return std::min(record_name.size(), palm::kMaxNameLength);
+}
+}  // namespace
+
+void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std::string& destination_path,
+                   const std::string& database_name, const DatabaseSources& sources) {
+  const std::size_t count = sources.file_names.size();
+  if (sources.record_names.size() != count || sources.file_sizes.size() != count) {
+    throw std::logic_error("WriteDatabase: the file lists are not index-aligned");
+  }
+  if (count > palm::kMaxRecords) throw AppError(kTooManyMidiFiles);
+
+  std::unique_ptr<OutputFile> database = files.Create(destination_path);
+  const std::uint32_t palm_date = DateTimeToPalmDate(clock.Now());
+  auto header = palm::BuildHeader(database_name, palm_date, static_cast<std::uint16_t>(count));
+  database->Write(header.data(), header.size());
+
+  // The whole list is known from names and sizes alone, so it precedes every record.
+  auto record_offset = static_cast<std::uint32_t>(palm::kHeaderSize + palm::kRecordEntrySize * count);
+  for (std::size_t i = 0; i < count; ++i) {
+    auto entry = palm::BuildRecordEntry(record_offset);
+    database->Write(entry.data(), entry.size());
+    record_offset += static_cast<std::uint32_t>(palm::kRecordHeadSize + StoredNameLength(sources.record_names[i]) +
+                                                1 + sources.file_sizes[i]);
+  }
+
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t name_length = StoredNameLength(sources.record_names[i]);
+    auto head = palm::BuildRecordHead(name_length);
+    database->Write(head.data(), head.size());
+
+    std::array<char, palm::kNameFieldSize> name{};
+    std::memcpy(name.data(), sources.record_names[i].data(), name_length);
+    database->Write(name.data(), name_length + 1);
+
+    // Exactly the collected size: a file that has grown since contributes only that much.
+    std::vector<std::uint8_t> tune(sources.file_sizes[i]);
+    std::unique_ptr<InputFile> midi = files.OpenRead(sources.source_directory + "\\" + sources.file_names[i]);
+    midi->Read(tune.data(), tune.size());
+    midi->Close();
+    database->Write(tune.data(), tune.size());
+  }
+  database->Close();
+
+  prompts.ShowInformation(std::to_string(count) + " MIDI files successfully compiled.", "Success");
+}

@@ -9,14 +9,19 @@
 #include "seams/clock.h"
 #include "seams/file_system.h"
 
+// The record count is a 16-bit field: more files are refused before the destination is touched.
+inline constexpr char kTooManyMidiFiles[] = "Too many MIDI files!\r\nA database holds at most 65535.";
+
 struct DatabaseSources {
   std::string source_directory;  // without a trailing separator
   const std::vector<std::string>& file_names;
-  const std::vector<std::string>& record_names;
+  const std::vector<std::string>& record_names;  // at most 31 characters each
   const std::vector<std::uint16_t>& file_sizes;
 };
 
 // Writes `destination_path` and reports " MIDI files successfully compiled.". Raises InOutError on
-// any failed file operation; what was written stays on disk.
+// any failed file operation; what was written stays on disk. A database name longer than 31
+// characters is cut to 31. More than 65535 files raise AppError(kTooManyMidiFiles) before the
+// destination is created.
 void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std::string& destination_path,
                    const std::string& database_name, const DatabaseSources& sources);
