@@ -1,1 +1,428 @@
-// (in progress)
+// The Compile command on real files: its checks in order, the directory questions, the collection's
+// questions and filter, record names, and the database it hands to the writer.
+#include "commands/compile_command.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "commands/database_writer.h"
+#include "compile_fixtures.h"
+#include "format/palm_database.h"
+#include "seams/app_error.h"
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const ShownBox kNoMidiFiles = InputErrorBox(3, "No MIDI files found!");
+const ShownBox kNoCorrectMidiFiles = InputErrorBox(3, "No correct MIDI files found!");
+const std::string kCreateQuestion = "Directory does not exist!\r\nWould you like to create it now?";
+const std::string kOverwriteQuestion = "File already exists!\r\nOverwrite?";
+
+ShownBox SuccessBox(int count) {
+  return InformationBox(std::to_string(count) + " MIDI files successfully compiled.", "Success");
+}
+ShownBox WrongFormatBox(const std::string& name, const std::string& answer) {
+  return OkCancelBox("Wrong MIDI format:\r" + name, "MIDI Error", answer);
+}
+ShownBox TooLargeBox(const std::string& name, const std::string& kilobytes, const std::string& answer) {
+  return OkCancelBox("MIDI file too large for Palm OS:\r" + name + " (" + kilobytes + "KB)", "Compatibility Error",
+                     answer);
+}
+
+// The record names of a written database, in record order.
+std::vector<std::string> RecordNamesIn(const std::vector<std::uint8_t>& image) {
+  palm::DatabaseReader reader(image);
+  std::vector<std::string> names;
+  for (std::uint16_t i = 0; i < reader.RecordCount(); ++i) names.push_back(reader.ReadRecord(reader.Extent(i)).name);
+  return names;
+}
+
+class CompileCommandTest : public ::testing::Test {
+ protected:
+  CompileCommandTest() : source(dir / "tunes"), destination(dir / "out.pdb") { MakeDirectory(source); }
+
+  CompileInputs Inputs() const { return {source, destination, "Ringtones", smf0_only}; }
+
+  // The click's shape: the checks, then the work when they pass. Gives the checks' answer.
+  bool Run(CompileInputs inputs) {
+    CompileCommand command(prompts, *files, clock, std::move(inputs));
+    if (!command.CheckCompileInputs()) return false;
+    command.CompileDatabase();
+    return true;
+  }
+  bool Run() { return Run(Inputs()); }
+
+  void AddMidi(const std::string& name, const std::vector<std::uint8_t>& bytes) { WriteBytes(source + "\\" + name, bytes); }
+
+  TempDir dir;
+  std::string source;
+  std::string destination;
+  bool smf0_only = true;
+  ScriptedPrompts prompts;
+  std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
+  FixedClock clock;
+};
+
+// ---- The checks, in their order ----
+
+struct CheckCase {
+  const char* label;
+  std::string source;  // "<src>" for the existing source directory, "<file>" for a file
+  std::string destination;
+  std::string name;
+  ShownBox expected;
+};
+
+TEST_F(CompileCommandTest, EachCheckStopsAtItsFieldInOrder) {
+  WriteBytes(dir / "plain.txt", {1, 2, 3});
+  const std::vector<CheckCase> cases = {
+      {"all empty", "", "", "", InputErrorBox(3, "No directory selected!")},
+      {"source empty", "", "x.pdb", "N", InputErrorBox(3, "No directory selected!")},
+      {"destination empty", "<src>", "", "", InputErrorBox(4, "No database selected!")},
+      {"name empty", "<src>", "<dest>", "", InputErrorBox(5, "No database name given!")},
+      {"source missing", "<missing>", "<dest>", "N", InputErrorBox(3, "Directory does not exist!")},
+      {"source blank, not empty", " ", "<dest>", "N", InputErrorBox(3, "Directory does not exist!")},
+      {"source is a file", "<file>", "<dest>", "N", InputErrorBox(3, "Directory does not exist!")},
+      {"destination is a directory", "<src>", "<srcdir>", "N", InputErrorBox(4, "File or directory already exists!")},
+  };
+  auto resolve = [&](const std::string& text) {
+    if (text == "<src>" || text == "<srcdir>") return source;
+    if (text == "<dest>") return destination;
+    if (text == "<missing>") return dir / "nowhere";
+    if (text == "<file>") return dir / "plain.txt";
+    return text;
+  };
+  for (const CheckCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    ScriptedPrompts own;
+    CompileCommand command(own, *files, clock, {resolve(c.source), resolve(c.destination), c.name, true});
+    EXPECT_FALSE(command.CheckCompileInputs());
+    EXPECT_EQ(own.Shown(), std::vector<ShownBox>{c.expected});
+  }
+  EXPECT_FALSE(PathExists(destination));
+}
+
+TEST_F(CompileCommandTest, AllInputsGoodPassesWithoutABox) {
+  CompileCommand command(prompts, *files, clock, Inputs());
+  EXPECT_TRUE(command.CheckCompileInputs());
+  EXPECT_TRUE(prompts.Shown().empty());
+}
+
+TEST_F(CompileCommandTest, MissingDestinationDirectoryCancelledCreatesNothing) {
+  destination = dir / "new\\out.pdb";
+  prompts.Script({"Cancel"});
+  CompileCommand command(prompts, *files, clock, Inputs());
+  EXPECT_FALSE(command.CheckCompileInputs());
+  EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{MarkedQuestionBox(4, kCreateQuestion, "Cancel")});
+  EXPECT_FALSE(PathExists(dir / "new"));
+}
+
+TEST_F(CompileCommandTest, MissingDestinationDirectoryTwoLevelsDeepIsCreatedAndStaysWhenNothingIsFound) {
+  destination = dir / "one\\two\\out.pdb";
+  prompts.Script({"OK"});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(prompts.Shown(), (std::vector<ShownBox>{MarkedQuestionBox(4, kCreateQuestion, "OK"), kNoMidiFiles}));
+  EXPECT_TRUE(files->DirectoryExists(dir / "one\\two"));
+  EXPECT_FALSE(PathExists(destination));
+}
+
+TEST_F(CompileCommandTest, DestinationWithoutDirectoryPartCannotBeCreated) {
+  destination = "out.pdb";
+  prompts.Script({"OK"});
+  CompileCommand command(prompts, *files, clock, Inputs());
+  try {
+    command.CheckCompileInputs();
+    FAIL() << "no error";
+  } catch (const AppError& error) {
+    EXPECT_STREQ(error.what(), "Unable to create directory");
+  }
+  EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{MarkedQuestionBox(4, kCreateQuestion, "OK")});
+}
+
+TEST_F(CompileCommandTest, ExistingDestinationAsksBeforeAnythingIsTouched) {
+  const std::vector<std::uint8_t> old = {9, 9, 9};
+  for (const char* answer : {"Cancel", "OK"}) {
+    SCOPED_TRACE(answer);
+    WriteBytes(destination, old);
+    ScriptedPrompts own;
+    own.Script({answer});
+    CompileCommand command(own, *files, clock, Inputs());
+    EXPECT_EQ(command.CheckCompileInputs(), std::string(answer) == "OK");
+    EXPECT_EQ(own.Shown(), std::vector<ShownBox>{MarkedQuestionBox(4, kOverwriteQuestion, answer)});
+    EXPECT_EQ(ReadBytes(destination), old);
+  }
+}
+
+TEST_F(CompileCommandTest, ReplacedDestinationHoldsExactlyTheNewDatabase) {
+  WriteBytes(destination, std::vector<std::uint8_t>(5000, 0xEE));
+  auto tune = MidiBytes(40);
+  AddMidi("a.mid", tune);
+  prompts.Script({"OK"});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(prompts.Shown(), (std::vector<ShownBox>{MarkedQuestionBox(4, kOverwriteQuestion, "OK"), SuccessBox(1)}));
+  EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"a", tune}}));
+}
+
+// ---- Collection ----
+
+TEST_F(CompileCommandTest, EmptyDirectoryOrNoMatchFindsNoMidiFiles) {
+  EXPECT_TRUE(Run());
+  WriteBytes(source + "\\notes.txt", MidiBytes(40));
+  WriteBytes(source + "\\tune.midx", MidiBytes(40));
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(prompts.Shown(), (std::vector<ShownBox>{kNoMidiFiles, kNoMidiFiles}));
+  EXPECT_FALSE(PathExists(destination));
+}
+
+TEST_F(CompileCommandTest, SizeLimitsAtTheirEdges) {
+  auto smallest = MidiBytes(25);
+  auto largest = MidiBytes(65000, 0, 0, 2);
+  AddMidi("a24.mid", MidiBytes(24));
+  AddMidi("b25.mid", smallest);
+  AddMidi("c65000.mid", largest);
+  AddMidi("d65001.mid", MidiBytes(65001));
+  AddMidi("e70000.mid", MidiBytes(70000));
+  prompts.Script({"OK", "OK", "OK"});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(prompts.Shown(), (std::vector<ShownBox>{WrongFormatBox("a24.mid", "OK"), TooLargeBox("d65001.mid", "63", "OK"),
+                                                    TooLargeBox("e70000.mid", "68", "OK"), SuccessBox(2)}));
+  EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"b25", smallest}, {"c65000", largest}}));
+}
+
+TEST_F(CompileCommandTest, WrongTagAndSubdirectoryGetTheWrongFormatQuestion) {
+  auto riff = MidiBytes(100);
+  std::copy_n("RIFF", 4, riff.begin());
+  AddMidi("a.mid", riff);
+  MakeDirectory(source + "\\b.mid");
+  auto good = MidiBytes(60);
+  AddMidi("c.mid", good);
+  prompts.Script({"OK", "OK"});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(prompts.Shown(),
+            (std::vector<ShownBox>{WrongFormatBox("a.mid", "OK"), WrongFormatBox("b.mid", "OK"), SuccessBox(1)}));
+  EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"c", good}}));
+}
+
+struct CancelCase {
+  const char* label;
+  std::vector<std::uint8_t> bad;
+  ShownBox question;
+};
+
+TEST_F(CompileCommandTest, CancelInAnyQuestionWritesNothingEvenAfterAcceptedFiles) {
+  const std::vector<CancelCase> cases = {
+      {"too small", MidiBytes(24), WrongFormatBox("b.mid", "Cancel")},
+      {"not MThd", std::vector<std::uint8_t>(30, 'x'), WrongFormatBox("b.mid", "Cancel")},
+      {"too large", MidiBytes(66000), TooLargeBox("b.mid", "64", "Cancel")},
+  };
+  AddMidi("a.mid", MidiBytes(50));
+  AddMidi("c.mid", MidiBytes(50));
+  for (const CancelCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    AddMidi("b.mid", c.bad);
+    ScriptedPrompts own;
+    own.Script({"Cancel"});
+    CompileCommand command(own, *files, clock, Inputs());
+    ASSERT_TRUE(command.CheckCompileInputs());
+    command.CompileDatabase();
+    EXPECT_EQ(own.Shown(), std::vector<ShownBox>{c.question});
+    EXPECT_FALSE(PathExists(destination));
+  }
+}
+
+TEST_F(CompileCommandTest, Smf0OnlySkipsOtherFormatsSilently) {
+  auto format0 = MidiBytes(40, 0, 0, 1);
+  auto format1 = MidiBytes(41, 0, 1, 2);
+  auto format256 = MidiBytes(42, 1, 0, 3);
+  AddMidi("a.mid", format0);
+  AddMidi("b.mid", format1);
+  AddMidi("c.mid", format256);
+
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{SuccessBox(1)});
+  EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"a", format0}}));
+
+  smf0_only = false;
+  ScriptedPrompts own;
+  own.Script({"OK"});
+  CompileCommand command(own, *files, clock, Inputs());
+  ASSERT_TRUE(command.CheckCompileInputs());
+  command.CompileDatabase();
+  EXPECT_EQ(own.Shown(), (std::vector<ShownBox>{MarkedQuestionBox(4, kOverwriteQuestion, "OK"), SuccessBox(3)}));
+  EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"a", format0}, {"b", format1}, {"c", format256}}));
+}
+
+TEST_F(CompileCommandTest, AllSkippedEndsWithNoCorrectMidiFiles) {
+  AddMidi("a.mid", MidiBytes(40, 0, 1));
+  AddMidi("b.mid", MidiBytes(10));
+  prompts.Script({"OK"});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(prompts.Shown(), (std::vector<ShownBox>{WrongFormatBox("b.mid", "OK"), kNoCorrectMidiFiles}));
+  EXPECT_FALSE(PathExists(destination));
+}
+
+TEST_F(CompileCommandTest, RecordNamesDropTheLastFourCharactersAndKeep31) {
+  const std::string forty = "abcdefghijklmnopqrstuvwxyz0123456789.mid";
+  ASSERT_EQ(forty.size(), 40u);
+  const std::map<std::string, std::string> cases = {
+      {"song.mid", "song"}, {"SONG.MID", "SONG"}, {".mid", ""}, {forty, forty.substr(0, 31)}};
+  for (const auto& [file_name, record_name] : cases) {
+    SCOPED_TRACE(file_name);
+    TempDir own_dir;
+    ScriptedPrompts own;
+    auto tune = MidiBytes(30);
+    WriteBytes(own_dir / file_name, tune);
+    CompileCommand command(own, *files, clock, {own_dir.path(), own_dir / "out.pdb", "N", true});
+    ASSERT_TRUE(command.CheckCompileInputs());
+    command.CompileDatabase();
+    EXPECT_EQ(own.Shown(), std::vector<ShownBox>{SuccessBox(1)});
+    auto image = ReadBytes(own_dir / "out.pdb");
+    EXPECT_EQ(RecordNamesIn(image), std::vector<std::string>{record_name});
+    EXPECT_EQ(image, ExpectedDatabase("N", {{record_name, tune}}));
+  }
+}
+
+TEST_F(CompileCommandTest, TrailingSeparatorGivesTheSameDatabase) {
+  AddMidi("a.mid", MidiBytes(40, 0, 0, 4));
+  AddMidi("b.mid", MidiBytes(90, 0, 0, 5));
+  ASSERT_TRUE(Run());
+  const auto plain = ReadBytes(destination);
+  for (const char* separator : {"\\", "/"}) {
+    SCOPED_TRACE(separator);
+    CompileInputs inputs = Inputs();
+    inputs.source_directory += separator;
+    prompts.Script({"OK"});
+    ASSERT_TRUE(Run(inputs));
+    EXPECT_EQ(ReadBytes(destination), plain);
+  }
+  EXPECT_EQ(prompts.Shown(), (std::vector<ShownBox>{SuccessBox(2), MarkedQuestionBox(4, kOverwriteQuestion, "OK"),
+                                                    SuccessBox(2), MarkedQuestionBox(4, kOverwriteQuestion, "OK"),
+                                                    SuccessBox(2)}));
+}
+
+TEST_F(CompileCommandTest, RecordsFollowTheListingOrder) {
+  for (const char* name : {"delta.mid", "alpha.mid", "charlie.mid", "bravo.mid"}) AddMidi(name, MidiBytes(30));
+  ASSERT_TRUE(Run());
+  std::vector<std::string> listed;
+  for (const DirectoryEntry& entry : files->FindFiles(source + "\\*.mid")) listed.push_back(entry.name.substr(0, entry.name.size() - 4));
+  EXPECT_EQ(RecordNamesIn(ReadBytes(destination)), listed);
+  EXPECT_EQ(listed, (std::vector<std::string>{"alpha", "bravo", "charlie", "delta"}));  // both platforms list these sorted
+}
+
+TEST_F(CompileCommandTest, UnreadableMidiFileEndsTheCommandWithItsErrorAndWritesNothing) {
+  auto tune = MidiBytes(40);
+  AddMidi("a.mid", tune);
+  // Listed with its size, gone when the collection opens it.
+  class VanishingFiles : public FileSystem {
+   public:
+    explicit VanishingFiles(FileSystem& real) : real_(real) {}
+    bool FileExists(const std::string& path) override { return real_.FileExists(path); }
+    bool DirectoryExists(const std::string& path) override { return real_.DirectoryExists(path); }
+    bool CreateDir(const std::string& path) override { return real_.CreateDir(path); }
+    std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
+      auto entries = real_.FindFiles(pattern);
+      entries.push_back({"zz.mid", 40, false});
+      return entries;
+    }
+    std::unique_ptr<InputFile> OpenRead(const std::string& path) override { return real_.OpenRead(path); }
+    std::unique_ptr<OutputFile> Create(const std::string& path) override { return real_.Create(path); }
+
+   private:
+    FileSystem& real_;
+  } vanishing(*files);
+  CompileCommand command(prompts, vanishing, clock, Inputs());
+  ASSERT_TRUE(command.CheckCompileInputs());
+  try {
+    command.CompileDatabase();
+    FAIL() << "no error";
+  } catch (const InOutError& error) {
+    EXPECT_EQ(error.code(), kFileNotFound);
+  }
+  EXPECT_TRUE(prompts.Shown().empty());
+  EXPECT_FALSE(PathExists(destination));
+}
+
+// ---- The 16-bit record count, on a listing too large for a real directory in a unit test ----
+
+// A directory of `count` 25-byte format-0 MIDI files, and a destination that only counts bytes.
+class ManyFiles : public FileSystem {
+ public:
+  explicit ManyFiles(std::size_t count) : count_(count) {}
+  bool FileExists(const std::string&) override { return false; }
+  bool DirectoryExists(const std::string& path) override { return path == "S" || path == "D\\"; }
+  bool CreateDir(const std::string&) override { return false; }
+  std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
+    EXPECT_EQ(pattern, "S\\*.mid");
+    std::vector<DirectoryEntry> entries(count_);
+    for (std::size_t i = 0; i < count_; ++i) entries[i] = {"t" + std::to_string(i) + ".mid", 25, false};
+    return entries;
+  }
+  std::unique_ptr<InputFile> OpenRead(const std::string&) override { return std::make_unique<Tune>(); }
+  std::unique_ptr<OutputFile> Create(const std::string& path) override {
+    created.push_back(path);
+    return std::make_unique<Counter>(*this);
+  }
+
+  std::vector<std::string> created;
+  std::vector<std::uint8_t> head;  // the first 78 bytes written
+  std::uint64_t written = 0;
+
+ private:
+  class Tune : public InputFile {
+   public:
+    std::uint64_t Size() override { return 25; }
+    void Read(void* buffer, std::size_t count) override {
+      ASSERT_EQ(count, 25u);
+      auto bytes = MidiBytes(25);
+      std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(buffer));
+    }
+    void Seek(std::uint64_t) override {}
+    void Close() override {}
+  };
+  class Counter : public OutputFile {
+   public:
+    explicit Counter(ManyFiles& owner) : owner_(owner) {}
+    void Write(const void* data, std::size_t count) override {
+      const auto* bytes = static_cast<const std::uint8_t*>(data);
+      for (std::size_t i = 0; i < count && owner_.head.size() < 78; ++i) owner_.head.push_back(bytes[i]);
+      owner_.written += count;
+    }
+    void Close() override {}
+
+   private:
+    ManyFiles& owner_;
+  };
+  std::size_t count_;
+};
+
+TEST(CompileRecordCount, At65535FilesTheDatabaseIsWrittenWithCountFFFF) {
+  ManyFiles many(65535);
+  ScriptedPrompts prompts;
+  FixedClock clock;
+  CompileCommand command(prompts, many, clock, {"S", "D\\out.pdb", "N", true});
+  ASSERT_TRUE(command.CheckCompileInputs());
+  command.CompileDatabase();
+  EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{SuccessBox(65535)});
+  ASSERT_EQ(many.head.size(), 78u);
+  EXPECT_EQ(many.head[76], 0xFF);
+  EXPECT_EQ(many.head[77], 0xFF);
+  // Names t0..t65534: 10 of 1 digit, 90 of 2, 900 of 3, 9000 of 4, 55535 of 5, each plus "t".
+  const std::uint64_t name_bytes = 10 * 2 + 90 * 3 + 900 * 4 + 9000 * 5 + 55535 * 6;
+  EXPECT_EQ(many.written, 78 + 8 * 65535 + 65535 * (6 + 1 + 25) + name_bytes);
+}
+
+TEST(CompileRecordCount, MoreThan65535FilesAreRefusedBeforeTheDestinationIsTouched) {
+  ManyFiles many(65536);
+  ScriptedPrompts prompts;
+  FixedClock clock;
+  CompileCommand command(prompts, many, clock, {"S", "D\\out.pdb", "N", true});
+  ASSERT_TRUE(command.CheckCompileInputs());
+  command.CompileDatabase();
+  EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{InputErrorBox(3, "Too many MIDI files!\r\nA database holds at most 65535.")});
+  EXPECT_TRUE(many.created.empty());
+}
+
+}  // namespace

@@ -1,1 +1,210 @@
-// (in progress)
+// The database writer on real files: golden byte layouts, the date, the success text, and what
+// stays on disk when a MIDI file fails part way.
+#include "commands/database_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "compile_fixtures.h"
+#include "seams/app_error.h"
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct Source {
+  std::string file_name;
+  std::string record_name;
+  std::vector<std::uint8_t> bytes;  // what the file holds
+  std::uint16_t size;               // what the collection saw
+};
+
+class DatabaseWriterTest : public ::testing::Test {
+ protected:
+  DatabaseWriterTest() : destination(dir / "out.pdb") {}
+
+  void Write(const std::vector<Source>& sources, const std::string& database_name = "Ringtones") {
+    std::vector<std::string> file_names, record_names;
+    std::vector<std::uint16_t> sizes;
+    for (const Source& source : sources) {
+      if (!source.bytes.empty()) WriteBytes(dir / source.file_name, source.bytes);
+      file_names.push_back(source.file_name);
+      record_names.push_back(source.record_name);
+      sizes.push_back(source.size);
+    }
+    WriteDatabase(prompts, *files, clock, destination, database_name,
+                  DatabaseSources{dir.path(), file_names, record_names, sizes});
+  }
+
+  static Source Tune(const std::string& record_name, std::size_t size, unsigned seed = 1) {
+    auto bytes = MidiBytes(size, 0, 0, seed);
+    return {record_name + ".mid", record_name, bytes, static_cast<std::uint16_t>(size)};
+  }
+
+  TempDir dir;
+  std::string destination;
+  ScriptedPrompts prompts;
+  std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
+  FixedClock clock;
+};
+
+TEST_F(DatabaseWriterTest, OneFileGoldenBytes) {
+  auto tune = MidiBytes(30);
+  Write({{"tune.mid", "tune", tune, 30}}, "Bells");
+  std::vector<std::uint8_t> expected = {
+      'B', 'e', 'l', 'l', 's', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // name, zero-filled to 32
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+      0x00, 0x08, 0x00, 0x00,                          // attributes (backup), version
+      0xBC, 0x19, 0x13, 0x80, 0xBC, 0x19, 0x13, 0x80,  // created, modified: 2004-01-01 00:00:00
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // last backup, modification number, info offsets
+      's', 'm', 'f', 'r', 'Q', 's', 'n', 'd',          // type, creator
+      0, 0, 0, 0, 0, 0, 0, 0,                          // unique ID seed, next record list
+      0x00, 0x01,                                      // one record
+      0x00, 0x00, 0x00, 86, 0x40, 0, 0, 0,             // the record lies at 86, dirty
+      'P', 'M', 'r', 'c', 11, 0, 't', 'u', 'n', 'e', 0,
+  };
+  expected.insert(expected.end(), tune.begin(), tune.end());
+  EXPECT_EQ(ReadBytes(destination), expected);
+  EXPECT_EQ(expected.size(), 86u + 11u + 30u);
+  EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{InformationBox("1 MIDI files successfully compiled.", "Success")});
+}
+
+TEST_F(DatabaseWriterTest, TwoFilesLieAt94And202AndMake411Bytes) {
+  auto first = MidiBytes(100, 0, 0, 1), second = MidiBytes(200, 0, 0, 2);
+  Write({{"a.mid", "a", first, 100}, {"bb.mid", "bb", second, 200}});
+  auto image = ReadBytes(destination);
+  ASSERT_EQ(image.size(), 411u);
+  EXPECT_EQ(std::vector<std::uint8_t>(image.begin() + 76, image.begin() + 94),
+            (std::vector<std::uint8_t>{0, 2, 0, 0, 0, 94, 0x40, 0, 0, 0, 0, 0, 0, 202, 0x40, 0, 0, 0}));
+  EXPECT_EQ(image[94 + 4], 8);
+  EXPECT_EQ(image[202 + 4], 9);
+  EXPECT_EQ(image, ExpectedDatabase("Ringtones", {{"a", first}, {"bb", second}}));
+}
+
+TEST_F(DatabaseWriterTest, RecordNameOf31CharactersFillsTheNameBuffer) {
+  const std::string name(31, 'n');
+  auto tune = MidiBytes(50);
+  Write({{"long.mid", name, tune, 50}});
+  auto image = ReadBytes(destination);
+  EXPECT_EQ(image[86 + 4], 38);
+  EXPECT_EQ(std::string(image.begin() + 92, image.begin() + 123), name);
+  EXPECT_EQ(image[123], 0);
+  EXPECT_EQ(image, ExpectedDatabase("Ringtones", {{name, tune}}));
+}
+
+TEST_F(DatabaseWriterTest, DatabaseNameKeepsItsNulAndIsCutTo31) {
+  const std::string thirty_one = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcde";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"Bells", "Bells"}, {thirty_one, thirty_one}, {thirty_one + "fghij12345", thirty_one}};
+  for (const auto& [given, stored] : cases) {
+    SCOPED_TRACE(given);
+    auto tune = MidiBytes(25);
+    Write({{"t.mid", "t", tune, 25}}, given);
+    auto image = ReadBytes(destination);
+    std::vector<std::uint8_t> field(32, 0);
+    std::copy(stored.begin(), stored.end(), field.begin());
+    EXPECT_EQ(std::vector<std::uint8_t>(image.begin(), image.begin() + 32), field);
+    EXPECT_EQ(image, ExpectedDatabase(stored, {{"t", tune}}));
+  }
+}
+
+TEST_F(DatabaseWriterTest, EmptyRecordNameIsASingleNul) {
+  auto tune = MidiBytes(25);
+  Write({{".mid", "", tune, 25}});
+  auto image = ReadBytes(destination);
+  EXPECT_EQ(std::vector<std::uint8_t>(image.begin() + 86, image.begin() + 93),
+            (std::vector<std::uint8_t>{'P', 'M', 'r', 'c', 7, 0, 0}));
+  EXPECT_EQ(image, ExpectedDatabase("Ringtones", {{"", tune}}));
+}
+
+TEST_F(DatabaseWriterTest, TwelveFilesReportTwelve) {
+  std::vector<Source> sources;
+  std::vector<ExpectedRecord> records;
+  for (unsigned i = 0; i < 12; ++i) {
+    sources.push_back(Tune("t" + std::to_string(i), 25 + 37 * i, i));
+    records.push_back({sources.back().record_name, sources.back().bytes});
+  }
+  Write(sources);
+  EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{InformationBox("12 MIDI files successfully compiled.", "Success")});
+  EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", records));
+}
+
+TEST_F(DatabaseWriterTest, ExistingDestinationIsReplacedNotAppendedTo) {
+  WriteBytes(destination, std::vector<std::uint8_t>(10000, 0xEE));
+  Source tune = Tune("x", 40);
+  Write({tune});
+  EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"x", tune.bytes}}));
+}
+
+TEST_F(DatabaseWriterTest, GrownFileContributesOnlyItsCollectedSize) {
+  auto grown = MidiBytes(150, 0, 0, 7);
+  Source after = Tune("after", 60, 8);
+  Write({{"grown.mid", "grown", grown, 100}, after});
+  std::vector<std::uint8_t> first(grown.begin(), grown.begin() + 100);
+  EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"grown", first}, {"after", after.bytes}}));
+}
+
+TEST_F(DatabaseWriterTest, ShrunkFileIsReadBeyondEndOfFileAndTheHeadStays) {
+  auto shrunk = MidiBytes(60);
+  try {
+    Write({{"s.mid", "s", shrunk, 100}});
+    FAIL() << "no error";
+  } catch (const InOutError& error) {
+    EXPECT_EQ(error.code(), kReadBeyondEndOfFile);
+    EXPECT_STREQ(error.what(), "Read beyond end of file");
+  }
+  EXPECT_TRUE(prompts.Shown().empty());
+  auto full = ExpectedDatabase("Ringtones", {{"s", std::vector<std::uint8_t>(100)}});
+  EXPECT_EQ(ReadBytes(destination), std::vector<std::uint8_t>(full.begin(), full.begin() + 86 + 8));
+}
+
+TEST_F(DatabaseWriterTest, ThirdOfFiveMissingLeavesTheDatabaseUpToItsName) {
+  std::vector<Source> sources;
+  std::vector<ExpectedRecord> records;
+  for (unsigned i = 0; i < 5; ++i) {
+    sources.push_back(Tune("r" + std::to_string(i), 100 + i, i));
+    records.push_back({sources.back().record_name, sources.back().bytes});
+  }
+  sources[2].bytes.clear();  // never written: gone by its turn
+  try {
+    Write(sources);
+    FAIL() << "no error";
+  } catch (const InOutError& error) {
+    EXPECT_EQ(error.code(), kFileNotFound);
+    EXPECT_STREQ(error.what(), "File not found");
+  }
+  EXPECT_TRUE(prompts.Shown().empty());
+  auto full = ExpectedDatabase("Ringtones", records);
+  const std::size_t end_of_third_name = 78 + 5 * 8 + (9 + 100) + (9 + 101) + 9;
+  auto image = ReadBytes(destination);
+  EXPECT_EQ(image, std::vector<std::uint8_t>(full.begin(), full.begin() + end_of_third_name));
+  EXPECT_EQ(image[77], 5);
+}
+
+TEST_F(DatabaseWriterTest, DestinationThatCannotBeCreatedRaisesItsError) {
+  destination = dir / "missing\\out.pdb";
+  Source tune = Tune("x", 40);
+  EXPECT_THROW(Write({tune}), InOutError);
+  EXPECT_TRUE(prompts.Shown().empty());
+}
+
+TEST_F(DatabaseWriterTest, MisalignedListsOrTooManyFilesTouchNothing) {
+  std::vector<std::string> one_name = {"a.mid"}, no_names;
+  std::vector<std::uint16_t> one_size = {30};
+  EXPECT_THROW(WriteDatabase(prompts, *files, clock, destination, "N", DatabaseSources{dir.path(), one_name, no_names, one_size}),
+               std::logic_error);
+
+  std::vector<std::string> names(65536, "a.mid"), records(65536, "a");
+  std::vector<std::uint16_t> sizes(65536, 30);
+  try {
+    WriteDatabase(prompts, *files, clock, destination, "N", DatabaseSources{dir.path(), names, records, sizes});
+    FAIL() << "no error";
+  } catch (const AppError& error) {
+    EXPECT_STREQ(error.what(), "Too many MIDI files!\r\nA database holds at most 65535.");
+  }
+  EXPECT_FALSE(PathExists(destination));
+  EXPECT_TRUE(prompts.Shown().empty());
+}
+
+}  // namespace
