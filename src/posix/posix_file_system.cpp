@@ -48,6 +48,12 @@ int WindowsCode(int error, const std::string& native) {
 
 [[noreturn]] void Fail(int error, const std::string& native) { throw InOutError(WindowsCode(error, native)); }
 
+// A file already closed fails as an unopened file does, the same on both platforms.
+int OpenDescriptor(int fd) {
+  if (fd < 0) throw InOutError(kFileNotOpen);
+  return fd;
+}
+
 // "*" and "?" wildcards, letters matched regardless of case as Windows does.
 bool Matches(const char* pattern, const char* name) {
   if (*pattern == '\0') return *name == '\0';
@@ -69,12 +75,13 @@ class PosixInputFile : public InputFile {
 
   std::uint64_t Size() override {
     struct stat info {};
-    if (fstat(fd_, &info) != 0) Fail(errno, native_);
+    if (fstat(OpenDescriptor(fd_), &info) != 0) Fail(errno, native_);
     return static_cast<std::uint64_t>(info.st_size);
   }
 
   void Read(void* buffer, std::size_t count) override {
     auto* bytes = static_cast<char*>(buffer);
+    OpenDescriptor(fd_);
     while (count > 0) {
       ssize_t got = ::read(fd_, bytes, count);
       if (got < 0 && errno == EINTR) continue;
@@ -86,11 +93,11 @@ class PosixInputFile : public InputFile {
   }
 
   void Seek(std::uint64_t position) override {
-    if (lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0) Fail(errno, native_);
+    if (lseek(OpenDescriptor(fd_), static_cast<off_t>(position), SEEK_SET) < 0) Fail(errno, native_);
   }
 
   void Close() override {
-    int fd = fd_;
+    int fd = OpenDescriptor(fd_);
     fd_ = -1;
     if (::close(fd) != 0) Fail(errno, native_);
   }
@@ -109,6 +116,7 @@ class PosixOutputFile : public OutputFile {
 
   void Write(const void* data, std::size_t count) override {
     const auto* bytes = static_cast<const char*>(data);
+    OpenDescriptor(fd_);
     while (count > 0) {
       ssize_t put = ::write(fd_, bytes, count);
       if (put < 0 && errno == EINTR) continue;
@@ -121,7 +129,7 @@ class PosixOutputFile : public OutputFile {
   }
 
   void Close() override {
-    int fd = fd_;
+    int fd = OpenDescriptor(fd_);
     fd_ = -1;
     if (::close(fd) != 0) Fail(errno, native_);
   }
