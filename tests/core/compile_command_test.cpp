@@ -171,7 +171,7 @@ TEST_F(CompileCommandTest, ReplacedDestinationHoldsExactlyTheNewDatabase) {
 TEST_F(CompileCommandTest, EmptyDirectoryOrNoMatchFindsNoMidiFiles) {
   EXPECT_TRUE(Run());
   WriteBytes(source + "\\notes.txt", MidiBytes(40));
-  WriteBytes(source + "\\tune.midx", MidiBytes(40));
+  WriteBytes(source + "\\tune.mi", MidiBytes(40));  // not ".midi": Windows lets "*.mid" match that too
   EXPECT_TRUE(Run());
   EXPECT_EQ(prompts.Shown(), (std::vector<ShownBox>{kNoMidiFiles, kNoMidiFiles}));
   EXPECT_FALSE(PathExists(destination));
