@@ -1,1 +1,207 @@
-// (in progress)
+// Extract!: the checks, the database read whole into memory, and one .mid file per MIDI record.
+#include "commands/extract_command.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "format/palm_database.h"
+#include "seams/paths.h"
+
+namespace {
+
+constexpr char kNoDatabaseSelected[] = "No database selected!";
+constexpr char kNoDirectorySelected[] = "No directory selected!";
+constexpr char kFileDoesNotExist[] = "File does not exist!";
+constexpr char kCreateDirectoryQuestion[] = "Directory does not exist!\r\nWould you like to create it now?";
+constexpr char kFileIsEmpty[] = "File is empty!";
+constexpr char kWrongFileFormat[] = "Wrong file format!";
+constexpr char kNotARecordDatabase[] = "This is not a record database!";
+constexpr char kDatabaseIsEmpty[] = "The database is empty!";
+constexpr char kWrongMidiFormat[] = "Wrong MIDI format:\r";  // a lone CR before the record name
+constexpr char kMidiError[] = "MIDI Error";
+constexpr char kAlreadyExists[] = "\r\nalready exists. Overwrite?";
+constexpr char kOverwriteProblem[] = "Overwrite Problem";
+constexpr char kNoMidiFiles[] = "No MIDI files found in the database!";
+constexpr char kSuccessfullyExtracted[] = " MIDI files successfully extracted.";
+constexpr char kSuccess[] = "Success";
+
+constexpr std::string_view kReplacedInFileNames = "\\/:*?<>|";
+constexpr std::size_t kSignatureSize = 4;
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameLetters(std::string_view text, std::string_view upper) {
+  return text.size() == upper.size() &&
+         std::equal(text.begin(), text.end(), upper.begin(), [](char a, char b) { return AsciiUpper(a) == b; });
+}
+
+// Windows opens these as devices whatever the directory and extension, and ignores blanks
+// before the extension: a tune written there would vanish while counted as extracted.
+bool NamesDevice(std::string_view part) {
+  while (!part.empty() && part.back() == ' ') part.remove_suffix(1);
+  if (part.size() == 3) {
+    return SameLetters(part, "CON") || SameLetters(part, "PRN") || SameLetters(part, "AUX") ||
+           SameLetters(part, "NUL");
+  }
+  if (part.size() == 4 && (SameLetters(part.substr(0, 3), "COM") || SameLetters(part.substr(0, 3), "LPT"))) {
+    auto digit = static_cast<unsigned char>(part[3]);
+    // 0xB9, 0xB2, 0xB3: the superscript digits one to three of the Western code page, which
+    // Windows counts as port numbers too.
+    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+  }
+  return false;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The destination as the directory creation takes it: "\" only, no trailing separators, and a
+// relative path anchored at the current directory, where the files of the run will go.
+std::string CreatablePath(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  while (path.size() > 1 && path.back() == '\\') path.pop_back();
+  bool relative = path.front() != '\\' && !(path.size() >= 2 && path[1] == ':');
+  return relative ? ".\\" + path : path;
+}
+
+}  // namespace
+
+std::string OutputFileName(std::string_view record_name) {
+  std::string name(record_name);
+  for (char& c : name) {
+    if (kReplacedInFileNames.find(c) != std::string_view::npos) c = '_';
+  }
+  std::size_t part_end = std::min(name.find('.'), name.size());
+  if (NamesDevice(std::string_view(name).substr(0, part_end))) name.insert(part_end, 1, '_');
+  return name + ".mid";
+}
+
+ExtractCommand::ExtractCommand(Prompts& prompts, FileSystem& files, ExtractInputs inputs)
+    : prompts_(prompts),
+      files_(files),
+      source_path_(std::move(inputs.source_path)),
+      destination_directory_(std::move(inputs.destination_directory)) {}
+
+bool ExtractCommand::CheckExtractInputs() {
+  if (source_path_.empty()) {
+    prompts_.ShowInputError(Field::Edit1, kNoDatabaseSelected);
+    return false;
+  }
+  if (destination_directory_.empty()) {
+    prompts_.ShowInputError(Field::Edit2, kNoDirectorySelected);
+    return false;
+  }
+  if (!files_.FileExists(source_path_)) {
+    prompts_.ShowInputError(Field::Edit1, kFileDoesNotExist);
+    return false;
+  }
+  if (files_.DirectoryExists(destination_directory_)) return true;
+  if (!prompts_.AskMarkedQuestion(Field::Edit2, kCreateDirectoryQuestion)) return false;
+  // Not examined: a directory that could not be made fails the first output file instead.
+  ForceDirectories(files_, CreatablePath(destination_directory_));
+  return true;
+}
+
+void ExtractCommand::ExtractDatabase() {
+  written_count_ = 0;
+  cancelled_ = false;
+
+  std::vector<std::uint8_t> image;
+  {
+    std::unique_ptr<InputFile> file = files_.OpenRead(source_path_);
+    std::uint64_t size = file->Size();
+    if (size == 0) {
+      prompts_.ShowInputError(Field::Edit1, kFileIsEmpty);
+      file->Close();
+      return;
+    }
+    // Beyond 2 GiB the signed sizes and offsets of the layout no longer describe the file.
+    if (size < palm::kHeaderSize || size > static_cast<std::uint64_t>(INT32_MAX)) {
+      prompts_.ShowInputError(Field::Edit1, kWrongFileFormat);
+      file->Close();
+      return;
+    }
+    image.resize(static_cast<std::size_t>(size));
+    file->Read(image.data(), image.size());
+    file->Close();
+  }
+
+  struct ImageView {
+    std::span<const std::uint8_t>& view;
+    ~ImageView() { view = {}; }
+  } image_view{image_};
+  image_ = image;
+
+  palm::DatabaseReader reader(image_);
+  if (reader.IsResourceDatabase()) {
+    prompts_.ShowInputError(Field::Edit1, kNotARecordDatabase);
+    return;
+  }
+  std::uint16_t count = reader.RecordCount();
+  if (count == 0) {
+    prompts_.ShowInputError(Field::Edit1, kDatabaseIsEmpty);
+    return;
+  }
+  if (!reader.RecordListFits()) {
+    prompts_.ShowInputError(Field::Edit1, kWrongFileFormat);
+    return;
+  }
+  for (std::uint16_t index = 0; index < count; ++index) {
+    palm::RecordExtent extent = reader.Extent(index);
+    ExtractRecord(extent.offset, extent.length);
+    if (cancelled_) return;
+  }
+
+  image_ = {};
+  std::vector<std::uint8_t>().swap(image);
+  if (written_count_ == 0) {
+    prompts_.ShowInputError(Field::Edit1, kNoMidiFiles);
+  } else {
+    prompts_.ShowInformation(std::to_string(written_count_) + kSuccessfullyExtracted, kSuccess);
+  }
+}
+
+bool ExtractCommand::SignatureReadable(std::int32_t record_offset, std::int32_t record_length) const {
+  return record_offset >= 0 && record_length >= static_cast<std::int32_t>(kSignatureSize) &&
+         static_cast<std::uint64_t>(record_offset) + static_cast<std::uint64_t>(record_length) <= image_.size();
+}
+
+void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t record_length) {
+  palm::RecordContents record = palm::DatabaseReader(image_).ReadRecord({record_offset, record_length});
+  switch (record.status) {
+    case palm::RecordStatus::NotMidiRecord:
+      return;
+    case palm::RecordStatus::Damaged:
+      // A record that cannot even show its signature is no MIDI record; one that says "PMrc"
+      // but whose name or tune leaves it is a broken tune, reported by its name so far.
+      if (!SignatureReadable(record_offset, record_length)) return;
+      [[fallthrough]];
+    case palm::RecordStatus::WrongMidiFormat:
+      prompts_.ShowWarning(kWrongMidiFormat + record.name, kMidiError);
+      return;
+    case palm::RecordStatus::Midi:
+      break;
+  }
+
+  if (!destination_directory_.empty() && IsSeparator(destination_directory_.back())) {
+    destination_directory_.pop_back();
+  }
+  std::string path = destination_directory_ + "\\" + OutputFileName(record.name);
+  if (files_.FileExists(path)) {
+    switch (prompts_.AskYesNoCancel(path + kAlreadyExists, kOverwriteProblem)) {
+      case Answer::Yes:
+        break;
+      case Answer::No:
+        return;
+      case Answer::Cancel:
+        cancelled_ = true;
+        return;
+    }
+  }
+  std::unique_ptr<OutputFile> file = files_.Create(path);
+  file->Write(record.tune.data(), record.tune.size());
+  file->Close();
+  ++written_count_;
+}

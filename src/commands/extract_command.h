@@ -5,6 +5,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "commands/prompts.h"
 #include "seams/file_system.h"
@@ -13,6 +14,10 @@ struct ExtractInputs {
   std::string source_path;            // Edit1, as typed
   std::string destination_directory;  // Edit2, as typed
 };
+
+// The file a record is written to: its name with each of \/:*?<>| turned into "_", a "_" after
+// the part before the first "." when that part names a device (NUL, CON, COM1, ...), then ".mid".
+std::string OutputFileName(std::string_view record_name);
 
 // One run: construct with the fields' texts, then
 //   if (command.CheckExtractInputs()) command.ExtractDatabase();
@@ -27,12 +32,14 @@ class ExtractCommand {
 
  private:
   void ExtractRecord(std::int32_t record_offset, std::int32_t record_length);
+  // The record's first four bytes lie inside both the record and the image.
+  bool SignatureReadable(std::int32_t record_offset, std::int32_t record_length) const;
 
   Prompts& prompts_;
   FileSystem& files_;
   std::string source_path_;
   std::string destination_directory_;  // the run's own copy; ExtractRecord may shorten it
-  std::span<const std::uint8_t> image_;
+  std::span<const std::uint8_t> image_;  // the image ExtractDatabase owns, while it runs
   std::uint16_t written_count_ = 0;
   bool cancelled_ = false;
 };
