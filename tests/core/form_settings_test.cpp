@@ -270,6 +270,10 @@ TEST_F(FormSettingsTest, TabOutsideTheTwoPagesSelectsNoneAndIsStoredAsMinusOne) 
   FakeSettingsForm next;
   LoadFormSettings(root, next);
   EXPECT_EQ(next.page, -1);
+
+  next.page = 2;  // no such page: stored as none
+  SaveFormSettings(root, next);
+  EXPECT_EQ(Stored("MainForm", "Tab"), "-1");
 }
 
 TEST_F(FormSettingsTest, DwordTopStopsTheLoadThere) {
