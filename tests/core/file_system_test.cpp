@@ -1,1 +1,208 @@
-// (in progress)
+// The platform's file layer on real files: existence, directories, listing, reads, writes, errors.
+#include "seams/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "seams/app_error.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Counting(std::size_t size) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
+  return bytes;
+}
+
+// The code and text of the InOutError that `action` raises; code -1 when it raises none.
+struct Raised {
+  int code = -1;
+  std::string text;
+};
+
+Raised RaisedBy(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const InOutError& error) {
+    return {error.code(), error.what()};
+  }
+  return {};
+}
+
+class FileSystemTest : public testing::Test {
+ protected:
+  TempDir temp;
+  std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
+};
+
+TEST_F(FileSystemTest, TellsFilesFromDirectories) {
+  WriteBytes(temp / "tune.mid", {1, 2, 3});
+  MakeDirectory(temp / "folder");
+  EXPECT_TRUE(files->FileExists(temp / "tune.mid"));
+  EXPECT_FALSE(files->DirectoryExists(temp / "tune.mid"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "folder"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "folder\\"));
+  EXPECT_FALSE(files->FileExists(temp / "folder"));
+  EXPECT_FALSE(files->FileExists(temp / "missing"));
+  EXPECT_FALSE(files->DirectoryExists(temp / "missing"));
+  EXPECT_FALSE(files->FileExists(temp / "missing\\tune.mid"));
+  EXPECT_FALSE(files->FileExists(""));
+  EXPECT_FALSE(files->DirectoryExists(""));
+}
+
+TEST_F(FileSystemTest, CreatesOneDirectoryWhoseParentExists) {
+  EXPECT_TRUE(files->CreateDir(temp / "new"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "new"));
+  EXPECT_FALSE(files->CreateDir(temp / "new")) << "it exists already";
+  EXPECT_FALSE(files->CreateDir(temp / "missing\\child"));
+  EXPECT_FALSE(PathExists(temp / "missing"));
+}
+
+std::vector<std::string> SortedNames(const std::vector<DirectoryEntry>& entries) {
+  std::vector<std::string> names;
+  for (const DirectoryEntry& entry : entries) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(FileSystemTest, ListsTheEntriesMatchingAPatternWithTheirSizesAndKinds) {
+  WriteBytes(temp / "b.mid", Counting(10));
+  WriteBytes(temp / "A.MID", Counting(3));
+  WriteBytes(temp / "c.txt", Counting(5));
+  WriteBytes(temp / "empty.mid", {});
+  MakeDirectory(temp / "sub.mid");
+
+  std::vector<DirectoryEntry> entries = files->FindFiles(temp / "*.mid");
+  ASSERT_EQ(SortedNames(entries), (std::vector<std::string>{"A.MID", "b.mid", "empty.mid", "sub.mid"}));
+  const std::map<std::string, std::uint64_t> sizes = {{"A.MID", 3}, {"b.mid", 10}, {"empty.mid", 0}, {"sub.mid", 0}};
+  for (const DirectoryEntry& entry : entries) {
+    EXPECT_EQ(entry.size, sizes.at(entry.name)) << entry.name;
+    EXPECT_EQ(entry.is_directory, entry.name == "sub.mid") << entry.name;
+  }
+  EXPECT_EQ(SortedNames(files->FindFiles(temp / "?.mid")), (std::vector<std::string>{"A.MID", "b.mid"}));
+  EXPECT_EQ(SortedNames(files->FindFiles(temp / "b.MID")), (std::vector<std::string>{"b.mid"}));
+}
+
+TEST_F(FileSystemTest, ListsNothingWhenNothingMatchesOrTheDirectoryIsMissing) {
+  WriteBytes(temp / "c.txt", Counting(5));
+  EXPECT_TRUE(files->FindFiles(temp / "*.mid").empty());
+  EXPECT_TRUE(files->FindFiles(temp / "missing\\*.mid").empty());
+}
+
+TEST_F(FileSystemTest, ReadsWholeAndInPartsAndSeeks) {
+  Bytes content = Counting(300);
+  WriteBytes(temp / "data.bin", content);
+  auto in = files->OpenRead(temp / "data.bin");
+  EXPECT_EQ(in->Size(), 300u);
+
+  Bytes head(25);
+  in->Read(head.data(), head.size());
+  EXPECT_EQ(head, Bytes(content.begin(), content.begin() + 25));
+  Bytes next(75);
+  in->Read(next.data(), next.size());
+  EXPECT_EQ(next, Bytes(content.begin() + 25, content.begin() + 100));
+
+  in->Seek(290);
+  Bytes tail(10);
+  in->Read(tail.data(), tail.size());
+  EXPECT_EQ(tail, Bytes(content.begin() + 290, content.end()));
+  in->Read(tail.data(), 0);  // nothing asked at the end is no failure
+
+  in->Seek(0);
+  Bytes whole(300);
+  in->Read(whole.data(), whole.size());
+  EXPECT_EQ(whole, content);
+  in->Close();
+}
+
+TEST_F(FileSystemTest, AReadShortOfWhatWasAskedIsReadBeyondEndOfFile) {
+  WriteBytes(temp / "short.mid", Counting(24));
+  struct Case {
+    const char* what;
+    std::uint64_t seek;
+    std::size_t count;
+  };
+  for (Case c : {Case{"25 of 24 bytes", 0, 25}, Case{"one byte at the end", 24, 1}, Case{"beyond the end", 1000, 1}}) {
+    auto in = files->OpenRead(temp / "short.mid");
+    in->Seek(c.seek);
+    Bytes buffer(c.count);
+    Raised raised = RaisedBy([&] { in->Read(buffer.data(), buffer.size()); });
+    EXPECT_EQ(raised.code, 100) << c.what;
+    EXPECT_EQ(raised.text, "Read beyond end of file") << c.what;
+  }
+}
+
+TEST_F(FileSystemTest, FailuresCarryTheCodeAndTextOfTheTable) {
+  WriteBytes(temp / "tune.mid", Counting(30));
+  MakeDirectory(temp / "folder");
+  struct Case {
+    const char* what;
+    std::function<void()> action;
+    int code;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"opening a missing file", [&] { files->OpenRead(temp / "missing.pdb"); }, 2, "File not found"},
+      {"opening in a missing directory", [&] { files->OpenRead(temp / "missing\\tune.pdb"); }, 3,
+       "Invalid filename"},
+      {"opening a directory as a file", [&] { files->OpenRead(temp / "folder"); }, 5, "File access denied"},
+      {"creating in a missing directory", [&] { files->Create(temp / "missing\\out.mid"); }, 3, "Invalid filename"},
+      {"creating over a directory", [&] { files->Create(temp / "folder"); }, 5, "File access denied"},
+  };
+  for (const Case& c : cases) {
+    Raised raised = RaisedBy(c.action);
+    EXPECT_EQ(raised.code, c.code) << c.what;
+    EXPECT_EQ(raised.text, c.text) << c.what;
+  }
+}
+
+TEST_F(FileSystemTest, CreateReplacesAnExistingFileAndAppendsEachWrite) {
+  WriteBytes(temp / "out.pdb", Counting(500));
+  auto out = files->Create(temp / "out.pdb");
+  out->Write("abc", 3);
+  out->Write("", 0);
+  out->Write("defg", 4);
+  out->Close();
+  EXPECT_EQ(ReadBytes(temp / "out.pdb"), (Bytes{'a', 'b', 'c', 'd', 'e', 'f', 'g'}));
+
+  files->Create(temp / "empty.pdb")->Close();
+  EXPECT_EQ(ReadBytes(temp / "empty.pdb"), Bytes{});
+}
+
+TEST_F(FileSystemTest, FilesLeftOpenAreClosedWithWhatWasWritten) {
+  {
+    auto out = files->Create(temp / "partial.pdb");
+    out->Write("xyz", 3);
+  }
+  EXPECT_EQ(ReadBytes(temp / "partial.pdb"), (Bytes{'x', 'y', 'z'}));
+  {
+    auto in = files->OpenRead(temp / "partial.pdb");
+  }
+  // Nothing holds the file any more: it can be replaced.
+  files->Create(temp / "partial.pdb")->Close();
+  EXPECT_EQ(ReadBytes(temp / "partial.pdb"), Bytes{});
+}
+
+TEST_F(FileSystemTest, AFileUsedAfterItsCloseIsNotOpen) {
+  WriteBytes(temp / "data.bin", Counting(10));
+  auto in = files->OpenRead(temp / "data.bin");
+  in->Close();
+  std::uint8_t byte = 0;
+  EXPECT_EQ(RaisedBy([&] { in->Read(&byte, 1); }).code, kFileNotOpen);
+  EXPECT_EQ(RaisedBy([&] { in->Close(); }).text, "I/O error 103");
+
+  auto out = files->Create(temp / "out.bin");
+  out->Close();
+  EXPECT_EQ(RaisedBy([&] { out->Write(&byte, 1); }).code, kFileNotOpen);
+  EXPECT_EQ(RaisedBy([&] { out->Close(); }).code, kFileNotOpen);
+}
+
+}  // namespace

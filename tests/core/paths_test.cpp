@@ -1,1 +1,197 @@
-// (in progress)
+// Path splitting, and directory creation with its missing parents, on a recording file system and
+// on the real one.
+#include "seams/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "seams/app_error.h"
+#include "seams/file_system.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+TEST(ExtractFilePath, SplitsAfterTheLastBackslashOrColon) {
+  struct Case {
+    std::string path, directory, name;
+  };
+  const Case cases[] = {
+      {"C:\\Palm\\Backup\\System_MIDI_Sounds.pdb", "C:\\Palm\\Backup\\", "System_MIDI_Sounds.pdb"},
+      {"tunes.pdb", "", "tunes.pdb"},
+      {"", "", ""},
+      {"C:tunes.pdb", "C:", "tunes.pdb"},
+      {"C:", "C:", ""},
+      {"C:\\", "C:\\", ""},
+      {"\\tunes.pdb", "\\", "tunes.pdb"},
+      {"C:\\dir\\", "C:\\dir\\", ""},
+      {"\\\\server\\share\\a.mid", "\\\\server\\share\\", "a.mid"},
+      {"a\\b:c", "a\\b:", "c"},
+      {"a:b\\c", "a:b\\", "c"},
+      {"C:/dir/file.pdb", "C:", "/dir/file.pdb"},  // "/" is not a separator here
+      {"dir\\name with spaces.mid", "dir\\", "name with spaces.mid"},
+      {"d\xE9r\\\xE9.mid", "d\xE9r\\", "\xE9.mid"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ExtractFilePath(c.path), c.directory) << c.path;
+    EXPECT_EQ(ExtractFileName(c.path), c.name) << c.path;
+    EXPECT_EQ(ExtractFilePath(c.path) + ExtractFileName(c.path), c.path) << c.path;
+  }
+}
+
+// Directories as a set of Windows paths; records every creation in order.
+class RecordingFileSystem : public FileSystem {
+ public:
+  explicit RecordingFileSystem(std::set<std::string> existing) : directories_(std::move(existing)) {}
+
+  std::vector<std::string> created;
+  std::set<std::string> refused;  // creations that fail although the parent exists
+
+  bool FileExists(const std::string&) override { return false; }
+  bool DirectoryExists(const std::string& path) override { return directories_.count(path) != 0; }
+  bool CreateDir(const std::string& path) override {
+    created.push_back(path);
+    std::string parent = ExtractFilePath(path);
+    if (!parent.empty() && parent.back() == '\\' && parent.size() > 3) parent.pop_back();
+    bool parent_exists = parent.empty() || directories_.count(parent) != 0;
+    if (!parent_exists || refused.count(path) != 0 || directories_.count(path) != 0) return false;
+    directories_.insert(path);
+    return true;
+  }
+  std::vector<DirectoryEntry> FindFiles(const std::string&) override { return {}; }
+  std::unique_ptr<InputFile> OpenRead(const std::string&) override { throw InOutError(kFileNotFound); }
+  std::unique_ptr<OutputFile> Create(const std::string&) override { throw InOutError(kFileNotFound); }
+
+ private:
+  std::set<std::string> directories_;
+};
+
+TEST(ForceDirectories, CreatesTheMissingParentsFromTheTopDown) {
+  struct Case {
+    std::string path;
+    std::vector<std::string> created;
+  };
+  const Case cases[] = {
+      {"C:\\a\\b\\c", {"C:\\a", "C:\\a\\b", "C:\\a\\b\\c"}},
+      {"C:\\a\\b\\c\\", {"C:\\a", "C:\\a\\b", "C:\\a\\b\\c"}},
+      {"C:\\Palm\\new", {"C:\\Palm\\new"}},
+      {"C:\\Palm", {}},
+      {"C:\\Palm\\", {}},
+      {"C:\\", {}},
+      {"C:", {}},
+      {"\\rooted\\x", {"\\rooted", "\\rooted\\x"}},
+  };
+  for (const Case& c : cases) {
+    RecordingFileSystem files({"C:\\", "C:\\Palm", "\\"});
+    EXPECT_TRUE(ForceDirectories(files, c.path)) << c.path;
+    EXPECT_EQ(files.created, c.created) << c.path;
+  }
+}
+
+TEST(ForceDirectories, AnEmptyPathCannotBeCreated) {
+  RecordingFileSystem files({"C:\\"});
+  try {
+    ForceDirectories(files, "");
+    FAIL() << "no error";
+  } catch (const AppError& error) {
+    EXPECT_STREQ(error.what(), "Unable to create directory");
+  }
+  EXPECT_TRUE(files.created.empty());
+}
+
+TEST(ForceDirectories, ARelativePathWithAMissingFirstComponentOfThreeOrMoreCharactersFails) {
+  for (std::string path : {"abc", "abc\\def", "tunes\\new\\deeper", "abc\\"}) {
+    RecordingFileSystem files({"C:\\"});
+    try {
+      ForceDirectories(files, path);
+      FAIL() << path << ": no error";
+    } catch (const AppError& error) {
+      EXPECT_STREQ(error.what(), "Unable to create directory") << path;
+    }
+    EXPECT_TRUE(files.created.empty()) << path;
+  }
+}
+
+TEST(ForceDirectories, ARelativePathWithAMissingFirstComponentOfOneOrTwoCharactersCreatesNothing) {
+  for (std::string path : {"ab\\def", "a\\def", "ab\\cd\\ef"}) {
+    RecordingFileSystem files({"C:\\"});
+    EXPECT_FALSE(ForceDirectories(files, path)) << path;
+    for (const std::string& attempt : files.created) EXPECT_FALSE(files.DirectoryExists(attempt)) << attempt;
+  }
+  // One or two characters alone are taken for a drive or a root: nothing to do, and no error.
+  RecordingFileSystem files({});
+  EXPECT_TRUE(ForceDirectories(files, "ab"));
+  EXPECT_TRUE(files.created.empty());
+}
+
+TEST(ForceDirectories, AFailedCreationEndsTheWalkWithFalse) {
+  RecordingFileSystem files({"C:\\"});
+  files.refused.insert("C:\\a\\b");
+  EXPECT_FALSE(ForceDirectories(files, "C:\\a\\b\\c"));
+  EXPECT_EQ(files.created, (std::vector<std::string>{"C:\\a", "C:\\a\\b"}));
+}
+
+// ---- the platform's file system -------------------------------------------------------------
+
+// Runs a block with the current directory set to `path`, and restores it afterwards.
+class CurrentDirectory {
+ public:
+  explicit CurrentDirectory(const std::string& path) : saved_(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
+  }
+  ~CurrentDirectory() {
+    std::error_code ignored;
+    std::filesystem::current_path(saved_, ignored);
+  }
+  CurrentDirectory(const CurrentDirectory&) = delete;
+  CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+ private:
+  std::filesystem::path saved_;
+};
+
+TEST(ForceDirectoriesOnDisk, CreatesEveryMissingParentOfAnAbsolutePath) {
+  TempDir temp;
+  auto files = MakePlatformFileSystem();
+  EXPECT_TRUE(ForceDirectories(*files, temp / "one\\two\\three"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "one"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "one\\two"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "one\\two\\three"));
+  // Again, with a trailing backslash: everything is there already.
+  EXPECT_TRUE(ForceDirectories(*files, temp / "one\\two\\three\\"));
+}
+
+TEST(ForceDirectoriesOnDisk, FailsThroughAFileInThePath) {
+  TempDir temp;
+  WriteBytes(temp / "file", {1});
+  auto files = MakePlatformFileSystem();
+  EXPECT_FALSE(ForceDirectories(*files, temp / "file\\sub"));
+  EXPECT_TRUE(files->FileExists(temp / "file"));
+}
+
+TEST(ForceDirectoriesOnDisk, RelativePathsFollowTheEmptyParentRule) {
+  TempDir temp;
+  auto files = MakePlatformFileSystem();
+  CurrentDirectory inside(temp.path());
+
+  try {
+    ForceDirectories(*files, "abc\\def");
+    ADD_FAILURE() << "no error";
+  } catch (const AppError& error) {
+    EXPECT_STREQ(error.what(), "Unable to create directory");
+  }
+  EXPECT_FALSE(PathExists(temp / "abc"));
+
+  EXPECT_FALSE(ForceDirectories(*files, "ab\\def"));
+  EXPECT_FALSE(PathExists(temp / "ab"));
+
+  // With the first component present, the rest is created below the current directory.
+  MakeDirectory(temp / "abc");
+  EXPECT_TRUE(ForceDirectories(*files, "abc\\def\\ghi"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "abc\\def\\ghi"));
+}
+
+}  // namespace
