@@ -8,6 +8,7 @@
 #include <map>
 
 #include "commands/database_writer.h"
+#include "commands/extract_command.h"
 #include "compile_fixtures.h"
 #include "format/palm_database.h"
 #include "seams/app_error.h"
@@ -343,6 +344,32 @@ TEST_F(CompileCommandTest, UnreadableMidiFileEndsTheCommandWithItsErrorAndWrites
   }
   EXPECT_TRUE(prompts.Shown().empty());
   EXPECT_FALSE(PathExists(destination));
+}
+
+// ---- Round trip ----
+
+TEST_F(CompileCommandTest, CompiledDirectoryExtractsToIdenticalFiles) {
+  const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> tunes = {
+      {"alarm.mid", MidiBytes(25, 0, 0, 1)},
+      {"bells format1.mid", MidiBytes(4000, 0, 1, 2)},
+      {"chime.mid", MidiBytes(65000, 0, 0, 3)},
+      {"ding-dong-ding-dong-ding-dong-x.mid", MidiBytes(777, 0, 2, 4)},  // a 31-character stem
+  };
+  for (const auto& [name, bytes] : tunes) AddMidi(name, bytes);
+  smf0_only = false;
+  ASSERT_TRUE(Run());
+
+  const std::string extracted = dir / "back";
+  MakeDirectory(extracted);
+  ExtractCommand extract(prompts, *files, {destination, extracted});
+  ASSERT_TRUE(extract.CheckExtractInputs());
+  extract.ExtractDatabase();
+  EXPECT_EQ(prompts.Shown(), (std::vector<ShownBox>{SuccessBox(4), InformationBox("4 MIDI files successfully extracted.", "Success")}));
+  for (const auto& [name, bytes] : tunes) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ReadBytes(extracted + "\\" + name), bytes);
+  }
+  EXPECT_EQ(files->FindFiles(extracted + "\\*.mid").size(), tunes.size());
 }
 
 // ---- The 16-bit record count, on a listing too large for a real directory in a unit test ----
