@@ -21,6 +21,11 @@ UserEntry Entry(const std::string& name, const std::string& folder, std::uint8_t
   return entry;
 }
 
+// "F12" and the like. (Built by append: GCC 12 warns wrongly about "F" + std::to_string(12).)
+std::string Numbered(const char* prefix, std::size_t number) {
+  return std::string(prefix).append(std::to_string(number));
+}
+
 // The code of the InOutError that parsing raises; 0 when it succeeds.
 int ParseErrorCode(const std::vector<std::uint8_t>& image, const std::string& last_user = "") {
   try {
@@ -144,7 +149,7 @@ TEST(UsersFile, LastUserIsTheLastExactMatch) {
   for (const LastUserCase& test : cases) {
     SCOPED_TRACE(test.label);
     std::vector<UserRecordImage> records;
-    for (const std::string& name : test.names) records.push_back({name, "F" + std::to_string(records.size())});
+    for (const std::string& name : test.names) records.push_back({name, Numbered("F", records.size())});
     UsersList list = ParseUsersFile(UsersFileImage(records), test.last_user);
     ASSERT_EQ(list.users.size(), test.names.size());
     EXPECT_EQ(list.last_user_index, test.expected);
@@ -177,7 +182,7 @@ TEST(UsersFile, ZeroByteInsideFolderEndsIt) {
 
 TEST(UsersFile, MostUsersACountCanName) {
   std::vector<UserRecordImage> records;
-  for (int i = 0; i < 255; ++i) records.push_back({"U" + std::to_string(i), "F" + std::to_string(i)});
+  for (std::size_t i = 0; i < 255; ++i) records.push_back({Numbered("U", i), Numbered("F", i)});
   UsersList list = ParseUsersFile(UsersFileImage(records), "U254");
   ASSERT_EQ(list.users.size(), 255u);
   EXPECT_EQ(list.users[200].folder_name, "F200");
