@@ -1,33 +1,17 @@
-// Start-up: the main window and the message loop.
+// Start-up: the application title, the main window Form1 and the message loop until it closes.
 #include <windows.h>
 
-namespace {
-const char kTitle[] = "Veltro:: Carillo for Jinglo 2";
+#include "app/unit1.h"
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcA(window, message, wparam, lparam);
-}
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  WNDCLASSA window_class = {};
-  window_class.lpfnWndProc = WindowProc;
-  window_class.hInstance = instance;
-  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  window_class.lpszClassName = "TForm1";
-  RegisterClassA(&window_class);
-  HWND window = CreateWindowExA(0, "TForm1", kTitle, WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 739, 317, nullptr, nullptr, instance, nullptr);
-  ShowWindow(window, show);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+  std::unique_ptr<TForm1> form = CreateMainForm(instance);
+  if (!form) return 1;
+  form->Show(show_command);
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (form->PreTranslateMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return 0;
+  return static_cast<int>(message.wParam);
 }

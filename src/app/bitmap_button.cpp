@@ -1,0 +1,155 @@
+// Drawing of the bitmap buttons with classic GDI: a mask from the transparent colour, no
+// alpha blending, so that it works on every Windows the program runs on.
+#include "app/bitmap_button.h"
+
+#include <string>
+
+namespace {
+
+// A memory DC with one bitmap selected, restored and deleted on the way out.
+class MemoryDc {
+ public:
+  MemoryDc(HDC like, HBITMAP bitmap) : dc_(CreateCompatibleDC(like)) {
+    if (dc_ && bitmap) previous_ = SelectObject(dc_, bitmap);
+  }
+  ~MemoryDc() {
+    if (!dc_) return;
+    if (previous_) SelectObject(dc_, previous_);
+    DeleteDC(dc_);
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr && previous_ != nullptr; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_ = nullptr;
+};
+
+constexpr DWORD kDestinationAndNotSource = 0x00220326;  // DSna
+
+WNDPROC g_button_proc = nullptr;
+
+LRESULT CALLBACK DoubleClickAsClickProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_LBUTTONDBLCLK) message = WM_LBUTTONDOWN;
+  return CallWindowProcA(g_button_proc, window, message, wparam, lparam);
+}
+
+std::string WindowText(HWND window) {
+  int length = GetWindowTextLengthA(window);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  length = GetWindowTextA(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+  return text;
+}
+
+}  // namespace
+
+GlyphImage::GlyphImage(HINSTANCE instance, int resource_id) {
+  image_ = static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(resource_id), IMAGE_BITMAP, 0, 0, 0));
+  if (!image_) return;
+  BITMAP info{};
+  GetObjectA(image_, sizeof info, &info);
+  mask_ = CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr);
+  HDC screen = GetDC(nullptr);
+  {
+    MemoryDc image(screen, image_);
+    MemoryDc mask(screen, mask_);
+    if (image && mask) {
+      COLORREF transparent = GetPixel(image.get(), 0, info.bmHeight - 1);
+      SetBkColor(image.get(), transparent);
+      BitBlt(mask.get(), 0, 0, info.bmWidth, info.bmHeight, image.get(), 0, 0, SRCCOPY);
+      SetBkColor(image.get(), RGB(255, 255, 255));
+      SetTextColor(image.get(), RGB(0, 0, 0));
+      BitBlt(image.get(), 0, 0, info.bmWidth, info.bmHeight, mask.get(), 0, 0, kDestinationAndNotSource);
+    }
+  }
+  ReleaseDC(nullptr, screen);
+}
+
+GlyphImage::~GlyphImage() {
+  if (image_) DeleteObject(image_);
+  if (mask_) DeleteObject(mask_);
+}
+
+void GlyphImage::Draw(HDC dc, int x, int y, bool enabled) const {
+  if (!image_ || !mask_) return;
+  MemoryDc image(dc, image_);
+  MemoryDc mask(dc, mask_);
+  if (!image || !mask) return;
+  int source_x = enabled ? 0 : kSize;
+  COLORREF old_background = SetBkColor(dc, RGB(255, 255, 255));
+  COLORREF old_text = SetTextColor(dc, RGB(0, 0, 0));
+  BitBlt(dc, x, y, kSize, kSize, mask.get(), source_x, 0, SRCAND);
+  BitBlt(dc, x, y, kSize, kSize, image.get(), source_x, 0, SRCPAINT);
+  SetBkColor(dc, old_background);
+  SetTextColor(dc, old_text);
+}
+
+void DrawBitmapButton(const DRAWITEMSTRUCT& item, const GlyphImage* glyph, int spacing) {
+  HDC dc = item.hDC;
+  RECT frame = item.rcItem;
+  const bool pushed = item.itemState & ODS_SELECTED;
+  const bool focused = item.itemState & ODS_FOCUS;
+  const bool enabled = !(item.itemState & ODS_DISABLED);
+
+  // The focused button wears the dark outline that marks the button Enter would press.
+  if (focused) {
+    FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    InflateRect(&frame, -1, -1);
+  }
+  DrawFrameControl(dc, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+
+  HGDIOBJ old_font = nullptr;
+  if (HFONT font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0))) {
+    old_font = SelectObject(dc, font);
+  }
+  const std::string caption = WindowText(item.hwndItem);
+  SIZE text{};
+  if (!caption.empty()) GetTextExtentPoint32A(dc, caption.data(), static_cast<int>(caption.size()), &text);
+
+  const int width = item.rcItem.right - item.rcItem.left;
+  const int height = item.rcItem.bottom - item.rcItem.top;
+  const int glyph_width = glyph ? GlyphImage::kSize : 0;
+  const int gap = glyph && !caption.empty() ? spacing : 0;
+  const int offset = pushed ? 1 : 0;
+  int x = item.rcItem.left + (width - (glyph_width + gap + text.cx) + 1) / 2 + offset;
+  if (glyph) {
+    glyph->Draw(dc, x, item.rcItem.top + (height - GlyphImage::kSize + 1) / 2 + offset, enabled);
+    x += glyph_width + gap;
+  }
+  if (!caption.empty()) {
+    RECT text_rect{x, item.rcItem.top + (height - text.cy + 1) / 2 + offset, 0, 0};
+    text_rect.right = text_rect.left + text.cx;
+    text_rect.bottom = text_rect.top + text.cy;
+    int old_mode = SetBkMode(dc, TRANSPARENT);
+    const UINT format = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
+    if (enabled) {
+      SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+      DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &text_rect, format);
+    } else {
+      RECT raised = text_rect;
+      OffsetRect(&raised, 1, 1);
+      SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+      DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &raised, format);
+      SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+      DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &text_rect, format);
+    }
+    SetBkMode(dc, old_mode);
+  }
+  if (old_font) SelectObject(dc, old_font);
+
+  if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
+    RECT focus = item.rcItem;
+    InflateRect(&focus, -4, -4);
+    DrawFocusRect(dc, &focus);
+  }
+}
+
+void TreatDoubleClickAsClick(HWND button) {
+  WNDPROC previous = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DoubleClickAsClickProc)));
+  // Every button shares the class's procedure; keep the first one seen.
+  if (!g_button_proc && previous != &DoubleClickAsClickProc) g_button_proc = previous;
+}

@@ -1,0 +1,124 @@
+// The main window TForm1: two pages of fields and bitmap buttons, the shared ways of asking and
+// reporting that the commands use, and the window's event handlers.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/bitmap_button.h"
+#include "app/file_dialogs.h"
+#include "commands/prompts.h"
+#include "seams/fields.h"
+#include "settings/form_settings.h"
+
+class TForm1 : public Prompts {
+ public:
+  TForm1();
+  ~TForm1() override;
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // Builds the window and its controls, then runs FormCreate; the window is not shown yet.
+  // False when Windows refuses to create the window.
+  bool Create(HINSTANCE instance);
+  // The first showing; opens maximised when FormCreate asked for it.
+  void Show(int show_command);
+  // Keyboard handling that the window does itself, for the message loop: Tab and Shift+Tab in
+  // tab order, Ctrl+Tab between pages, Enter on a focused button. True when the message is used up.
+  bool PreTranslateMessage(const MSG& message);
+
+  HWND Handle() const { return handle_; }
+  HWND Control(int id) const;
+  HWND EditOf(Field field) const;
+
+  std::string FieldText(Field field) const;
+  void SetFieldText(Field field, const std::string& text);  // set whole, never cut
+  bool Smf0Only() const;
+  void SetSmf0Only(bool checked);
+  int SelectedPage() const;       // 0 "MID => PDB", 1 "PDB => MID", -1 none
+  void SelectPage(int index);     // any other index selects no page and hides both
+  WindowState State() const;
+  bool IsActiveWindow() const;
+  void RequestMaximized();        // FormCreate: open maximised
+
+  // Prompts: real message boxes owned by the main window.
+  void ShowInputError(Field field, const std::string& message) override;
+  bool AskMarkedQuestion(Field field, const std::string& question) override;
+  void ShowWarning(const std::string& text, const std::string& caption) override;
+  bool AskOkCancel(const std::string& text, const std::string& caption) override;
+  Answer AskYesNoCancel(const std::string& text, const std::string& caption) override;
+  void ShowInformation(const std::string& text, const std::string& caption) override;
+
+  // The busy-cursor bracket: focus to PageControl1, hourglass, then `command` (which copies its
+  // fields, checks and works); the normal cursor comes back on every way out, and a failure ends
+  // in the general error report.
+  void RunBusy(const std::function<void()>& command);
+  // The general error report: the text with the full-stop rule, captioned with the application title.
+  void ShowErrorReport(const std::string& message);
+
+  void FindDefaultBackupPath(std::string& Path);
+
+  // Event handlers.
+  void FormCreate();
+  void FormClose();  // raises AppError when the settings cannot be saved: the window then stays
+  void BitBtn3Click();
+  void BitBtn1Click();
+  void BitBtn2Click();
+  void BitBtn4Click();
+  void BitBtn5Click();
+  void BitBtn7Click();
+  void BitBtn6Click();
+  void BitBtn8Click();
+  void BitBtn9Click();
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void ReportException(std::exception_ptr failure) noexcept;
+
+  void OnCreate();
+  void OnSize(int width, int height);
+  void OnCommand(int id, int code);
+  void OnNotify(const NMHDR& header);
+  void OnActivate(bool active);
+  void OnClose();
+  void OnGetMinMaxInfo(MINMAXINFO& info) const;
+  LRESULT OnCtlColorEdit(HDC dc, HWND edit);
+  bool OnDrawItem(const DRAWITEMSTRUCT& item);
+
+  HWND CreateChild(HWND parent, int id, DWORD ex_style, const char* window_class, const char* caption, DWORD style);
+  void ShowSelectedPage();
+  void MoveFocus(bool forward);
+  std::vector<HWND> TabStops() const;
+  void RestoreFocus();
+  void MarkField(HWND edit, bool marked);
+  int ShowBox(const std::string& text, const std::string& caption, UINT flags);
+  void BrowseForFile(TFileDialog& dialog, Field field);
+  void BrowseForDirectory(Field field, const char* instruction);
+
+  HWND handle_ = nullptr;
+  HWND page_control_ = nullptr;
+  HWND pages_[2] = {nullptr, nullptr};
+  HFONT font_ = nullptr;
+  HFONT bold_font_ = nullptr;
+  HBRUSH marked_brush_ = nullptr;
+  HWND marked_edit_ = nullptr;
+  HWND saved_focus_ = nullptr;
+  bool open_maximized_ = false;
+  std::vector<std::unique_ptr<GlyphImage>> glyphs_;
+  TFileDialog OpenDialog1;
+  TFileDialog SaveDialog1;
+};
+
+// The one main window; refers to it before its window is built, so FormCreate can use it.
+extern TForm1* Form1;
+
+// Start-up steps 1 to 3: prepares the controls library and COM, creates the main window into
+// Form1 (running FormCreate). nullptr when the window cannot be created.
+std::unique_ptr<TForm1> CreateMainForm(HINSTANCE instance);
