@@ -118,6 +118,21 @@ TEST_F(DatabaseWriterTest, EmptyRecordNameIsASingleNul) {
   EXPECT_EQ(image, ExpectedDatabase("Ringtones", {{"", tune}}));
 }
 
+TEST_F(DatabaseWriterTest, TheClockIsReadOnceForBothDates) {
+  class AdvancingClock : public Clock {
+   public:
+    DateTime Now() override { return EncodeDateTime(2004, 1, 1) + calls++; }  // a day later each time
+    int calls = 0;
+  } advancing;
+  Source tune = Tune("x", 40);
+  WriteBytes(dir / tune.file_name, tune.bytes);
+  std::vector<std::string> names = {tune.file_name}, records = {tune.record_name};
+  std::vector<std::uint16_t> sizes = {tune.size};
+  WriteDatabase(prompts, *files, advancing, destination, "Ringtones", DatabaseSources{dir.path(), names, records, sizes});
+  EXPECT_EQ(advancing.calls, 1);
+  EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"x", tune.bytes}}));
+}
+
 TEST_F(DatabaseWriterTest, TwelveFilesReportTwelve) {
   std::vector<Source> sources;
   std::vector<ExpectedRecord> records;
