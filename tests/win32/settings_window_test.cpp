@@ -1,0 +1,423 @@
+// The settings through the real main window: what a user set survives a restart, placement and
+// window state included, and a bad stored value or a refused save is reported as it should be.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "support/users_file_image.h"
+#include "support/window_harness.h"
+
+namespace {
+
+const char kKey[] = "Software\\Veltro\\Carillo2";
+const RecordedBox kInstallBox = ErrorBox("The Palm Desktop software is not correctly installed.", "Install", false);
+
+void Plant(const std::string& path, const std::string& name, DWORD type, const std::string& bytes) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS)
+      << path;
+  LONG result = RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                               static_cast<DWORD>(bytes.size()));
+  RegCloseKey(key);
+  ASSERT_EQ(result, ERROR_SUCCESS) << path << " " << name;
+}
+
+void PlantText(const std::string& section, const std::string& name, const std::string& text) {
+  Plant(std::string(kKey) + "\\" + section, name, REG_SZ, text + '\0');
+}
+
+// The stored text, "<absent>", or "<not text>" for a value that is not a REG_SZ with its zero.
+std::string Stored(const std::string& section, const std::string& name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, (std::string(kKey) + "\\" + section).c_str(), 0, KEY_READ, &key) !=
+      ERROR_SUCCESS) {
+    return "<absent>";
+  }
+  char data[1024] = {};
+  DWORD size = sizeof data, type = 0;
+  LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) return "<absent>";
+  if (type != REG_SZ || size == 0 || data[size - 1] != '\0') return "<not text>";
+  return std::string(data, size - 1);
+}
+
+// Palm Desktop present but without users: the start shows no box.
+void PlantEmptyPalmDesktop() {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\U.S. Robotics", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+int SubkeyCount(const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+  DWORD subkeys = 0;
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                   nullptr);
+  RegCloseKey(key);
+  return static_cast<int>(subkeys);
+}
+
+// The rectangle the window comes back to: its normal placement, also while minimised or maximised.
+RECT NormalRect(HWND window) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  GetWindowPlacement(window, &placement);
+  return placement.rcNormalPosition;
+}
+
+RECT WindowRect(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+class SettingsWindowTest : public testing::Test {
+ protected:
+  void SetUp() override { ResetUserRegistry(); }
+  void TearDown() override {
+    if (other_window_) DestroyWindow(other_window_);
+    ResetUserRegistry();
+  }
+
+  // A user's session: start, let `use` work the window, close; the close must succeed.
+  void Session(const std::function<void()>& use) {
+    harness_.CreateForm();
+    use();
+    ASSERT_TRUE(harness_.CloseForm());
+    harness_.ClearBoxes();
+  }
+
+  void MoveTo(int left, int top, int width) {
+    SetWindowPos(harness_.Window(), nullptr, left, top, width, 317, SWP_NOZORDER | SWP_NOACTIVATE);
+    harness_.Pump();
+  }
+
+  // Another window of the process takes the activation from the main window.
+  void ActivateAnotherWindow() {
+    other_window_ = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                    nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(other_window_, nullptr);
+    SetForegroundWindow(other_window_);
+    SetActiveWindow(other_window_);
+    harness_.Pump();
+  }
+
+  // The only box shown: the general error report over the main window.
+  void ExpectGeneralErrorReport(const std::string& text) {
+    ASSERT_EQ(harness_.Boxes().size(), 1u);
+    const RecordedBox& box = harness_.Boxes()[0];
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, "Veltro:: Carillo for Jinglo 2");
+    EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(box.owner, harness_.Window());
+  }
+
+  WindowHarness harness_;
+  HWND other_window_ = nullptr;
+};
+
+TEST_F(SettingsWindowTest, FirstStartGetsEveryDefaultAndTheFirstCloseWritesThem) {
+  TForm1& form = harness_.CreateForm();
+  EXPECT_EQ(harness_.Boxes(), std::vector<RecordedBox>{kInstallBox});
+  EXPECT_EQ(SubkeyCount(kKey), 0) << "the key path is created by the load, the sections by the first save";
+  EXPECT_EQ(harness_.Text(kEdit1), "");
+  EXPECT_EQ(harness_.Text(kEdit2), "C:\\");
+  EXPECT_EQ(harness_.Text(kEdit3), "C:\\");
+  EXPECT_EQ(harness_.Text(kEdit4), "C:\\My_MIDI_Database.pdb");
+  EXPECT_EQ(harness_.Text(kEdit5), "My MIDI Database");
+  EXPECT_TRUE(harness_.Checked());
+  EXPECT_EQ(form.SelectedPage(), 0);
+  EXPECT_FALSE(IsIconic(harness_.Window()));
+  EXPECT_FALSE(IsZoomed(harness_.Window()));
+  const RECT rect = WindowRect(harness_.Window());
+  EXPECT_EQ(rect.right - rect.left, 739);
+  EXPECT_EQ(rect.bottom - rect.top, 317);
+
+  ASSERT_TRUE(harness_.CloseForm());
+  EXPECT_EQ(Stored("MainForm", "Status"), "1");
+  EXPECT_EQ(Stored("MainForm", "Top"), std::to_string(rect.top));
+  EXPECT_EQ(Stored("MainForm", "Left"), std::to_string(rect.left));
+  EXPECT_EQ(Stored("MainForm", "Height"), "317");
+  EXPECT_EQ(Stored("MainForm", "Width"), "739");
+  EXPECT_EQ(Stored("PDB2MID", "Source"), "");
+  EXPECT_EQ(Stored("PDB2MID", "Destination"), "C:\\");
+  EXPECT_EQ(Stored("MID2PDB", "Source"), "C:\\");
+  EXPECT_EQ(Stored("MID2PDB", "Destination"), "C:\\My_MIDI_Database.pdb");
+  EXPECT_EQ(Stored("MID2PDB", "Palm Name"), "My MIDI Database");
+  EXPECT_EQ(Stored("MID2PDB", "SMF0 Only"), "1");
+  EXPECT_EQ(Stored("MainForm", "Tab"), "0");
+}
+
+TEST_F(SettingsWindowTest, FieldsCheckBoxPageAndPlacementSurviveARestart) {
+  Session([&] {
+    harness_.SetText(kEdit1, "D:\\backup\\System_MIDI_Sounds.pdb");
+    harness_.SetText(kEdit2, "D:\\tunes out\\");
+    harness_.SetText(kEdit3, "");
+    harness_.SetText(kEdit4, " E:\\x.pdb ");
+    harness_.SetText(kEdit5, "Ring tones");
+    harness_.SetCheck(false);
+    harness_.SelectPage(1);
+    MoveTo(30, 40, 812);
+  });
+  EXPECT_EQ(Stored("MID2PDB", "Destination"), " E:\\x.pdb ");
+
+  TForm1& form = harness_.CreateForm();
+  EXPECT_EQ(harness_.Text(kEdit1), "D:\\backup\\System_MIDI_Sounds.pdb");
+  EXPECT_EQ(harness_.Text(kEdit2), "D:\\tunes out\\");
+  EXPECT_EQ(harness_.Text(kEdit3), "");
+  EXPECT_EQ(harness_.Text(kEdit4), " E:\\x.pdb ");
+  EXPECT_EQ(harness_.Text(kEdit5), "Ring tones");
+  EXPECT_FALSE(harness_.Checked());
+  EXPECT_EQ(form.SelectedPage(), 1);
+  const RECT rect = WindowRect(harness_.Window());
+  EXPECT_EQ(rect.left, 30);
+  EXPECT_EQ(rect.top, 40);
+  EXPECT_EQ(rect.right - rect.left, 812);
+  EXPECT_EQ(rect.bottom - rect.top, 317);
+  EXPECT_FALSE(IsIconic(harness_.Window()));
+  EXPECT_FALSE(IsZoomed(harness_.Window()));
+}
+
+TEST_F(SettingsWindowTest, StoredSizeStillObeysTheSizeLimits) {
+  PlantText("MainForm", "Top", "15");
+  PlantText("MainForm", "Left", "25");
+  PlantText("MainForm", "Height", "600");
+  PlantText("MainForm", "Width", "300");
+  harness_.CreateForm();
+  const RECT rect = WindowRect(harness_.Window());
+  EXPECT_EQ(rect.left, 25);
+  EXPECT_EQ(rect.top, 15);
+  EXPECT_EQ(rect.bottom - rect.top, 317);
+  EXPECT_EQ(rect.right - rect.left, 480);
+}
+
+TEST_F(SettingsWindowTest, PlacementValuesThatDoNotParseKeepTheWindowsOwn) {
+  harness_.CreateForm();
+  const RECT first = WindowRect(harness_.Window());
+  ASSERT_TRUE(harness_.CloseForm());
+  PlantText("MainForm", "Top", " 12");
+  PlantText("MainForm", "Left", "12abc");
+  PlantText("MainForm", "Height", "");
+  PlantText("MainForm", "Width", "$300");
+  harness_.CreateForm();
+  const RECT rect = WindowRect(harness_.Window());
+  EXPECT_EQ(rect.top, 12);
+  EXPECT_EQ(rect.left, first.left) << "the window's position, as the system chose it";
+  EXPECT_EQ(rect.bottom - rect.top, 317);
+  EXPECT_EQ(rect.right - rect.left, 0x300);
+}
+
+TEST_F(SettingsWindowTest, SmfFlagAsStored) {
+  const std::pair<const char*, bool> cases[] = {{"2", true}, {"-1", true}, {"0", false}, {"yes", true}};
+  for (const auto& [text, checked] : cases) {
+    PlantText("MID2PDB", "SMF0 Only", text);
+    harness_.CreateForm();
+    EXPECT_EQ(harness_.Checked(), checked) << text;
+    ASSERT_TRUE(harness_.CloseForm());
+    EXPECT_EQ(Stored("MID2PDB", "SMF0 Only"), checked ? "1" : "0") << text;
+  }
+}
+
+TEST_F(SettingsWindowTest, LongStoredPalmNameIsShownWhole) {
+  const std::string name = "A Palm database name of forty chars long";
+  ASSERT_EQ(name.size(), 40u);
+  PlantText("MID2PDB", "Palm Name", name);
+  harness_.CreateForm();
+  EXPECT_EQ(harness_.Text(kEdit5), name);
+  ASSERT_TRUE(harness_.CloseForm());
+  EXPECT_EQ(Stored("MID2PDB", "Palm Name"), name);
+}
+
+TEST_F(SettingsWindowTest, CloseWhileMaximisedKeepsTheNormalPlacementAndReopensMaximised) {
+  Session([&] { MoveTo(60, 70, 700); });
+  Session([&] {
+    ShowWindow(harness_.Window(), SW_MAXIMIZE);
+    harness_.Pump();
+    ASSERT_TRUE(IsZoomed(harness_.Window()));
+  });
+  EXPECT_EQ(Stored("MainForm", "Status"), "3");
+  EXPECT_EQ(Stored("MainForm", "Top"), "70");
+  EXPECT_EQ(Stored("MainForm", "Width"), "700");
+
+  harness_.CreateForm();
+  EXPECT_TRUE(IsZoomed(harness_.Window()));
+  EXPECT_TRUE(IsWindowVisible(harness_.Window()));
+  const RECT normal = NormalRect(harness_.Window());
+  EXPECT_EQ(normal.left, 60);
+  EXPECT_EQ(normal.top, 70);
+  EXPECT_EQ(normal.right - normal.left, 700);
+  ASSERT_TRUE(harness_.CloseForm());
+  EXPECT_EQ(Stored("MainForm", "Status"), "3");
+}
+
+TEST_F(SettingsWindowTest, CloseWhileMinimisedWritesCodeTwoAndNoPlacement) {
+  PlantEmptyPalmDesktop();
+  Session([&] { MoveTo(61, 71, 701); });
+  Session([&] {
+    MoveTo(300, 300, 900);
+    ShowWindow(harness_.Window(), SW_MINIMIZE);
+    harness_.Pump();
+    ASSERT_TRUE(IsIconic(harness_.Window()));
+  });
+  EXPECT_EQ(Stored("MainForm", "Status"), "2");
+  EXPECT_EQ(Stored("MainForm", "Top"), "71");
+  EXPECT_EQ(Stored("MainForm", "Left"), "61");
+  EXPECT_EQ(Stored("MainForm", "Width"), "701");
+
+  harness_.CreateForm();
+  EXPECT_TRUE(IsIconic(harness_.Window()));
+  const RECT normal = NormalRect(harness_.Window());
+  EXPECT_EQ(normal.left, 61);
+  EXPECT_EQ(normal.top, 71);
+}
+
+TEST_F(SettingsWindowTest, CodeTwoMinimisesAlsoWhenTheStartShowsABox) {
+  // Without Palm Desktop the "Install" box comes up during the load, after the minimise request;
+  // the window must still end minimised, not be shown normal over it.
+  PlantText("MainForm", "Status", "2");
+  PlantText("MainForm", "Top", "33");
+  harness_.CreateForm();
+  EXPECT_EQ(harness_.Boxes(), std::vector<RecordedBox>{kInstallBox});
+  EXPECT_TRUE(IsIconic(harness_.Window()));
+  EXPECT_EQ(NormalRect(harness_.Window()).top, 33);
+}
+
+TEST_F(SettingsWindowTest, CloseWhileInactiveWritesPlacementAndCodeTwo) {
+  PlantEmptyPalmDesktop();
+  Session([&] {
+    MoveTo(45, 55, 650);
+    ActivateAnotherWindow();
+    ASSERT_NE(GetActiveWindow(), harness_.Window());
+    ASSERT_FALSE(IsIconic(harness_.Window()));
+  });
+  EXPECT_EQ(Stored("MainForm", "Status"), "2");
+  EXPECT_EQ(Stored("MainForm", "Top"), "55");
+  EXPECT_EQ(Stored("MainForm", "Left"), "45");
+  EXPECT_EQ(Stored("MainForm", "Width"), "650");
+
+  // The next start shows the window at that placement, then the posted request minimises it.
+  harness_.CreateForm();
+  EXPECT_TRUE(IsIconic(harness_.Window()));
+  EXPECT_TRUE(IsWindowVisible(harness_.Window()));
+  const RECT normal = NormalRect(harness_.Window());
+  EXPECT_EQ(normal.left, 45);
+  EXPECT_EQ(normal.top, 55);
+  EXPECT_EQ(normal.right - normal.left, 650);
+  EXPECT_EQ(normal.bottom - normal.top, 317);
+}
+
+TEST_F(SettingsWindowTest, CodeZeroLeavesPlacementAndStateAlone) {
+  PlantText("MainForm", "Status", "0");
+  PlantText("MainForm", "Top", "9");
+  PlantText("MainForm", "Left", "9");
+  PlantText("MainForm", "Width", "600");
+  PlantText("MID2PDB", "Palm Name", "Loaded");
+  harness_.CreateForm();
+  const RECT rect = WindowRect(harness_.Window());
+  EXPECT_FALSE(rect.left == 9 && rect.top == 9);
+  EXPECT_EQ(rect.right - rect.left, 739);
+  EXPECT_FALSE(IsIconic(harness_.Window()));
+  EXPECT_FALSE(IsZoomed(harness_.Window()));
+  EXPECT_EQ(harness_.Text(kEdit5), "Loaded");
+}
+
+TEST_F(SettingsWindowTest, CodeSevenRestoresPlacementOnly) {
+  PlantText("MainForm", "Status", "7");
+  PlantText("MainForm", "Top", "9");
+  PlantText("MainForm", "Left", "11");
+  PlantText("MainForm", "Width", "600");
+  harness_.CreateForm();
+  const RECT rect = WindowRect(harness_.Window());
+  EXPECT_EQ(rect.left, 11);
+  EXPECT_EQ(rect.top, 9);
+  EXPECT_EQ(rect.right - rect.left, 600);
+  EXPECT_FALSE(IsIconic(harness_.Window()));
+  EXPECT_FALSE(IsZoomed(harness_.Window()));
+  ASSERT_TRUE(harness_.CloseForm());
+  EXPECT_EQ(Stored("MainForm", "Status"), "1");
+}
+
+TEST_F(SettingsWindowTest, TabFiveSelectsNoPageAndIsStoredBackAsMinusOne) {
+  PlantText("MainForm", "Tab", "5");
+  Session([&] { EXPECT_EQ(harness_.Form().SelectedPage(), -1); });
+  EXPECT_EQ(Stored("MainForm", "Tab"), "-1");
+  Session([&] { EXPECT_EQ(harness_.Form().SelectedPage(), -1); });
+}
+
+TEST_F(SettingsWindowTest, StoredEmptySourceStaysEmptyAlthoughABackupIsFound) {
+  TempDir palm;
+  Plant("Software\\U.S. Robotics\\Pilot Desktop\\Preferences", "LastUserName", REG_SZ, std::string("Ann\0", 4));
+  Plant("Software\\U.S. Robotics\\Pilot Desktop\\Core", "Path", REG_SZ, palm.path() + '\0');
+  WriteBytes(palm / "users.dat", UsersFileImage({{"Ann", "AnnF"}}));
+  MakeDirectory(palm / "AnnF");
+  MakeDirectory(palm / "AnnF\\Backup");
+  WriteBytes(palm / "AnnF\\Backup\\System_MIDI_Sounds.pdb", {0x00});
+  const std::string backup = palm.path() + "\\AnnF\\Backup\\System_MIDI_Sounds.pdb";
+
+  Session([&] {
+    EXPECT_TRUE(harness_.Boxes().empty());
+    EXPECT_EQ(harness_.Text(kEdit1), backup);
+    harness_.SetText(kEdit1, "");
+  });
+  EXPECT_EQ(Stored("PDB2MID", "Source"), "");
+  harness_.CreateForm();
+  EXPECT_EQ(harness_.Text(kEdit1), "");
+}
+
+TEST_F(SettingsWindowTest, DwordTopStopsTheLoadWithItsMessage) {
+  Plant(std::string(kKey) + "\\MainForm", "Top", REG_DWORD, std::string("\x0a\0\0\0", 4));
+  PlantText("MainForm", "Left", "20");
+  PlantText("MainForm", "Width", "600");
+  PlantText("PDB2MID", "Destination", "D:\\out");
+  PlantText("MID2PDB", "SMF0 Only", "1");
+  PlantText("MainForm", "Tab", "0");
+  TForm1& form = harness_.CreateForm();
+
+  // The general error report only, no "Install" box: the lookup comes after the failing step. The
+  // data type message ends in "'" and so gets no full stop.
+  ExpectGeneralErrorReport("Invalid data type for 'Top'");
+  EXPECT_TRUE(IsWindowVisible(harness_.Window()));
+  const RECT rect = WindowRect(harness_.Window());
+  EXPECT_NE(rect.left, 20);
+  EXPECT_EQ(rect.right - rect.left, 739);
+  for (int id : {kEdit1, kEdit2, kEdit3, kEdit4, kEdit5}) EXPECT_EQ(harness_.Text(id), "") << FieldName(id - 1000);
+  EXPECT_FALSE(harness_.Checked());
+  EXPECT_EQ(form.SelectedPage(), 1);
+}
+
+TEST_F(SettingsWindowTest, RefusedSaveKeepsTheWindowOpenAndTheNextCloseSavesAgain) {
+  harness_.CreateForm();
+  harness_.ClearBoxes();
+  harness_.SetText(kEdit5, "Second try");
+  // A volatile settings key refuses the lasting section subkeys.
+  DeleteUserKey(kKey);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+
+  EXPECT_FALSE(harness_.CloseForm());
+  ExpectGeneralErrorReport("Failed to create key MainForm.");
+  EXPECT_TRUE(IsWindow(harness_.Window()));
+
+  DeleteUserKey(kKey);
+  harness_.ClearBoxes();
+  EXPECT_TRUE(harness_.CloseForm());
+  EXPECT_TRUE(harness_.Boxes().empty());
+  EXPECT_EQ(Stored("MainForm", "Status"), "1");
+  EXPECT_EQ(Stored("MID2PDB", "Palm Name"), "Second try");
+}
+
+}  // namespace
