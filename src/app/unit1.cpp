@@ -89,9 +89,19 @@ bool FontExists(const char* face) {
   return found;
 }
 
+// The face the system really draws its GUI font with; its name may be an alias such as
+// "MS Shell Dlg".
+void SystemGuiFace(char (&face)[LF_FACESIZE]) {
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old_font = SelectObject(screen, GetStockObject(DEFAULT_GUI_FONT));
+  GetTextFaceA(screen, LF_FACESIZE, face);
+  SelectObject(screen, old_font);
+  ReleaseDC(nullptr, screen);
+}
+
 HFONT MakeWindowFont(int weight) {
   LOGFONTA font{};
-  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  SystemGuiFace(font.lfFaceName);
   for (const char* face : kFontFaces) {
     if (FontExists(face)) {
       lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
@@ -99,11 +109,7 @@ HFONT MakeWindowFont(int weight) {
     }
   }
   font.lfHeight = -kFontHeight;
-  font.lfWidth = 0;
   font.lfWeight = weight;
-  font.lfItalic = FALSE;
-  font.lfUnderline = FALSE;
-  font.lfStrikeOut = FALSE;
   font.lfCharSet = DEFAULT_CHARSET;
   return CreateFontIndirectA(&font);
 }

@@ -216,10 +216,27 @@ void WindowHarness::OnActivate(HWND window) {
   if (IconOf(window) != 0 && GetDlgItem(window, kMessageTextId)) {
     AnswerMessageBox(window);
   } else if (dialog_handler_) {
-    dialog_handler_(window);
+    // A dialog finishes setting itself up (current folder, selection) after it has been activated:
+    // the handler runs once the dialog's own loop is idle.
+    pending_dialog_ = window;
+    SetTimer(nullptr, 0, 1, &WindowHarness::DialogTimer);
   } else {
     ADD_FAILURE() << "unexpected dialog [" << TextOf(window) << "]";
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  }
+}
+
+void CALLBACK WindowHarness::DialogTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  WindowHarness* self = g_harness;
+  if (!self || !self->pending_dialog_) return;
+  HWND dialog = self->pending_dialog_;
+  self->pending_dialog_ = nullptr;
+  try {
+    self->dialog_handler_(dialog);
+  } catch (...) {
+    ADD_FAILURE() << "the dialog handler failed";
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   }
 }
 
@@ -230,16 +247,19 @@ void WindowHarness::AnswerMessageBox(HWND box) {
   record.icon = IconOf(box);
   record.buttons = ButtonsOf(box);
   record.owner = GetWindow(box, GW_OWNER);
-  record.owned_by_form = record.owner && form_ && record.owner == form_->Handle();
-  if (form_ && form_->Handle()) {
+  // Form1, not form_: boxes of FormCreate come up before CreateMainForm has returned.
+  TForm1* form = Form1;
+  record.owned_by_form = record.owner && form && record.owner == form->Handle();
+  if (form && form->Handle()) {
     HWND focus = GetFocus();
     for (int field = 1; field <= 5; ++field) {
-      HWND edit = form_->EditOf(static_cast<Field>(field));
+      HWND edit = form->EditOf(static_cast<Field>(field));
       if (IsMarkedRed(edit)) record.marked_field = field;
       if (focus == edit) record.focused_field = field;
     }
   }
   record.cursor_was_normal = GetCursor() != LoadCursor(nullptr, IDC_WAIT);
+  record.form1_window = form ? form->Handle() : nullptr;
 
   std::string answer = "OK";
   if (record.buttons != MB_OK) {

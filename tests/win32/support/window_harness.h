@@ -38,6 +38,7 @@ struct RecordedBox {
   int marked_field = 0;       // 1..5: that edit field was red while the box was up
   int focused_field = 0;      // 1..5: that edit field had the keyboard focus
   bool cursor_was_normal = false;  // the arrow, not the hourglass, as the box came up
+  HWND form1_window = nullptr;     // Form1's window as the box came up; nullptr when Form1 was not set
   std::string answer;         // "OK", "Cancel", "Yes" or "No"
 
   // The box as the core's scripted recorder logs it; nullopt for boxes it has no kind for (error
@@ -89,13 +90,14 @@ class WindowHarness {
   std::vector<ShownBox> ShownBoxes() const;  // Boxes() as ShownBox; fails the test for any other box
   void ClearBoxes() { boxes_.clear(); }
 
-  // Other dialogs (file dialogs, the folder browser) go to `handler` when they come up; it must end
-  // them, for example with PostMessage(dialog, WM_COMMAND, IDCANCEL, 0). Without a handler such a
+  // Other dialogs (file dialogs, the folder browser) go to `handler` once they are up and idle; it
+  // must end them, for example with PostMessage(dialog, WM_COMMAND, IDCANCEL, 0). Without a handler such a
   // dialog fails the test and is cancelled.
   void OnDialog(std::function<void(HWND dialog)> handler) { dialog_handler_ = std::move(handler); }
 
  private:
   static LRESULT CALLBACK CbtProc(int code, WPARAM wparam, LPARAM lparam);
+  static void CALLBACK DialogTimer(HWND, UINT, UINT_PTR timer, DWORD);
   void OnActivate(HWND window);
   void AnswerMessageBox(HWND box);
 
@@ -105,6 +107,7 @@ class WindowHarness {
   std::vector<RecordedBox> boxes_;
   std::set<HWND> seen_;
   std::function<void(HWND)> dialog_handler_;
+  HWND pending_dialog_ = nullptr;
 };
 
 // Removes the settings key and the Palm Desktop keys of the current user, so that a start is a
