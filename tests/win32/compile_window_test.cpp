@@ -1,0 +1,253 @@
+// "Compile!" clicked on the real main window under Wine: the database on disk, the boxes as they
+// came up, and the way back through "Extract!" to byte-identical MIDI files.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/app_cursor.h"
+#include "core/compile_fixtures.h"
+#include "format/palm_date.h"
+#include "support/temp_dir.h"
+#include "support/window_harness.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const char kTitle[] = "Veltro:: Carillo for Jinglo 2";
+
+// ---- Standard MIDI Files as sequencers write them: chunks, variable-length times, meta events ----
+
+void AppendVariableLength(Bytes& out, std::uint32_t value) {
+  Bytes groups = {static_cast<std::uint8_t>(value & 0x7F)};
+  while (value >>= 7) groups.insert(groups.begin(), static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
+  out.insert(out.end(), groups.begin(), groups.end());
+}
+
+void AppendChunk(Bytes& out, const char (&tag)[5], const Bytes& body) {
+  out.insert(out.end(), tag, tag + 4);
+  AppendBig32(out, static_cast<std::uint32_t>(body.size()));
+  out.insert(out.end(), body.begin(), body.end());
+}
+
+Bytes MetaText(std::uint8_t type, const std::string& text) {
+  Bytes event = {0x00, 0xFF, type, static_cast<std::uint8_t>(text.size())};
+  event.insert(event.end(), text.begin(), text.end());
+  return event;
+}
+
+// A track: its name, a program, then `notes` notes of the pattern on `channel` with running status.
+Bytes MelodyTrack(const std::string& name, std::uint8_t channel, std::uint8_t program, int notes, int seed) {
+  Bytes track = MetaText(0x03, name);
+  track.insert(track.end(), {0x00, static_cast<std::uint8_t>(0xC0 | channel), program});
+  track.insert(track.end(), {0x00, static_cast<std::uint8_t>(0x90 | channel)});
+  for (int i = 0; i < notes; ++i) {
+    auto key = static_cast<std::uint8_t>(60 + (i * 7 + seed) % 24);
+    if (i > 0) AppendVariableLength(track, 0);
+    track.insert(track.end(), {key, static_cast<std::uint8_t>(64 + i % 32)});
+    AppendVariableLength(track, 120 + 240 * static_cast<std::uint32_t>((i + seed) % 3));
+    track.insert(track.end(), {key, 0x00});  // note off as note on with velocity 0
+  }
+  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+  return track;
+}
+
+Bytes TempoTrack() {
+  Bytes track = MetaText(0x03, "Tempo");
+  track.insert(track.end(), {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});        // 120 beats a minute
+  track.insert(track.end(), {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08});  // 4/4
+  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+  return track;
+}
+
+Bytes Smf(std::uint16_t format, const std::vector<Bytes>& tracks) {
+  Bytes out;
+  AppendChunk(out, "MThd", {0, static_cast<std::uint8_t>(format), 0, static_cast<std::uint8_t>(tracks.size()), 0x01, 0xE0});
+  for (const Bytes& track : tracks) AppendChunk(out, "MTrk", track);
+  return out;
+}
+
+std::uint32_t PalmDateNow() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  std::uint32_t swapped = DateTimeToPalmDate(
+      EncodeDateTime(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds));
+  return (swapped >> 24) | ((swapped >> 8) & 0xFF00) | ((swapped << 8) & 0xFF0000) | (swapped << 24);
+}
+
+std::uint32_t Big32At(const Bytes& bytes, std::size_t offset) {
+  return static_cast<std::uint32_t>(bytes[offset]) << 24 | static_cast<std::uint32_t>(bytes[offset + 1]) << 16 |
+         static_cast<std::uint32_t>(bytes[offset + 2]) << 8 | bytes[offset + 3];
+}
+
+ShownBox WrongFormatBox(const std::string& name) { return OkCancelBox("Wrong MIDI format:\r" + name, "MIDI Error", "OK"); }
+
+class CompileWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetUserRegistry();
+    harness_.CreateForm();
+    harness_.ClearBoxes();  // the start-up's own boxes (no Palm Desktop here)
+    harness_.SelectPage(0);
+    source_ = temp_ / "tunes";
+    MakeDirectory(source_);
+    database_ = temp_ / "pdb\\Ringtones.pdb";
+  }
+
+  void ClickCompile(const std::string& source, const std::string& destination, const std::string& name,
+                    std::vector<std::string> answers = {}) {
+    harness_.SetText(kEdit3, source);
+    harness_.SetText(kEdit4, destination);
+    harness_.SetText(kEdit5, name);
+    harness_.Script(std::move(answers));
+    harness_.Click(kBitBtn6);
+    EXPECT_TRUE(harness_.ScriptUsedUp());
+    EXPECT_FALSE(app_cursor::IsBusy());
+    // The collection shortens only its own copy of the source directory.
+    EXPECT_EQ(harness_.Text(kEdit3), source);
+  }
+
+  // The written database with its two dates checked (equal, taken during the click) and then
+  // set to the fixtures' fixed date, for comparison with a hand-built layout.
+  Bytes DatabaseWithFixedDate(std::uint32_t before, std::uint32_t after) {
+    Bytes image = ReadBytes(database_);
+    EXPECT_GE(image.size(), 78u);
+    if (image.size() < 78) return image;
+    EXPECT_EQ(Big32At(image, 36), Big32At(image, 40));
+    EXPECT_LE(before, Big32At(image, 36));
+    EXPECT_GE(after, Big32At(image, 36));
+    std::copy(kFixedPalmDate.begin(), kFixedPalmDate.end(), image.begin() + 36);
+    std::copy(kFixedPalmDate.begin(), kFixedPalmDate.end(), image.begin() + 40);
+    return image;
+  }
+
+  // The general error report as the window shows it: an error box that the main window owns.
+  RecordedBox GeneralErrorReport(const std::string& text) const {
+    RecordedBox box = ErrorBox(text, kTitle, true);
+    box.owner = harness_.Window();
+    return box;
+  }
+
+  TempDir temp_;
+  std::string source_;
+  std::string database_;
+  WindowHarness harness_;
+};
+
+TEST_F(CompileWindowTest, MixedFormatsCompileAndExtractBackByteForByte) {
+  const Bytes alarm = Smf(0, {MelodyTrack("Alarm", 0, 80, 40, 1)});
+  const Bytes fanfare = Smf(1, {TempoTrack(), MelodyTrack("Trumpet", 0, 56, 120, 2), MelodyTrack("Drums", 9, 0, 200, 3)});
+  const Bytes loops = Smf(2, {MelodyTrack("Loop A", 1, 4, 16, 4), MelodyTrack("Loop B", 2, 5, 24, 5)});
+  const Bytes symphony = Smf(1, {TempoTrack(), MelodyTrack("Strings", 0, 48, 11000, 6)});
+  ASSERT_GT(symphony.size(), 65000u);
+  WriteBytes(source_ + "\\alarm.mid", alarm);
+  WriteBytes(source_ + "\\fanfare.mid", fanfare);
+  WriteBytes(source_ + "\\loops.mid", loops);
+  WriteBytes(source_ + "\\readme.mid", Bytes{'J', 'u', 's', 't', ' ', 'a', ' ', 'n', 'o', 't', 'e', ' ', 'a', 'b', 'o',
+                                             'u', 't', ' ', 't', 'h', 'e', ' ', 't', 'u', 'n', 'e', 's', '.'});
+  WriteBytes(source_ + "\\symphony.mid", symphony);
+  WriteBytes(source_ + "\\tiny.mid", Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6});
+  harness_.SetCheck(false);
+
+  std::uint32_t before = PalmDateNow();
+  ClickCompile(source_ + "\\", database_, "Ringtones", {"OK", "OK", "OK", "OK"});
+  std::uint32_t after = PalmDateNow();
+
+  EXPECT_EQ(harness_.ShownBoxes(),
+            (std::vector<ShownBox>{
+                MarkedQuestionBox(4, "Directory does not exist!\r\nWould you like to create it now?", "OK"),
+                WrongFormatBox("readme.mid"),
+                OkCancelBox("MIDI file too large for Palm OS:\rsymphony.mid (" + std::to_string(symphony.size() / 1024) +
+                                "KB)",
+                            "Compatibility Error", "OK"),
+                WrongFormatBox("tiny.mid"), InformationBox("3 MIDI files successfully compiled.", "Success")}));
+  ASSERT_EQ(harness_.Boxes().size(), 5u);
+  for (std::size_t i = 1; i < 4; ++i) {
+    EXPECT_EQ(harness_.Boxes()[i].icon, static_cast<UINT>(MB_ICONWARNING));
+    EXPECT_EQ(harness_.Boxes()[i].buttons, static_cast<UINT>(MB_OKCANCEL));
+    EXPECT_TRUE(harness_.Boxes()[i].owned_by_form);
+    EXPECT_EQ(harness_.Boxes()[i].marked_field, 0);
+  }
+  EXPECT_EQ(harness_.Boxes()[4].icon, static_cast<UINT>(MB_ICONINFORMATION));
+  EXPECT_EQ(harness_.Boxes()[4].buttons, static_cast<UINT>(MB_OK));
+  EXPECT_TRUE(harness_.Boxes()[4].owned_by_form);
+  EXPECT_EQ(DatabaseWithFixedDate(before, after),
+            ExpectedDatabase("Ringtones", {{"alarm", alarm}, {"fanfare", fanfare}, {"loops", loops}}));
+
+  // Back through the other page.
+  harness_.ClearBoxes();
+  harness_.SelectPage(1);
+  const std::string back = temp_ / "back";
+  MakeDirectory(back);
+  harness_.SetText(kEdit1, database_);
+  harness_.SetText(kEdit2, back);
+  harness_.Click(kBitBtn3);
+  EXPECT_EQ(harness_.ShownBoxes(), std::vector<ShownBox>{InformationBox("3 MIDI files successfully extracted.", "Success")});
+  EXPECT_EQ(ReadBytes(back + "\\alarm.mid"), alarm);
+  EXPECT_EQ(ReadBytes(back + "\\fanfare.mid"), fanfare);
+  EXPECT_EQ(ReadBytes(back + "\\loops.mid"), loops);
+  EXPECT_FALSE(PathExists(back + "\\readme.mid"));
+  EXPECT_FALSE(PathExists(back + "\\symphony.mid"));
+}
+
+TEST_F(CompileWindowTest, Smf0OnlyCheckBoxLeavesOtherFormatsOutSilently) {
+  const Bytes alarm = Smf(0, {MelodyTrack("Alarm", 0, 80, 10, 1)});
+  WriteBytes(source_ + "\\alarm.mid", alarm);
+  WriteBytes(source_ + "\\fanfare.mid", Smf(1, {TempoTrack(), MelodyTrack("Trumpet", 0, 56, 10, 2)}));
+  MakeDirectory(temp_ / "pdb");
+  harness_.SetCheck(true);
+
+  std::uint32_t before = PalmDateNow();
+  ClickCompile(source_, database_, "A name longer than thirty-one characters");
+  std::uint32_t after = PalmDateNow();
+
+  EXPECT_EQ(harness_.ShownBoxes(), std::vector<ShownBox>{InformationBox("1 MIDI files successfully compiled.", "Success")});
+  EXPECT_EQ(DatabaseWithFixedDate(before, after),
+            ExpectedDatabase("A name longer than thirty-one c", {{"alarm", alarm}}));
+}
+
+TEST_F(CompileWindowTest, InputProblemsAreMarkedAtTheirFields) {
+  ClickCompile("", database_, "N");
+  ASSERT_EQ(harness_.Boxes().size(), 1u);
+  EXPECT_EQ(harness_.Boxes()[0].marked_field, 3);
+  EXPECT_EQ(harness_.Boxes()[0].focused_field, 3);
+  EXPECT_EQ(harness_.Boxes()[0].icon, static_cast<UINT>(MB_ICONWARNING));
+  EXPECT_EQ(harness_.ShownBoxes(), std::vector<ShownBox>{InputErrorBox(3, "No directory selected!")});
+
+  harness_.ClearBoxes();
+  ClickCompile(source_, database_, "N", {"OK"});
+  EXPECT_EQ(harness_.ShownBoxes(),
+            (std::vector<ShownBox>{MarkedQuestionBox(4, "Directory does not exist!\r\nWould you like to create it now?", "OK"),
+                                   InputErrorBox(3, "No MIDI files found!")}));
+  EXPECT_TRUE(PathExists(temp_ / "pdb"));
+  EXPECT_FALSE(PathExists(database_));
+
+  harness_.ClearBoxes();
+  WriteBytes(database_, {'o', 'l', 'd'});
+  ClickCompile(source_, database_, "N", {"Cancel"});
+  EXPECT_EQ(harness_.Boxes()[0].buttons, static_cast<UINT>(MB_OKCANCEL));
+  EXPECT_EQ(harness_.ShownBoxes(), std::vector<ShownBox>{MarkedQuestionBox(4, "File already exists!\r\nOverwrite?", "Cancel")});
+  EXPECT_EQ(ReadBytes(database_), (Bytes{'o', 'l', 'd'}));
+}
+
+TEST_F(CompileWindowTest, FailuresReachTheGeneralErrorReport) {
+  WriteBytes(source_ + "\\alarm.mid", Smf(0, {MelodyTrack("Alarm", 0, 80, 10, 1)}));
+
+  ClickCompile(source_, "Ringtones.pdb", "N", {"OK"});
+  ASSERT_EQ(harness_.Boxes().size(), 2u);
+  EXPECT_EQ(harness_.Boxes()[1], GeneralErrorReport("Unable to create directory."));
+
+  // Another program holds the MIDI file open without sharing it.
+  harness_.ClearBoxes();
+  MakeDirectory(temp_ / "pdb");
+  HANDLE held = CreateFileA((source_ + "\\alarm.mid").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ClickCompile(source_, database_, "N");
+  CloseHandle(held);
+  EXPECT_EQ(harness_.Boxes(), std::vector<RecordedBox>{GeneralErrorReport("I/O error 32.")});
+  EXPECT_FALSE(PathExists(database_));
+}
+
+}  // namespace
