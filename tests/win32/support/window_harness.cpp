@@ -149,7 +149,8 @@ std::optional<ShownBox> RecordedBox::AsShownBox() const {
 bool operator==(const RecordedBox& left, const RecordedBox& right) {
   return left.caption == right.caption && left.text == right.text && left.icon == right.icon &&
          left.buttons == right.buttons && left.owned_by_form == right.owned_by_form &&
-         (left.owner == nullptr) == (right.owner == nullptr) && left.marked_field == right.marked_field &&
+         (left.owned_by_form || (left.owner == nullptr) == (right.owner == nullptr)) &&
+         left.marked_field == right.marked_field &&
          left.answer == right.answer;
 }
 
@@ -260,6 +261,7 @@ void WindowHarness::AnswerMessageBox(HWND box) {
   }
   record.cursor_was_normal = GetCursor() != LoadCursor(nullptr, IDC_WAIT);
   record.form1_window = form ? form->Handle() : nullptr;
+  record.form_was_enabled = form && form->Handle() && IsWindowEnabled(form->Handle());
 
   std::string answer = "OK";
   if (record.buttons != MB_OK) {
@@ -270,6 +272,18 @@ void WindowHarness::AnswerMessageBox(HWND box) {
       answer = answers_.front();
       answers_.pop_front();
     }
+  }
+  record.answer = answer;
+  if (answer == "Escape") {
+    // What the dialog manager does with Esc: IDCANCEL, with no button behind it.
+    boxes_.push_back(record);
+    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
+  if (answer == "Close") {
+    boxes_.push_back(record);
+    PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return;
   }
   int id = ButtonId(answer);
   if (!id || !HasButton(box, id)) {

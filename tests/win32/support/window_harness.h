@@ -39,7 +39,8 @@ struct RecordedBox {
   int focused_field = 0;      // 1..5: that edit field had the keyboard focus
   bool cursor_was_normal = false;  // the arrow, not the hourglass, as the box came up
   HWND form1_window = nullptr;     // Form1's window as the box came up; nullptr when Form1 was not set
-  std::string answer;         // "OK", "Cancel", "Yes" or "No"
+  bool form_was_enabled = false;   // the main window took input while the box was up
+  std::string answer;         // "OK", "Cancel", "Yes", "No", or "Escape" / "Close" (see Script)
 
   // The box as the core's scripted recorder logs it; nullopt for boxes it has no kind for (error
   // boxes) and for boxes that no Prompts call shows (wrong icon, buttons or owner).
@@ -82,8 +83,9 @@ class WindowHarness {
   void PressKey(WPARAM key, bool shift = false, bool control = false);
   void Pump();                                    // dispatches what is queued; WM_QUIT is dropped
 
-  // Answers for the questions to come, in order: "OK", "Cancel", "Yes" or "No". Boxes with an
-  // OK button only need none. A question without an answer fails the test and gets Cancel.
+  // Answers for the questions to come, in order: "OK", "Cancel", "Yes" or "No" press that button;
+  // "Escape" and "Close" close the box with the Esc key or its close button. Boxes with an OK
+  // button only need none. A question without an answer fails the test and gets Cancel.
   void Script(std::vector<std::string> answers);
   bool ScriptUsedUp() const { return answers_.empty(); }
   const std::vector<RecordedBox>& Boxes() const { return boxes_; }
