@@ -2,7 +2,9 @@
 // came up, and the way back through "Extract!" to byte-identical MIDI files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -190,6 +192,59 @@ TEST_F(CompileWindowTest, MixedFormatsCompileAndExtractBackByteForByte) {
   EXPECT_EQ(ReadBytes(back + "\\loops.mid"), loops);
   EXPECT_FALSE(PathExists(back + "\\readme.mid"));
   EXPECT_FALSE(PathExists(back + "\\symphony.mid"));
+}
+
+// MIDI files from elsewhere (CARILLO_MIDI_SAMPLES: a directory, as Windows names it), with one
+// file of format 0 and one of format 2 beside them, through "Compile!" and "Extract!" and back.
+TEST_F(CompileWindowTest, SampleDirectoryRoundTripsByteForByte) {
+  const char* samples = std::getenv("CARILLO_MIDI_SAMPLES");
+  if (samples == nullptr || *samples == '\0') GTEST_SKIP() << "CARILLO_MIDI_SAMPLES names no directory of MIDI files";
+
+  std::vector<std::pair<std::string, Bytes>> tunes;  // in the order the compiled directory lists them
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((std::string(samples) + "\\*.mid").c_str(), &found);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE) << samples;
+  do {
+    Bytes bytes = ReadBytes(std::string(samples) + "\\" + found.cFileName);
+    if (bytes.size() >= 25 && bytes.size() <= 65000 && std::equal(bytes.begin(), bytes.begin() + 4, "MThd")) {
+      WriteBytes(source_ + "\\" + found.cFileName, bytes);
+    }
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  WriteBytes(source_ + "\\zz format 0.mid", Smf(0, {MelodyTrack("Zero", 0, 80, 300, 7)}));
+  WriteBytes(source_ + "\\zz format 2.mid", Smf(2, {MelodyTrack("Two A", 1, 4, 50, 8), MelodyTrack("Two B", 2, 5, 60, 9)}));
+  find = FindFirstFileA((source_ + "\\*.mid").c_str(), &found);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do {
+    tunes.emplace_back(found.cFileName, ReadBytes(source_ + "\\" + found.cFileName));
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  ASSERT_GE(tunes.size(), 3u);
+
+  std::vector<ExpectedRecord> records;
+  for (const auto& [name, bytes] : tunes) records.push_back({name.substr(0, std::min<std::size_t>(name.size() - 4, 31)), bytes});
+  MakeDirectory(temp_ / "pdb");
+  harness_.SetCheck(false);
+  std::uint32_t before = PalmDateNow();
+  ClickCompile(source_, database_, "Samples");
+  std::uint32_t after = PalmDateNow();
+  EXPECT_EQ(harness_.ShownBoxes(),
+            std::vector<ShownBox>{InformationBox(std::to_string(tunes.size()) + " MIDI files successfully compiled.", "Success")});
+  EXPECT_EQ(DatabaseWithFixedDate(before, after), ExpectedDatabase("Samples", records));
+
+  harness_.ClearBoxes();
+  harness_.SelectPage(1);
+  const std::string back = temp_ / "back";
+  MakeDirectory(back);
+  harness_.SetText(kEdit1, database_);
+  harness_.SetText(kEdit2, back);
+  harness_.Click(kBitBtn3);
+  EXPECT_EQ(harness_.ShownBoxes(),
+            std::vector<ShownBox>{InformationBox(std::to_string(tunes.size()) + " MIDI files successfully extracted.", "Success")});
+  for (const auto& [name, bytes] : tunes) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ReadBytes(back + "\\" + name), bytes);
+  }
 }
 
 TEST_F(CompileWindowTest, Smf0OnlyCheckBoxLeavesOtherFormatsOutSilently) {
