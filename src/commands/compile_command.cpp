@@ -98,18 +98,16 @@ void CompileCommand::CollectMidiFiles() {
     return;
   }
 
-  // Cancel, or too many files: nothing is to be written.
-  auto stop = [this] { ClearLists(); };
-
+  // Cancel, or too many files, empties the lists: nothing is written then.
   for (const DirectoryEntry& entry : entries) {
     const std::string& name = entry.name;
     std::uint64_t size = entry.is_directory ? 0 : entry.size;
     if (size < kMidiHeadSize) {
-      if (!prompts_.AskOkCancel(WrongFormatText(name), "MIDI Error")) return stop();
+      if (!prompts_.AskOkCancel(WrongFormatText(name), "MIDI Error")) return ClearLists();
       continue;
     }
     if (size > kLargestMidiFile) {
-      if (!prompts_.AskOkCancel(TooLargeText(name, size), "Compatibility Error")) return stop();
+      if (!prompts_.AskOkCancel(TooLargeText(name, size), "Compatibility Error")) return ClearLists();
       continue;
     }
 
@@ -119,7 +117,7 @@ void CompileCommand::CollectMidiFiles() {
     file->Close();
 
     if (std::memcmp(head.data(), "MThd", 4) != 0) {
-      if (!prompts_.AskOkCancel(WrongFormatText(name), "MIDI Error")) return stop();
+      if (!prompts_.AskOkCancel(WrongFormatText(name), "MIDI Error")) return ClearLists();
       continue;
     }
     bool smf0 = head[kFormatOffset] == 0 && head[kFormatOffset + 1] == 0;
@@ -128,7 +126,7 @@ void CompileCommand::CollectMidiFiles() {
     // The record count is 16 bits: one more record would wrap it and corrupt the database.
     if (FileNames.size() == palm::kMaxRecords) {
       prompts_.ShowInputError(Field::Edit3, kTooManyMidiFiles);
-      return stop();
+      return ClearLists();
     }
     FileSizes.push_back(static_cast<std::uint16_t>(size));
     FileNames.push_back(name);
