@@ -289,9 +289,10 @@ void TForm1::OnCreate() {
   }
   SendMessageA(page_control_, TCM_SETITEMSIZE, 0, MAKELPARAM(kTabWidth, kTabHeight));
 
+  // No WS_CLIPCHILDREN on the pages: group boxes do not paint their inside, the page does.
   for (int index = 0; index < 2; ++index) {
     pages_[index] = CreateChild(handle_, index == 0 ? kTabSheet1 : kTabSheet2, WS_EX_CONTROLPARENT, kPageClass,
-                                kPageCaptions[index], WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+                                kPageCaptions[index], WS_CLIPSIBLINGS);
   }
 
   std::vector<HWND> group_boxes;

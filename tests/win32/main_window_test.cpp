@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -414,6 +415,69 @@ TEST_F(MainWindow, AtTheMinimumWidthNothingOverlaps) {
   RECT last_tab{};
   SendMessageA(harness_.Control(kPageControl1), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&last_tab));
   EXPECT_GT(about.left, last_tab.right);
+}
+
+// ---- Painting ----
+
+// The colours on screen inside a control, after it has painted.
+std::set<COLORREF> ColoursIn(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RECT client{};
+  GetClientRect(window, &client);
+  std::set<COLORREF> colours;
+  HDC dc = GetDC(window);
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) colours.insert(GetPixel(dc, x, y));
+  }
+  ReleaseDC(window, dc);
+  return colours;
+}
+
+constexpr COLORREF kTransparentOlive = RGB(128, 128, 0);
+
+TEST_F(MainWindow, PagesPaintTheButtonFaceBetweenAndInsideTheirGroupBoxes) {
+  for (int page : {0, 1}) {
+    harness_.SelectPage(page);
+    HWND form = harness_.Window();
+    RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    HDC dc = GetDC(form);
+    RECT sheet = RectInClient(page == 0 ? kTabSheet1 : kTabSheet2);
+    // Inside the first group box, between its label and the bottom edge, and right of the last button.
+    for (POINT point : {POINT{sheet.left + 60, sheet.top + 20}, POINT{sheet.left + 300, sheet.top + 55},
+                        POINT{sheet.right - 5, sheet.top + 120}}) {
+      EXPECT_EQ(GetPixel(dc, point.x, point.y), GetSysColor(COLOR_BTNFACE)) << page << ": " << point.x << "," << point.y;
+    }
+    ReleaseDC(form, dc);
+  }
+}
+
+TEST_F(MainWindow, BitmapButtonsDrawTheirGlyphsWithTheTransparentColourLeftOut) {
+  harness_.SelectPage(1);
+  struct Expected {
+    int id;
+    COLORREF colour;
+  };
+  const Expected kGlyphColours[] = {
+      {kBitBtn1, RGB(255, 255, 0)},  // the yellow folder
+      {kBitBtn3, RGB(255, 0, 0)},    // the red check mark
+      {kBitBtn9, RGB(0, 0, 255)},    // the blue book
+  };
+  for (const Expected& expected : kGlyphColours) {
+    std::set<COLORREF> colours = ColoursIn(harness_.Control(expected.id));
+    EXPECT_TRUE(colours.count(expected.colour)) << expected.id;
+    EXPECT_FALSE(colours.count(kTransparentOlive)) << expected.id;
+    EXPECT_TRUE(colours.count(GetSysColor(COLOR_BTNFACE))) << expected.id;
+  }
+  harness_.SelectPage(0);
+  std::set<COLORREF> help = ColoursIn(harness_.Control(kBitBtn7));
+  EXPECT_TRUE(help.count(RGB(255, 255, 0)) && help.count(RGB(255, 0, 0))) << "red question mark on a yellow disc";
+  EXPECT_FALSE(help.count(kTransparentOlive));
+
+  EnableWindow(harness_.Control(kBitBtn6), FALSE);
+  std::set<COLORREF> disabled = ColoursIn(harness_.Control(kBitBtn6));
+  EXPECT_FALSE(disabled.count(RGB(255, 0, 0))) << "the disabled glyph is grey";
+  EXPECT_TRUE(disabled.count(RGB(128, 128, 128)));
+  EXPECT_FALSE(disabled.count(kTransparentOlive));
 }
 
 // ---- Tabs, fonts ----

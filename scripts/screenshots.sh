@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the program, starts it under Wine on a virtual X display and takes a PNG of each page:
+# docs/screenshot-compile.png ("MID => PDB") and docs/screenshot-extract.png ("PDB => MID").
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+"$ROOT/scripts/install-deps.sh"
+. "$ROOT/scripts/wine-env.sh"
+
+dir="$BUILD/screenshots-$WINE_ARCH"
+[ -f "$dir/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$dir" \
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$WINE_ARCH-w64-mingw32.cmake" -DCMAKE_BUILD_TYPE=Release -DCARILLO_TESTS=OFF >/dev/null
+cmake --build "$dir" -j "$(nproc)" --target carillo
+"$WINE_ARCH-w64-mingw32-g++-posix" -O1 -static -Wall -Wextra -Werror "$ROOT/scripts/screenshot-helper.cpp" \
+  -o "$dir/screenshot-helper.exe" -lcomctl32
+
+prefix="$BUILD/wineprefix-screenshots-$WINE_ARCH"
+ensure_wine_prefix "$prefix" x11
+# Wine's own fonts (MS Sans Serif, the title-bar symbols), where this Wine does not find them itself.
+if [ -d /usr/share/wine/fonts ]; then cp -n /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true; fi
+# Fields as a user would have them; the window opens centred enough to be whole on the display.
+"$WINE_LOADER" reg add 'HKCU\Software\Veltro\Carillo2\MainForm' /v Status /d 1 /f >/dev/null 2>&1
+for v in Top:40 Left:40 Width:739 Height:317; do
+  "$WINE_LOADER" reg add 'HKCU\Software\Veltro\Carillo2\MainForm' /v "${v%%:*}" /d "${v##*:}" /f >/dev/null 2>&1
+done
+"$WINE_LOADER" reg add 'HKCU\Software\Veltro\Carillo2\PDB2MID' /v Source /d 'C:\Palm\JohnD\Backup\System_MIDI_Sounds.pdb' /f >/dev/null 2>&1
+"$WINE_LOADER" reg add 'HKCU\Software\Veltro\Carillo2\PDB2MID' /v Destination /d 'C:\My Music\Ringtones\' /f >/dev/null 2>&1
+"$WINE_LOADER" reg add 'HKCU\Software\Veltro\Carillo2\MID2PDB' /v Source /d 'C:\My Music\Ringtones\' /f >/dev/null 2>&1
+wineserver -w || true
+
+mkdir -p "$ROOT/docs"
+export EXE="$dir/src/app/carillo.exe" HELPER="$dir/screenshot-helper.exe" DOCS="$ROOT/docs"
+xvfb-run -a -s "-screen 0 1024x600x24" bash -c '
+  set -euo pipefail
+  "$WINELOADER" "$EXE" >/dev/null 2>&1 &
+  for shot in 0:compile 1:extract; do
+    geometry="$("$WINELOADER" "$HELPER" page "${shot%%:*}" | tr -d "\r")"
+    import -window root -crop "$geometry" +repage "$DOCS/screenshot-${shot##*:}.png"
+    echo "docs/screenshot-${shot##*:}.png: $geometry"
+  done
+  "$WINELOADER" "$HELPER" close
+  wineserver -w || true
+'
