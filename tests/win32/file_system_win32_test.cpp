@@ -1,0 +1,285 @@
+// The Win32 file layer on real files: Windows' own error codes, attributes, sharing, listing order.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "seams/app_error.h"
+#include "seams/file_system.h"
+#include "seams/paths.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Raised {
+  int code = -1;
+  std::string text;
+};
+
+Raised RaisedBy(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const InOutError& error) {
+    return {error.code(), error.what()};
+  }
+  return {};
+}
+
+// A handle the test holds open, closed on every way out.
+class HeldFile {
+ public:
+  HeldFile(const std::string& path, DWORD access, DWORD share, DWORD disposition)
+      : handle_(CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  ~HeldFile() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+class Win32FileSystemTest : public testing::Test {
+ protected:
+  TempDir temp;
+  std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
+
+  void SetAttributes(const std::string& path, DWORD attributes) {
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path << " error " << GetLastError();
+  }
+};
+
+TEST_F(Win32FileSystemTest, RealFailuresCarryWindowsCodesAndTheirTexts) {
+  WriteBytes(temp / "tune.mid", Bytes(24, 7));
+  WriteBytes(temp / "locked.pdb", Bytes(10, 1));
+  MakeDirectory(temp / "folder");
+  HeldFile locker(temp / "locked.pdb", GENERIC_READ, 0, OPEN_EXISTING);
+  ASSERT_NE(locker.get(), INVALID_HANDLE_VALUE);
+
+  struct Case {
+    const char* what;
+    std::function<void()> action;
+    int code;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"missing file", [&] { files->OpenRead(temp / "missing.pdb"); }, ERROR_FILE_NOT_FOUND, "File not found"},
+      {"missing directory", [&] { files->OpenRead(temp / "missing\\System_MIDI_Sounds.pdb"); },
+       ERROR_PATH_NOT_FOUND, "Invalid filename"},
+      {"directory opened as a file", [&] { files->OpenRead(temp / "folder"); }, ERROR_ACCESS_DENIED,
+       "File access denied"},
+      {"short read",
+       [&] {
+         Bytes buffer(25);
+         files->OpenRead(temp / "tune.mid")->Read(buffer.data(), buffer.size());
+       },
+       kReadBeyondEndOfFile, "Read beyond end of file"},
+      {"file held without sharing", [&] { files->OpenRead(temp / "locked.pdb"); }, ERROR_SHARING_VIOLATION,
+       "I/O error 32"},
+      {"creating in a missing directory", [&] { files->Create(temp / "missing\\tune.mid"); }, ERROR_PATH_NOT_FOUND,
+       "Invalid filename"},
+      {"creating over a directory", [&] { files->Create(temp / "folder"); }, ERROR_ACCESS_DENIED,
+       "File access denied"},
+      {"replacing a file held without sharing", [&] { files->Create(temp / "locked.pdb"); },
+       ERROR_SHARING_VIOLATION, "I/O error 32"},
+  };
+  for (const Case& c : cases) {
+    Raised raised = RaisedBy(c.action);
+    EXPECT_EQ(raised.code, c.code) << c.what;
+    EXPECT_EQ(raised.text, c.text) << c.what;
+  }
+}
+
+TEST_F(Win32FileSystemTest, AReadOnlyFileOpensForReading) {
+  WriteBytes(temp / "backup.pdb", {'d', 'a', 't', 'a'});
+  SetAttributes(temp / "backup.pdb", FILE_ATTRIBUTE_READONLY);
+  auto in = files->OpenRead(temp / "backup.pdb");
+  Bytes bytes(4);
+  in->Read(bytes.data(), bytes.size());
+  in->Close();
+  EXPECT_EQ(bytes, (Bytes{'d', 'a', 't', 'a'}));
+}
+
+TEST_F(Win32FileSystemTest, OpensAFileThatAnotherProgramIsWriting) {
+  HeldFile writer(temp / "live.pdb", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS);
+  ASSERT_NE(writer.get(), INVALID_HANDLE_VALUE);
+  DWORD put = 0;
+  ASSERT_TRUE(WriteFile(writer.get(), "live", 4, &put, nullptr));
+
+  auto in = files->OpenRead(temp / "live.pdb");
+  EXPECT_EQ(in->Size(), 4u);
+  Bytes bytes(4);
+  in->Read(bytes.data(), bytes.size());
+  EXPECT_EQ(bytes, (Bytes{'l', 'i', 'v', 'e'}));
+}
+
+TEST_F(Win32FileSystemTest, FilesOfEveryAttributeExistAndDirectoriesToo) {
+  WriteBytes(temp / "hidden.mid", {1});
+  WriteBytes(temp / "system.mid", {1});
+  WriteBytes(temp / "readonly.mid", {1});
+  MakeDirectory(temp / "hiddendir");
+  SetAttributes(temp / "hidden.mid", FILE_ATTRIBUTE_HIDDEN);
+  SetAttributes(temp / "system.mid", FILE_ATTRIBUTE_SYSTEM);
+  SetAttributes(temp / "readonly.mid", FILE_ATTRIBUTE_READONLY);
+  SetAttributes(temp / "hiddendir", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+  for (const char* name : {"hidden.mid", "system.mid", "readonly.mid"}) {
+    EXPECT_TRUE(files->FileExists(temp / name)) << name;
+    EXPECT_FALSE(files->DirectoryExists(temp / name)) << name;
+  }
+  EXPECT_TRUE(files->DirectoryExists(temp / "hiddendir"));
+  EXPECT_FALSE(files->FileExists(temp / "hiddendir"));
+  EXPECT_TRUE(files->DirectoryExists("C:\\"));
+  EXPECT_TRUE(files->DirectoryExists("C:"));
+  EXPECT_FALSE(files->FileExists("C:\\"));
+}
+
+// What FindFirstFileA/FindNextFileA give, name by name, for comparison.
+std::vector<std::string> RawListing(const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(found.cFileName);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return names;
+}
+
+TEST_F(Win32FileSystemTest, ListsEveryKindOfEntryInTheListingsOwnOrder) {
+  // Created out of name order, so that a sorted result would stand out where the listing is not.
+  for (const char* name : {"zeta.mid", "alpha.mid", "Mid.MID", "hidden.mid", "system.mid", "readonly.mid"}) {
+    WriteBytes(temp / name, Bytes(std::string(name).size(), 9));
+  }
+  MakeDirectory(temp / "folder.mid");
+  SetAttributes(temp / "hidden.mid", FILE_ATTRIBUTE_HIDDEN);
+  SetAttributes(temp / "system.mid", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
+  SetAttributes(temp / "readonly.mid", FILE_ATTRIBUTE_READONLY);
+  WriteBytes(temp / "other.txt", {1});
+
+  std::vector<DirectoryEntry> entries = files->FindFiles(temp / "*.mid");
+  std::vector<std::string> names;
+  for (const DirectoryEntry& entry : entries) {
+    names.push_back(entry.name);
+    EXPECT_EQ(entry.is_directory, entry.name == "folder.mid") << entry.name;
+    EXPECT_EQ(entry.size, entry.is_directory ? 0u : entry.name.size()) << entry.name;
+  }
+  EXPECT_EQ(names, RawListing(temp / "*.mid"));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Mid.MID", "alpha.mid", "folder.mid", "hidden.mid", "readonly.mid",
+                                             "system.mid", "zeta.mid"}));
+}
+
+TEST_F(Win32FileSystemTest, AStarListingKeepsTheDotEntriesAsWindowsGivesThem) {
+  WriteBytes(temp / "a.mid", {1});
+  std::vector<std::string> names;
+  for (const DirectoryEntry& entry : files->FindFiles(temp / "*")) {
+    names.push_back(entry.name);
+    EXPECT_EQ(entry.is_directory, entry.name != "a.mid") << entry.name;
+  }
+  EXPECT_EQ(names, RawListing(temp / "*"));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "a.mid"}));
+}
+
+TEST_F(Win32FileSystemTest, SizesAbove4GiBComeFromBothHalves) {
+  constexpr std::uint64_t kSize = 0x100000005ull;
+  {
+    HeldFile big(temp / "big.bin", GENERIC_WRITE, 0, CREATE_ALWAYS);
+    ASSERT_NE(big.get(), INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(kSize - 5);
+    ASSERT_TRUE(SetFilePointerEx(big.get(), end, nullptr, FILE_BEGIN));
+    DWORD put = 0;
+    ASSERT_TRUE(WriteFile(big.get(), "tail!", 5, &put, nullptr)) << GetLastError();  // the rest stays sparse
+  }
+  std::vector<DirectoryEntry> entries = files->FindFiles(temp / "big.bin");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].size, kSize);
+
+  auto in = files->OpenRead(temp / "big.bin");
+  EXPECT_EQ(in->Size(), kSize);
+  in->Seek(kSize - 5);
+  Bytes tail(5);
+  in->Read(tail.data(), tail.size());
+  EXPECT_EQ(tail, (Bytes{'t', 'a', 'i', 'l', '!'}));
+}
+
+// ---- directory creation ---------------------------------------------------------------------
+
+class CurrentDirectory {
+ public:
+  explicit CurrentDirectory(const std::string& path) {
+    GetCurrentDirectoryA(MAX_PATH, saved_);
+    // Relative paths below must never land outside the temporary directory.
+    if (!SetCurrentDirectoryA(path.c_str())) throw std::runtime_error("cannot enter " + path);
+  }
+  ~CurrentDirectory() { SetCurrentDirectoryA(saved_); }
+  CurrentDirectory(const CurrentDirectory&) = delete;
+  CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+ private:
+  char saved_[MAX_PATH] = {};
+};
+
+std::string CreationErrorOf(FileSystem& files, const std::string& path) {
+  try {
+    ForceDirectories(files, path);
+  } catch (const AppError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST_F(Win32FileSystemTest, ForceDirectoriesCreatesAbsolutePathsWithTheirMissingParents) {
+  EXPECT_TRUE(ForceDirectories(*files, temp / "Palm\\User\\Backup"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "Palm"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "Palm\\User\\Backup"));
+
+  // A path rooted on the current drive, without the drive letter; the drive is the temp's.
+  ASSERT_EQ(temp.path().substr(1, 2), ":\\");
+  CurrentDirectory inside(temp.path());
+  std::string rooted = temp.path().substr(2) + "\\rooted\\deeper\\";
+  EXPECT_TRUE(ForceDirectories(*files, rooted));
+  EXPECT_TRUE(files->DirectoryExists(temp / "rooted\\deeper"));
+
+  EXPECT_TRUE(ForceDirectories(*files, "C:\\"));
+  EXPECT_TRUE(ForceDirectories(*files, "C:"));
+}
+
+TEST_F(Win32FileSystemTest, ForceDirectoriesRefusesAnEmptyPath) {
+  EXPECT_EQ(CreationErrorOf(*files, ""), "Unable to create directory");
+}
+
+TEST_F(Win32FileSystemTest, ForceDirectoriesOnRelativePathsCreatesNothingBeneathAMissingFirstComponent) {
+  CurrentDirectory inside(temp.path());
+  EXPECT_EQ(CreationErrorOf(*files, "tunes\\out"), "Unable to create directory");
+  EXPECT_EQ(CreationErrorOf(*files, "abc"), "Unable to create directory");
+  EXPECT_FALSE(PathExists(temp / "tunes"));
+  EXPECT_FALSE(PathExists(temp / "abc"));
+
+  EXPECT_FALSE(ForceDirectories(*files, "ab\\out"));
+  EXPECT_FALSE(ForceDirectories(*files, "a\\out"));
+  EXPECT_FALSE(PathExists(temp / "ab"));
+  EXPECT_FALSE(PathExists(temp / "a"));
+
+  MakeDirectory(temp / "tunes");
+  EXPECT_TRUE(ForceDirectories(*files, "tunes\\out\\more"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "tunes\\out\\more"));
+}
+
+TEST_F(Win32FileSystemTest, ForceDirectoriesGivesFalseWhenAFileBlocksThePath) {
+  WriteBytes(temp / "blocker", {1});
+  EXPECT_FALSE(ForceDirectories(*files, temp / "blocker\\below"));
+}
+
+}  // namespace
