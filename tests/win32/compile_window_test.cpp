@@ -125,13 +125,6 @@ class CompileWindowTest : public ::testing::Test {
     return image;
   }
 
-  // The general error report as the window shows it: an error box that the main window owns.
-  RecordedBox GeneralErrorReport(const std::string& text) const {
-    RecordedBox box = ErrorBox(text, kTitle, true);
-    box.owner = harness_.Window();
-    return box;
-  }
-
   TempDir temp_;
   std::string source_;
   std::string database_;
@@ -166,6 +159,7 @@ TEST_F(CompileWindowTest, MixedFormatsCompileAndExtractBackByteForByte) {
                             "Compatibility Error", "OK"),
                 WrongFormatBox("tiny.mid"), InformationBox("3 MIDI files successfully compiled.", "Success")}));
   ASSERT_EQ(harness_.Boxes().size(), 5u);
+  for (const RecordedBox& box : harness_.Boxes()) EXPECT_FALSE(box.form_was_enabled) << box;  // modal
   for (std::size_t i = 1; i < 4; ++i) {
     EXPECT_EQ(harness_.Boxes()[i].icon, static_cast<UINT>(MB_ICONWARNING));
     EXPECT_EQ(harness_.Boxes()[i].buttons, static_cast<UINT>(MB_OKCANCEL));
@@ -292,7 +286,7 @@ TEST_F(CompileWindowTest, FailuresReachTheGeneralErrorReport) {
 
   ClickCompile(source_, "Ringtones.pdb", "N", {"OK"});
   ASSERT_EQ(harness_.Boxes().size(), 2u);
-  EXPECT_EQ(harness_.Boxes()[1], GeneralErrorReport("Unable to create directory."));
+  EXPECT_EQ(harness_.Boxes()[1], ErrorBox("Unable to create directory.", kTitle, true));
 
   // Another program holds the MIDI file open without sharing it.
   harness_.ClearBoxes();
@@ -301,7 +295,7 @@ TEST_F(CompileWindowTest, FailuresReachTheGeneralErrorReport) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   ClickCompile(source_, database_, "N");
   CloseHandle(held);
-  EXPECT_EQ(harness_.Boxes(), std::vector<RecordedBox>{GeneralErrorReport("I/O error 32.")});
+  EXPECT_EQ(harness_.Boxes(), std::vector<RecordedBox>{ErrorBox("I/O error 32.", kTitle, true)});
   EXPECT_FALSE(PathExists(database_));
 }
 
