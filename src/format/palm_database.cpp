@@ -30,7 +30,7 @@ T LoadRaw(const std::uint8_t* at) {
 std::array<std::uint8_t, kHeaderSize> BuildHeader(std::string_view name, std::uint32_t palm_date,
                                                   std::uint16_t record_count) {
   std::array<std::uint8_t, kHeaderSize> header{};
-  std::memcpy(header.data(), name.data(), std::min(name.size(), kMaxNameLength));
+  std::copy_n(name.begin(), std::min(name.size(), kMaxNameLength), header.begin());
   StoreRaw(&header[kAttributesOffset], SwapWord(kBackupFlag));
   StoreRaw(&header[kCreationDateOffset], palm_date);
   StoreRaw(&header[kModificationDateOffset], palm_date);

@@ -116,6 +116,11 @@ TEST(BuildHeader, NameFieldIsPaddedWithZerosAndKeepsItsNul) {
   }
 }
 
+TEST(BuildHeader, AnEmptyViewWithoutStorageGivesAnEmptyName) {
+  auto header = BuildHeader(std::string_view{}, 0, 1);
+  EXPECT_EQ(Bytes(header.begin(), header.begin() + kNameFieldSize), Bytes(kNameFieldSize, 0));
+}
+
 TEST(BuildHeader, NameBytesAreStoredWithoutConversion) {
   auto header = BuildHeader("\xE4\xF6\xFC\x80\xFF", 0, 1);
   EXPECT_EQ(Bytes(header.begin(), header.begin() + 6), (Bytes{0xE4, 0xF6, 0xFC, 0x80, 0xFF, 0x00}));
