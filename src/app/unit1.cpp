@@ -222,6 +222,14 @@ LRESULT CALLBACK TForm1::PageProc(HWND window, UINT message, WPARAM wparam, LPAR
   }
 }
 
+LRESULT CALLBACK TForm1::TabControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(GetParent(window), GWLP_USERDATA));
+  if (!form) return DefWindowProcA(window, message, wparam, lparam);
+  LRESULT result = CallWindowProcA(form->tab_control_proc_, window, message, wparam, lparam);
+  if (message == TCM_SETCURSEL) form->ShowSelectedPage();
+  return result;
+}
+
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
@@ -288,6 +296,9 @@ void TForm1::OnCreate() {
     SendMessageA(page_control_, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
   }
   SendMessageA(page_control_, TCM_SETITEMSIZE, 0, MAKELPARAM(kTabWidth, kTabHeight));
+  // TCM_SETCURSEL from outside (automation) tells nobody; the page shown must follow it anyway.
+  tab_control_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      page_control_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TForm1::TabControlProc)));
 
   // No WS_CLIPCHILDREN on the pages: group boxes do not paint their inside, the page does.
   for (int index = 0; index < 2; ++index) {
@@ -413,7 +424,6 @@ int TForm1::SelectedPage() const {
 void TForm1::SelectPage(int index) {
   if (index != 0 && index != 1) index = -1;
   SendMessageA(page_control_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
-  ShowSelectedPage();
 }
 
 void TForm1::ShowSelectedPage() {
@@ -505,7 +515,6 @@ bool TForm1::PreTranslateMessage(const MSG& message) {
       if (control) {
         const int selected = SelectedPage();
         SendMessageA(page_control_, TCM_SETCURSEL, selected == 0 ? 1 : 0, 0);
-        ShowSelectedPage();
       } else {
         MoveFocus(!shift);
       }

@@ -79,6 +79,7 @@ class TForm1 : public Prompts {
  private:
   static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK TabControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void ReportException(std::exception_ptr failure) noexcept;
 
@@ -104,6 +105,7 @@ class TForm1 : public Prompts {
 
   HWND handle_ = nullptr;
   HWND page_control_ = nullptr;
+  WNDPROC tab_control_proc_ = nullptr;
   HWND pages_[2] = {nullptr, nullptr};
   HFONT font_ = nullptr;
   HFONT bold_font_ = nullptr;

@@ -543,6 +543,10 @@ TEST_F(MainWindow, ChoosingAPageShowsItAloneAndNoPageHidesBoth) {
   EXPECT_EQ(harness_.Form().SelectedPage(), 1);
   EXPECT_FALSE(IsWindowVisible(harness_.Control(kTabSheet1)));
   EXPECT_TRUE(IsWindowVisible(harness_.Control(kTabSheet2)));
+  // As an automation tool may do it: the tab row alone, without notification.
+  SendMessageA(harness_.Control(kPageControl1), TCM_SETCURSEL, 0, 0);
+  EXPECT_TRUE(IsWindowVisible(harness_.Control(kTabSheet1)));
+  EXPECT_FALSE(IsWindowVisible(harness_.Control(kTabSheet2)));
   for (int none : {-1, 2, 5}) {
     harness_.Form().SelectPage(none);
     EXPECT_EQ(harness_.Form().SelectedPage(), -1) << none;
