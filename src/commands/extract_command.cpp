@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "format/palm_database.h"
 #include "seams/paths.h"
@@ -108,7 +107,9 @@ void ExtractCommand::ExtractDatabase() {
   written_count_ = 0;
   cancelled_ = false;
 
-  std::vector<std::uint8_t> image;
+  // Not zero-filled first: the read fills it, and a large image would be written twice.
+  std::unique_ptr<std::uint8_t[]> image;
+  std::size_t image_size = 0;
   {
     std::unique_ptr<InputFile> file = files_.OpenRead(source_path_);
     std::uint64_t size = file->Size();
@@ -123,8 +124,9 @@ void ExtractCommand::ExtractDatabase() {
       file->Close();
       return;
     }
-    image.resize(static_cast<std::size_t>(size));
-    file->Read(image.data(), image.size());
+    image_size = static_cast<std::size_t>(size);
+    image = std::make_unique_for_overwrite<std::uint8_t[]>(image_size);
+    file->Read(image.get(), image_size);
     file->Close();
   }
 
@@ -132,7 +134,7 @@ void ExtractCommand::ExtractDatabase() {
     std::span<const std::uint8_t>& view;
     ~ImageView() { view = {}; }
   } image_view{image_};
-  image_ = image;
+  image_ = std::span<const std::uint8_t>(image.get(), image_size);
 
   palm::DatabaseReader reader(image_);
   if (reader.IsResourceDatabase()) {
@@ -155,7 +157,7 @@ void ExtractCommand::ExtractDatabase() {
   }
 
   image_ = {};
-  std::vector<std::uint8_t>().swap(image);
+  image.reset();
   if (written_count_ == 0) {
     prompts_.ShowInputError(Field::Edit1, kNoMidiFiles);
   } else {
