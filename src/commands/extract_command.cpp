@@ -56,13 +56,10 @@ bool NamesDevice(std::string_view part) {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// The destination as the directory creation takes it: "\" only, no trailing separators, and a
-// relative path anchored at the current directory, where the files of the run will go.
-std::string CreatablePath(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  while (path.size() > 1 && path.back() == '\\') path.pop_back();
-  bool relative = path.front() != '\\' && !(path.size() >= 2 && path[1] == ':');
-  return relative ? ".\\" + path : path;
+// A relative destination is anchored at the current directory, where the files of the run will go.
+std::string CreatablePath(const std::string& path) {
+  bool rooted = IsSeparator(path.front()) || (path.size() >= 2 && path[1] == ':');
+  return rooted ? path : ".\\" + path;
 }
 
 }  // namespace

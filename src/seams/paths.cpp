@@ -6,9 +6,19 @@
 namespace {
 bool IsDelimiter(char c) { return c == '\\' || c == ':'; }
 
-std::string WithoutTrailingBackslash(std::string path) {
-  if (!path.empty() && path.back() == '\\') path.pop_back();
+// Windows takes "/" for a separator too when it creates a directory.
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 1 && IsSeparator(path.back())) path.pop_back();
   return path;
+}
+
+std::string ParentOf(const std::string& dir) {
+  for (std::size_t i = dir.size(); i > 0; --i) {
+    if (IsSeparator(dir[i - 1]) || dir[i - 1] == ':') return dir.substr(0, i);
+  }
+  return "";
 }
 }  // namespace
 
@@ -23,8 +33,12 @@ std::string ExtractFileName(const std::string& path) { return path.substr(Extrac
 
 bool ForceDirectories(FileSystem& files, const std::string& path) {
   if (path.empty()) throw AppError("Unable to create directory");
-  std::string dir = WithoutTrailingBackslash(path);
-  // Two characters or fewer is a drive ("C:") or a root: nothing to create there.
-  if (dir.size() < 3 || files.DirectoryExists(dir) || ExtractFilePath(dir) == dir) return true;
-  return ForceDirectories(files, ExtractFilePath(dir)) && files.CreateDir(dir);
+  std::string dir = WithoutTrailingSeparators(path);
+  // A drive ("C:"), a root ("\") or a relative name of one or two characters: nothing to create.
+  // A rooted name of one character ("\a") is a real directory.
+  bool rooted_name = dir.size() == 2 && IsSeparator(dir[0]) && !IsSeparator(dir[1]);
+  if ((dir.size() < 3 && !rooted_name) || files.DirectoryExists(dir)) return true;
+  std::string parent = ParentOf(dir);
+  if (parent == dir) return true;
+  return ForceDirectories(files, parent) && files.CreateDir(dir);
 }

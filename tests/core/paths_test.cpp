@@ -55,7 +55,8 @@ class RecordingFileSystem : public FileSystem {
   bool CreateDir(const std::string& path) override {
     created.push_back(path);
     std::string parent = ExtractFilePath(path);
-    if (!parent.empty() && parent.back() == '\\' && parent.size() > 3) parent.pop_back();
+    bool drive_root = parent.size() == 3 && parent[1] == ':';
+    if (parent.size() > 1 && parent.back() == '\\' && !drive_root) parent.pop_back();
     bool parent_exists = parent.empty() || directories_.count(parent) != 0;
     if (!parent_exists || refused.count(path) != 0 || directories_.count(path) != 0) return false;
     directories_.insert(path);
@@ -83,6 +84,9 @@ TEST(ForceDirectories, CreatesTheMissingParentsFromTheTopDown) {
       {"C:\\", {}},
       {"C:", {}},
       {"\\rooted\\x", {"\\rooted", "\\rooted\\x"}},
+      {"\\a", {"\\a"}},
+      {"\\a\\b", {"\\a", "\\a\\b"}},
+      {"C:\\a\\b\\\\", {"C:\\a", "C:\\a\\b"}},
   };
   for (const Case& c : cases) {
     RecordingFileSystem files({"C:\\", "C:\\Palm", "\\"});
@@ -162,6 +166,15 @@ TEST(ForceDirectoriesOnDisk, CreatesEveryMissingParentOfAnAbsolutePath) {
   EXPECT_TRUE(files->DirectoryExists(temp / "one\\two\\three"));
   // Again, with a trailing backslash: everything is there already.
   EXPECT_TRUE(ForceDirectories(*files, temp / "one\\two\\three\\"));
+}
+
+TEST(ForceDirectoriesOnDisk, TakesSlashesAndRepeatedTrailingSeparators) {
+  TempDir temp;
+  auto files = MakePlatformFileSystem();
+  EXPECT_TRUE(ForceDirectories(*files, temp / "one/two/"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "one\\two"));
+  EXPECT_TRUE(ForceDirectories(*files, temp / "three\\four\\\\"));
+  EXPECT_TRUE(files->DirectoryExists(temp / "three\\four"));
 }
 
 TEST(ForceDirectoriesOnDisk, FailsThroughAFileInThePath) {
