@@ -31,6 +31,9 @@ cat > "$BUILD/CTestTestfile.cmake" <<CTEST
 subdirs("native")
 subdirs("$wintests")
 CTEST
+# Real-world MIDI files (a music set packaged for a game) for the round trip through the window.
+samples=/usr/share/games/openttd/baseset/openmsx
+[ -d "$samples" ] && export CARILLO_MIDI_SAMPLES="Z:${samples//\//\\}"
 echo "Windows tests run as $WINE_ARCH under $("$WINE_LOADER" --version)."
 wineserver -p 60 || true
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
