@@ -179,6 +179,8 @@ void TForm1::Show(int show_command) {
   if (open_maximized_) show_command = SW_SHOWMAXIMIZED;
   ShowWindow(handle_, show_command);
   UpdateWindow(handle_);
+  shown_ = true;
+  if (minimize_when_shown_) PostMessageA(handle_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
 }
 
 // ---- Window procedures ----
@@ -261,6 +263,14 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SETFOCUS:
       RestoreFocus();
       return 0;
+    case WM_SYSCOMMAND:
+      // A box of FormCreate ("Install", an error report) runs a message loop before the window
+      // has appeared; a minimise request posted by the load must wait for the first showing.
+      if ((wparam & 0xFFF0) == SC_MINIMIZE && !shown_) {
+        minimize_when_shown_ = true;
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       OnClose();
       return 0;

@@ -113,6 +113,8 @@ class TForm1 : public Prompts {
   HWND marked_edit_ = nullptr;
   HWND saved_focus_ = nullptr;
   bool open_maximized_ = false;
+  bool shown_ = false;
+  bool minimize_when_shown_ = false;
   std::vector<std::unique_ptr<GlyphImage>> glyphs_;
   TFileDialog OpenDialog1;
   TFileDialog SaveDialog1;
