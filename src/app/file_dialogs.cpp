@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "seams/paths.h"
+
 namespace {
 
 // Long enough for any path the dialog can return in a single selection.
@@ -32,8 +34,11 @@ int CALLBACK SelectExistingDirectory(HWND browser, UINT message, LPARAM, LPARAM 
 TFileDialog::TFileDialog(Kind kind, std::string title) : kind_(kind), title_(std::move(title)) {}
 
 bool TFileDialog::Execute(HWND owner, const std::string& initial_directory) {
+  // The last name is offered again; with a directory of its own it would override the initial
+  // directory, so that part goes when the field gives one.
+  const std::string offered = initial_directory.empty() ? file_name_ : ExtractFileName(file_name_);
   std::vector<char> buffer(kFileBufferSize, '\0');
-  file_name_.copy(buffer.data(), buffer.size() - 1);
+  offered.copy(buffer.data(), buffer.size() - 1);
 
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;

@@ -147,6 +147,13 @@ TEST_F(Browsing, ConfirmingPutsTheFullPathInTheFieldAndTheDialogOffersItAgain) {
   SeenDialog again = Browse(kBitBtn1, IDCANCEL);
   EXPECT_NE(again.file_name.find("tunes.pdb"), std::string::npos) << again.file_name;
   EXPECT_EQ(harness_.Text(kEdit1), "elsewhere.pdb");
+
+  // The remembered name does not take the dialog away from the field's directory.
+  MakeDirectory(temp_ / "other");
+  harness_.SetText(kEdit1, temp_ / "other\\x.pdb");
+  again = Browse(kBitBtn1, IDCANCEL);
+  EXPECT_EQ(again.folder, temp_ / "other");
+  EXPECT_EQ(again.file_name, "tunes.pdb");
 }
 
 TEST_F(Browsing, CancelLeavesAFieldThatNamesAMissingPathExactlyAsItWas) {
