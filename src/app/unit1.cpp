@@ -52,8 +52,6 @@ constexpr char kDestinationDirectoryInstruction[] = "Extract MIDI files to:";
 // The faces tried for the window font, in order; the last resort is the system's GUI font.
 constexpr const char* kFontFaces[] = {"MS Sans Serif", "Microsoft Sans Serif", "Tahoma"};
 
-constexpr Field kFields[] = {Field::Edit1, Field::Edit2, Field::Edit3, Field::Edit4, Field::Edit5};
-
 const ControlSpec* FindSpec(int id) {
   if (id == kAboutButton.id) return &kAboutButton;
   for (const ControlSpec& spec : kPageControls) {
@@ -235,7 +233,13 @@ LRESULT CALLBACK TForm1::TabControlProc(HWND window, UINT message, WPARAM wparam
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
-      OnCreate();
+      // A window without its controls is no use: creation fails, and the start-up with it.
+      try {
+        OnCreate();
+      } catch (...) {
+        ReportException(std::current_exception());
+        return -1;
+      }
       return 0;
     case WM_SIZE:
       if (wparam != SIZE_MINIMIZED) OnSize(LOWORD(lparam), HIWORD(lparam));
