@@ -15,8 +15,6 @@ cmake --build "$dir" -j "$(nproc)" --target carillo
 
 prefix="$BUILD/wineprefix-screenshots-$WINE_ARCH"
 ensure_wine_prefix "$prefix" x11
-# Wine's own fonts (MS Sans Serif, the title-bar symbols), where this Wine does not find them itself.
-if [ -d /usr/share/wine/fonts ]; then cp -n /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true; fi
 # Fields as a user would have them; the window opens centred enough to be whole on the display.
 "$WINE_LOADER" reg add 'HKCU\Software\Veltro\Carillo2\MainForm' /v Status /d 1 /f >/dev/null 2>&1
 for v in Top:40 Left:40 Width:739 Height:317; do

@@ -36,4 +36,8 @@ ensure_wine_prefix() {
     timeout 60 wineserver -w || true
     touch "$prefix/.carillo-ready"
   fi
+  # Wine's own fonts (MS Sans Serif, the title-bar symbols), where this Wine does not find them itself.
+  if [ -d /usr/share/wine/fonts ]; then
+    cp -n /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
 }
