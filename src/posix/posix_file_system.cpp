@@ -66,12 +66,30 @@ bool Matches(const char* pattern, const char* name) {
   return false;
 }
 
-class PosixInputFile : public InputFile {
+// An open descriptor, closed quietly when Close() was not called.
+class Descriptor {
  public:
-  PosixInputFile(int fd, std::string native) : fd_(fd), native_(std::move(native)) {}
-  ~PosixInputFile() override {
+  Descriptor(int fd, std::string native) : fd_(fd), native_(std::move(native)) {}
+  ~Descriptor() {
     if (fd_ >= 0) ::close(fd_);
   }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+
+  void CloseOnce() {
+    int fd = OpenDescriptor(fd_);
+    fd_ = -1;
+    if (::close(fd) != 0) Fail(errno, native_);
+  }
+
+ protected:
+  int fd_;
+  std::string native_;
+};
+
+class PosixInputFile : public InputFile, private Descriptor {
+ public:
+  using Descriptor::Descriptor;
 
   std::uint64_t Size() override {
     struct stat info {};
@@ -96,23 +114,12 @@ class PosixInputFile : public InputFile {
     if (lseek(OpenDescriptor(fd_), static_cast<off_t>(position), SEEK_SET) < 0) Fail(errno, native_);
   }
 
-  void Close() override {
-    int fd = OpenDescriptor(fd_);
-    fd_ = -1;
-    if (::close(fd) != 0) Fail(errno, native_);
-  }
-
- private:
-  int fd_;
-  std::string native_;
+  void Close() override { CloseOnce(); }
 };
 
-class PosixOutputFile : public OutputFile {
+class PosixOutputFile : public OutputFile, private Descriptor {
  public:
-  PosixOutputFile(int fd, std::string native) : fd_(fd), native_(std::move(native)) {}
-  ~PosixOutputFile() override {
-    if (fd_ >= 0) ::close(fd_);
-  }
+  using Descriptor::Descriptor;
 
   void Write(const void* data, std::size_t count) override {
     const auto* bytes = static_cast<const char*>(data);
@@ -128,15 +135,7 @@ class PosixOutputFile : public OutputFile {
     }
   }
 
-  void Close() override {
-    int fd = OpenDescriptor(fd_);
-    fd_ = -1;
-    if (::close(fd) != 0) Fail(errno, native_);
-  }
-
- private:
-  int fd_;
-  std::string native_;
+  void Close() override { CloseOnce(); }
 };
 
 class PosixFileSystem : public FileSystem {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "seams/app_error.h"
+#include "support/raised_error.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -22,20 +23,6 @@ Bytes Counting(std::size_t size) {
   return bytes;
 }
 
-// The code and text of the InOutError that `action` raises; code -1 when it raises none.
-struct Raised {
-  int code = -1;
-  std::string text;
-};
-
-Raised RaisedBy(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const InOutError& error) {
-    return {error.code(), error.what()};
-  }
-  return {};
-}
 
 class FileSystemTest : public testing::Test {
  protected:
@@ -134,7 +121,7 @@ TEST_F(FileSystemTest, AReadShortOfWhatWasAskedIsReadBeyondEndOfFile) {
     auto in = files->OpenRead(temp / "short.mid");
     in->Seek(c.seek);
     Bytes buffer(c.count);
-    Raised raised = RaisedBy([&] { in->Read(buffer.data(), buffer.size()); });
+    RaisedError raised = RaisedBy([&] { in->Read(buffer.data(), buffer.size()); });
     EXPECT_EQ(raised.code, 100) << c.what;
     EXPECT_EQ(raised.text, "Read beyond end of file") << c.what;
   }
@@ -158,7 +145,7 @@ TEST_F(FileSystemTest, FailuresCarryTheCodeAndTextOfTheTable) {
       {"creating over a directory", [&] { files->Create(temp / "folder"); }, 5, "File access denied"},
   };
   for (const Case& c : cases) {
-    Raised raised = RaisedBy(c.action);
+    RaisedError raised = RaisedBy(c.action);
     EXPECT_EQ(raised.code, c.code) << c.what;
     EXPECT_EQ(raised.text, c.text) << c.what;
   }

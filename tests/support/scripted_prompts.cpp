@@ -16,8 +16,9 @@ const char* KindName(BoxKind kind) {
   }
   return "?";
 }
+}  // namespace
 
-std::string Visible(const std::string& text) {
+std::string VisibleText(const std::string& text) {
   std::string out;
   for (char c : text) {
     if (c == '\r') out += "\\r";
@@ -26,12 +27,11 @@ std::string Visible(const std::string& text) {
   }
   return out;
 }
-}  // namespace
 
 std::string Describe(const ShownBox& box) {
   std::string out = KindName(box.kind);
   if (box.field != 0) out += " at Edit" + std::to_string(box.field);
-  out += " [" + box.caption + "] \"" + Visible(box.text) + "\"";
+  out += " [" + box.caption + "] \"" + VisibleText(box.text) + "\"";
   if (!box.answer.empty()) out += " -> " + box.answer;
   return out;
 }
@@ -44,7 +44,7 @@ void ScriptedPrompts::Script(std::vector<std::string> answers) {
 
 std::string ScriptedPrompts::NextAnswer(const std::string& text) {
   if (answers_.empty()) {
-    ADD_FAILURE() << "unscripted question: " << Visible(text);
+    ADD_FAILURE() << "unscripted question: " << VisibleText(text);
     return "Cancel";
   }
   std::string answer = answers_.front();

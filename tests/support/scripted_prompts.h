@@ -19,6 +19,9 @@ struct ShownBox {
   bool operator==(const ShownBox&) const = default;
 };
 
+// The text with CR and LF spelled out as \r and \n, for failure messages.
+std::string VisibleText(const std::string& text);
+
 // Readable form for test failures: kind, field, caption, text with CR and LF spelled out, answer.
 std::string Describe(const ShownBox& box);
 std::ostream& operator<<(std::ostream& out, const ShownBox& box);

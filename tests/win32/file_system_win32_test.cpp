@@ -12,25 +12,13 @@
 #include "seams/app_error.h"
 #include "seams/file_system.h"
 #include "seams/paths.h"
+#include "support/raised_error.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct Raised {
-  int code = -1;
-  std::string text;
-};
-
-Raised RaisedBy(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const InOutError& error) {
-    return {error.code(), error.what()};
-  }
-  return {};
-}
 
 // A handle the test holds open, closed on every way out.
 class HeldFile {
@@ -93,7 +81,7 @@ TEST_F(Win32FileSystemTest, RealFailuresCarryWindowsCodesAndTheirTexts) {
        ERROR_SHARING_VIOLATION, "I/O error 32"},
   };
   for (const Case& c : cases) {
-    Raised raised = RaisedBy(c.action);
+    RaisedError raised = RaisedBy(c.action);
     EXPECT_EQ(raised.code, c.code) << c.what;
     EXPECT_EQ(raised.text, c.text) << c.what;
   }

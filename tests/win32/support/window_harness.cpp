@@ -80,15 +80,6 @@ int ButtonId(const std::string& answer) {
   return 0;
 }
 
-std::string Visible(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else out += c;
-  }
-  return out;
-}
 
 const char* IconName(UINT icon) {
   switch (icon) {
@@ -159,7 +150,7 @@ std::string FieldName(int field) { return field ? "Edit" + std::to_string(field)
 std::string Describe(const RecordedBox& box) {
   std::string out = std::string(IconName(box.icon)) + " box, " + ButtonsName(box.buttons) + ", ";
   out += box.owned_by_form ? "owned by the main window" : (box.owner ? "owned by another window" : "ownerless");
-  out += " [" + box.caption + "] \"" + Visible(box.text) + "\"";
+  out += " [" + box.caption + "] \"" + VisibleText(box.text) + "\"";
   if (box.marked_field) out += " marking " + FieldName(box.marked_field);
   if (box.focused_field) out += " focus " + FieldName(box.focused_field);
   if (!box.cursor_was_normal) out += " (hourglass)";
