@@ -28,7 +28,6 @@ constexpr char kSuccessfullyExtracted[] = " MIDI files successfully extracted.";
 constexpr char kSuccess[] = "Success";
 
 constexpr std::string_view kReplacedInFileNames = "\\/:*?<>|";
-constexpr std::size_t kSignatureSize = 4;
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -162,21 +161,15 @@ void ExtractCommand::ExtractDatabase() {
   }
 }
 
-bool ExtractCommand::SignatureReadable(std::int32_t record_offset, std::int32_t record_length) const {
-  return record_offset >= 0 && record_length >= static_cast<std::int32_t>(kSignatureSize) &&
-         static_cast<std::uint64_t>(record_offset) + static_cast<std::uint64_t>(record_length) <= image_.size();
-}
-
 void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t record_length) {
   palm::RecordContents record = palm::DatabaseReader(image_).ReadRecord({record_offset, record_length});
   switch (record.status) {
+    // A record that cannot even show its signature is no MIDI record; one that says "PMrc" but
+    // whose name or tune leaves it is a broken tune, reported by its name so far.
     case palm::RecordStatus::NotMidiRecord:
+    case palm::RecordStatus::Unreadable:
       return;
     case palm::RecordStatus::Damaged:
-      // A record that cannot even show its signature is no MIDI record; one that says "PMrc"
-      // but whose name or tune leaves it is a broken tune, reported by its name so far.
-      if (!SignatureReadable(record_offset, record_length)) return;
-      [[fallthrough]];
     case palm::RecordStatus::WrongMidiFormat:
       prompts_.ShowWarning(kWrongMidiFormat + record.name, kMidiError);
       return;

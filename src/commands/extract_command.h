@@ -32,8 +32,6 @@ class ExtractCommand {
 
  private:
   void ExtractRecord(std::int32_t record_offset, std::int32_t record_length);
-  // The record's first four bytes lie inside both the record and the image.
-  bool SignatureReadable(std::int32_t record_offset, std::int32_t record_length) const;
 
   Prompts& prompts_;
   FileSystem& files_;

@@ -90,7 +90,7 @@ RecordContents DatabaseReader::ReadRecord(RecordExtent extent) const {
   RecordContents contents;
   if (extent.offset < 0 || extent.length < 0 ||
       static_cast<std::uint64_t>(extent.offset) + static_cast<std::uint64_t>(extent.length) > image_.size()) {
-    return contents;  // Damaged: the record does not lie inside the file
+    return contents;  // Unreadable: the record does not lie inside the file
   }
   std::span<const std::uint8_t> record =
       image_.subspan(static_cast<std::size_t>(extent.offset), static_cast<std::size_t>(extent.length));
@@ -99,6 +99,7 @@ RecordContents DatabaseReader::ReadRecord(RecordExtent extent) const {
     contents.status = RecordStatus::NotMidiRecord;
     return contents;
   }
+  contents.status = RecordStatus::Damaged;  // until the name, data offset and tune are found inside
   if (record.size() <= kRecordNameOffset) return contents;
 
   auto name_begin = record.begin() + kRecordNameOffset;

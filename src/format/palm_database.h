@@ -52,11 +52,12 @@ enum class RecordStatus {
   Midi,             // "PMrc", a name and a tune beginning with "MThd", all inside the record
   NotMidiRecord,    // its first four bytes are not "PMrc"
   WrongMidiFormat,  // the bytes at its data offset are not "MThd"
-  Damaged,          // the extent leaves the image, or the name, data offset or tune leave the record
+  Damaged,          // "PMrc", but its name, data offset or tune leave the record
+  Unreadable,       // the extent leaves the image or is too short to hold a signature
 };
 
 struct RecordContents {
-  RecordStatus status = RecordStatus::Damaged;
+  RecordStatus status = RecordStatus::Unreadable;
   std::string name;                    // as far as it could be read inside the record
   std::span<const std::uint8_t> tune;  // the bytes from the data offset to the record's end; Midi only
 };

@@ -303,20 +303,20 @@ TEST(DatabaseReader, TheRecordListMustLieInsideTheImage) {
 
 // ---- hostile record lists -------------------------------------------------------------------
 
-TEST(DatabaseReader, OffsetsThatDoNotAscendGiveANegativeLengthAndADamagedRecord) {
+TEST(DatabaseReader, OffsetsThatDoNotAscendGiveANegativeLengthAndAnUnreadableRecord) {
   Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
   PutBigEndian32(image, 86, 90);  // the second record now begins before the first one
   DatabaseReader reader(image);
   RecordExtent first = reader.Extent(0);
   EXPECT_EQ(first.offset, 94);
   EXPECT_EQ(first.length, -4);
-  EXPECT_EQ(reader.ReadRecord(first).status, RecordStatus::Damaged);
+  EXPECT_EQ(reader.ReadRecord(first).status, RecordStatus::Unreadable);
   // The last record still runs from its own offset to the end.
   EXPECT_EQ(reader.Extent(1).offset, 90);
   EXPECT_EQ(reader.Extent(1).length, 321);
 }
 
-TEST(DatabaseReader, OffsetsBeyondTheEndOrAboveTheSignedRangeGiveDamagedRecords) {
+TEST(DatabaseReader, OffsetsBeyondTheEndOrAboveTheSignedRangeGiveUnreadableRecords) {
   struct Case {
     std::uint32_t first, second;
   };
@@ -333,18 +333,18 @@ TEST(DatabaseReader, OffsetsBeyondTheEndOrAboveTheSignedRangeGiveDamagedRecords)
       bool inside = extent.offset >= 0 && extent.length >= 0 &&
                     static_cast<std::uint64_t>(extent.offset) + static_cast<std::uint64_t>(extent.length) <= 411;
       if (!inside) {
-        EXPECT_EQ(contents.status, RecordStatus::Damaged)
+        EXPECT_EQ(contents.status, RecordStatus::Unreadable)
             << std::hex << c.first << " " << c.second << " record " << i;
         EXPECT_EQ(contents.name, "");
       }
     }
-    // An offset of 411 is the end itself: an empty last record, damaged, never a read at 411.
+    // An offset of 411 is the end itself: an empty last record, unreadable, never a read at 411.
     if (c.second == 411) {
-      EXPECT_EQ(reader.ReadRecord(reader.Extent(1)).status, RecordStatus::Damaged);
+      EXPECT_EQ(reader.ReadRecord(reader.Extent(1)).status, RecordStatus::Unreadable);
     }
     if (c.first == 94 && c.second >= 412) {
       // The first record then reaches past the end.
-      EXPECT_EQ(reader.ReadRecord(reader.Extent(0)).status, RecordStatus::Damaged);
+      EXPECT_EQ(reader.ReadRecord(reader.Extent(0)).status, RecordStatus::Unreadable);
     }
   }
 }
@@ -382,8 +382,8 @@ TEST(DatabaseReader, ReadsOnlyInsideTheRecordAndNamesEveryDefect) {
       {"signature alone", {'P', 'M', 'r', 'c'}, RecordStatus::Damaged, "", 0},
       {"no name byte", {'P', 'M', 'r', 'c', 7, 0}, RecordStatus::Damaged, "", 0},
       {"empty name, no tune", {'P', 'M', 'r', 'c', 7, 0, 0}, RecordStatus::Damaged, "", 0},
-      {"three bytes", {'P', 'M', 'r'}, RecordStatus::Damaged, "", 0},
-      {"empty record", {}, RecordStatus::Damaged, "", 0},
+      {"three bytes", {'P', 'M', 'r'}, RecordStatus::Unreadable, "", 0},
+      {"empty record", {}, RecordStatus::Unreadable, "", 0},
   };
   for (const RecordCase& c : cases) {
     // The record sits between two guards that would complete any test reading past it: the
@@ -405,14 +405,14 @@ TEST(DatabaseReader, ReadsOnlyInsideTheRecordAndNamesEveryDefect) {
   }
 }
 
-TEST(DatabaseReader, ARecordExtentOutsideTheImageIsDamaged) {
+TEST(DatabaseReader, ARecordExtentOutsideTheImageIsUnreadable) {
   Bytes image = Assemble({{"A", Tune(100, 1)}});
   DatabaseReader reader(image);
   const auto size = static_cast<std::int32_t>(image.size());
   for (RecordExtent extent : {RecordExtent{-1, 10}, RecordExtent{86, -1}, RecordExtent{86, size - 85},
                               RecordExtent{size, 0}, RecordExtent{size + 1, 0}, RecordExtent{INT32_MAX, INT32_MAX},
                               RecordExtent{INT32_MIN, 100}, RecordExtent{86, INT32_MAX}}) {
-    EXPECT_EQ(reader.ReadRecord(extent).status, RecordStatus::Damaged) << extent.offset << " " << extent.length;
+    EXPECT_EQ(reader.ReadRecord(extent).status, RecordStatus::Unreadable) << extent.offset << " " << extent.length;
   }
   EXPECT_EQ(reader.ReadRecord({86, size - 86}).status, RecordStatus::Midi);
 }
@@ -452,6 +452,7 @@ void WalkCheckingBounds(const Bytes& source) {
       case RecordStatus::NotMidiRecord:
       case RecordStatus::WrongMidiFormat:
       case RecordStatus::Damaged:
+      case RecordStatus::Unreadable:
         ASSERT_TRUE(contents.tune.empty());
         ASSERT_LE(contents.name.size(), image.size());
         break;
