@@ -1,6 +1,4 @@
 // libFuzzer entry for the users.dat parser: any bytes must parse or raise Read beyond end of file.
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc tests/fuzz/users_file_fuzz.cpp \
-//     src/desktop/users_file.cpp src/seams/app_error.cpp -o users_file_fuzz && ./users_file_fuzz
 #include <algorithm>
 #include <cstdlib>
 #include <string>
