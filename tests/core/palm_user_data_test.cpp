@@ -8,20 +8,13 @@
 
 #include "seams/app_error.h"
 #include "support/memory_registry.h"
+#include "support/palm_desktop_fixture.h"
 #include "support/temp_dir.h"
 #include "support/users_file_image.h"
 
 namespace {
 
-constexpr const char* kRobotics = "Software\\U.S. Robotics";
-constexpr const char* kPalmComputing = "Software\\Palm Computing";
-constexpr const char* kBackupTail = "\\Backup\\System_MIDI_Sounds.pdb";
-
-struct Box {
-  std::string text;
-  std::string caption;
-  bool operator==(const Box&) const = default;
-};
+using namespace palm_desktop_fixture;
 
 // Forwards to the real key and logs every use; the lookup must never write.
 class LoggingKey : public RegistryKey {
@@ -148,7 +141,6 @@ class PalmUserDataTest : public testing::Test {
   std::vector<std::string> file_log_;
 };
 
-const Box kInstallBox{"The Palm Desktop software is not correctly installed.", "Install"};
 
 TEST_F(PalmUserDataTest, ProposesTheLastUsersBackup) {
   Plant(kRobotics, "Bob");

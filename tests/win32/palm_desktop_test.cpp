@@ -8,21 +8,13 @@
 
 #include "desktop/palm_user_data.h"
 #include "seams/app_error.h"
+#include "support/palm_desktop_fixture.h"
 #include "support/temp_dir.h"
 #include "support/users_file_image.h"
 
 namespace {
 
-constexpr const char* kRobotics = "Software\\U.S. Robotics";
-constexpr const char* kPalmComputing = "Software\\Palm Computing";
-constexpr const char* kBackupTail = "\\Backup\\System_MIDI_Sounds.pdb";
-
-struct Box {
-  std::string text;
-  std::string caption;
-  bool operator==(const Box&) const = default;
-};
-const Box kInstallBox{"The Palm Desktop software is not correctly installed.", "Install"};
+using namespace palm_desktop_fixture;
 
 // RegDeleteTree needs a newer Windows than the program targets.
 void DeleteKeyTree(HKEY parent, const std::string& path) {
