@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "commands/database_writer.h"
+#include "commands/messages.h"
 #include "format/palm_database.h"
 #include "seams/paths.h"
 
@@ -16,18 +17,11 @@ constexpr std::uint64_t kLargestMidiFile = 65000;
 constexpr std::size_t kExtensionLength = 4;  // ".mid", or whatever the last four characters are
 constexpr std::size_t kFormatOffset = 8;     // big-endian 16-bit SMF format field
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 std::string RecordNameOf(const std::string& file_name) {
   std::size_t stem = file_name.size() > kExtensionLength ? file_name.size() - kExtensionLength : 0;
   return file_name.substr(0, std::min(stem, palm::kMaxNameLength));
 }
 
-std::string WrongFormatText(const std::string& name) { return "Wrong MIDI format:\r" + name; }
-
-std::string TooLargeText(const std::string& name, std::uint64_t size) {
-  return "MIDI file too large for Palm OS:\r" + name + " (" + std::to_string(size / 1024) + "KB)";
-}
 }  // namespace
 
 CompileCommand::CompileCommand(Prompts& prompts, FileSystem& files, Clock& clock, CompileInputs inputs)
@@ -35,35 +29,35 @@ CompileCommand::CompileCommand(Prompts& prompts, FileSystem& files, Clock& clock
 
 bool CompileCommand::CheckCompileInputs() {
   if (inputs_.source_directory.empty()) {
-    prompts_.ShowInputError(Field::Edit3, "No directory selected!");
+    prompts_.ShowInputError(Field::Edit3, kNoDirectorySelected);
     return false;
   }
   if (inputs_.destination_path.empty()) {
-    prompts_.ShowInputError(Field::Edit4, "No database selected!");
+    prompts_.ShowInputError(Field::Edit4, kNoDatabaseSelected);
     return false;
   }
   if (inputs_.database_name.empty()) {
-    prompts_.ShowInputError(Field::Edit5, "No database name given!");
+    prompts_.ShowInputError(Field::Edit5, kNoDatabaseNameGiven);
     return false;
   }
   if (!files_.DirectoryExists(inputs_.source_directory)) {
-    prompts_.ShowInputError(Field::Edit3, "Directory does not exist!");
+    prompts_.ShowInputError(Field::Edit3, kDirectoryDoesNotExist);
     return false;
   }
   std::string destination_directory = ExtractFilePath(inputs_.destination_path);
   if (!files_.DirectoryExists(destination_directory)) {
-    if (!prompts_.AskMarkedQuestion(Field::Edit4, "Directory does not exist!\r\nWould you like to create it now?")) {
+    if (!prompts_.AskMarkedQuestion(Field::Edit4, kCreateDirectoryQuestion)) {
       return false;
     }
     // A failed creation shows up when the writer creates the database there.
     ForceDirectories(files_, destination_directory);
   }
   if (files_.DirectoryExists(inputs_.destination_path)) {
-    prompts_.ShowInputError(Field::Edit4, "File or directory already exists!");
+    prompts_.ShowInputError(Field::Edit4, kFileOrDirectoryExists);
     return false;
   }
   if (files_.FileExists(inputs_.destination_path)) {
-    return prompts_.AskMarkedQuestion(Field::Edit4, "File already exists!\r\nOverwrite?");
+    return prompts_.AskMarkedQuestion(Field::Edit4, kReplaceDatabaseQuestion);
   }
   return true;
 }
@@ -90,11 +84,11 @@ void CompileCommand::ClearLists() {
 
 void CompileCommand::CollectMidiFiles() {
   std::string& source = inputs_.source_directory;
-  if (!source.empty() && IsSeparator(source.back())) source.pop_back();
+  DropTrailingSeparator(source);
 
-  std::vector<DirectoryEntry> entries = files_.FindFiles(source + "\\*.mid");
+  std::vector<DirectoryEntry> entries = files_.FindFiles(JoinPath(source, "*.mid"));
   if (entries.empty()) {
-    prompts_.ShowInputError(Field::Edit3, "No MIDI files found!");
+    prompts_.ShowInputError(Field::Edit3, kNoMidiFilesFound);
     return;
   }
 
@@ -103,21 +97,21 @@ void CompileCommand::CollectMidiFiles() {
     const std::string& name = entry.name;
     std::uint64_t size = entry.is_directory ? 0 : entry.size;
     if (size < kMidiHeadSize) {
-      if (!prompts_.AskOkCancel(WrongFormatText(name), "MIDI Error")) return ClearLists();
+      if (!prompts_.AskOkCancel(WrongMidiFormatText(name), kMidiError)) return ClearLists();
       continue;
     }
     if (size > kLargestMidiFile) {
-      if (!prompts_.AskOkCancel(TooLargeText(name, size), "Compatibility Error")) return ClearLists();
+      if (!prompts_.AskOkCancel(TooLargeText(name, size), kCompatibilityError)) return ClearLists();
       continue;
     }
 
     std::array<std::uint8_t, kMidiHeadSize> head{};
-    std::unique_ptr<InputFile> file = files_.OpenRead(source + "\\" + name);
+    std::unique_ptr<InputFile> file = files_.OpenRead(JoinPath(source, name));
     file->Read(head.data(), head.size());
     file->Close();
 
     if (std::memcmp(head.data(), "MThd", 4) != 0) {
-      if (!prompts_.AskOkCancel(WrongFormatText(name), "MIDI Error")) return ClearLists();
+      if (!prompts_.AskOkCancel(WrongMidiFormatText(name), kMidiError)) return ClearLists();
       continue;
     }
     bool smf0 = head[kFormatOffset] == 0 && head[kFormatOffset + 1] == 0;
@@ -133,5 +127,5 @@ void CompileCommand::CollectMidiFiles() {
     RecordNames.push_back(RecordNameOf(name));
   }
 
-  if (FileNames.empty()) prompts_.ShowInputError(Field::Edit3, "No correct MIDI files found!");
+  if (FileNames.empty()) prompts_.ShowInputError(Field::Edit3, kNoCorrectMidiFiles);
 }

@@ -10,6 +10,7 @@
 #include "format/palm_database.h"
 #include "format/palm_date.h"
 #include "seams/app_error.h"
+#include "seams/paths.h"
 
 namespace {
 // The bytes of a record name as stored: never more than the 32-byte name buffer can hold with its NUL.
@@ -51,12 +52,12 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
 
     // Exactly the collected size: a file that has grown since contributes only that much.
     std::vector<std::uint8_t> tune(sources.file_sizes[i]);
-    std::unique_ptr<InputFile> midi = files.OpenRead(sources.source_directory + "\\" + sources.file_names[i]);
+    std::unique_ptr<InputFile> midi = files.OpenRead(JoinPath(sources.source_directory, sources.file_names[i]));
     midi->Read(tune.data(), tune.size());
     midi->Close();
     database->Write(tune.data(), tune.size());
   }
   database->Close();
 
-  prompts.ShowInformation(std::to_string(count) + " MIDI files successfully compiled.", "Success");
+  prompts.ShowInformation(CompiledText(count), kSuccess);
 }

@@ -5,12 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "commands/messages.h"
 #include "commands/prompts.h"
 #include "seams/clock.h"
 #include "seams/file_system.h"
-
-// The record count is a 16-bit field: more files are refused before the destination is touched.
-inline constexpr char kTooManyMidiFiles[] = "Too many MIDI files!\r\nA database holds at most 65535.";
 
 struct DatabaseSources {
   std::string source_directory;  // without a trailing separator

@@ -6,26 +6,11 @@
 #include <string>
 #include <utility>
 
+#include "commands/messages.h"
 #include "format/palm_database.h"
 #include "seams/paths.h"
 
 namespace {
-
-constexpr char kNoDatabaseSelected[] = "No database selected!";
-constexpr char kNoDirectorySelected[] = "No directory selected!";
-constexpr char kFileDoesNotExist[] = "File does not exist!";
-constexpr char kCreateDirectoryQuestion[] = "Directory does not exist!\r\nWould you like to create it now?";
-constexpr char kFileIsEmpty[] = "File is empty!";
-constexpr char kWrongFileFormat[] = "Wrong file format!";
-constexpr char kNotARecordDatabase[] = "This is not a record database!";
-constexpr char kDatabaseIsEmpty[] = "The database is empty!";
-constexpr char kWrongMidiFormat[] = "Wrong MIDI format:\r";  // a lone CR before the record name
-constexpr char kMidiError[] = "MIDI Error";
-constexpr char kAlreadyExists[] = "\r\nalready exists. Overwrite?";
-constexpr char kOverwriteProblem[] = "Overwrite Problem";
-constexpr char kNoMidiFiles[] = "No MIDI files found in the database!";
-constexpr char kSuccessfullyExtracted[] = " MIDI files successfully extracted.";
-constexpr char kSuccess[] = "Success";
 
 constexpr std::string_view kReplacedInFileNames = "\\/:*?<>|";
 
@@ -53,12 +38,10 @@ bool NamesDevice(std::string_view part) {
   return false;
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 // A relative destination is anchored at the current directory, where the files of the run will go.
 std::string CreatablePath(const std::string& path) {
-  bool rooted = IsSeparator(path.front()) || (path.size() >= 2 && path[1] == ':');
-  return rooted ? path : ".\\" + path;
+  bool rooted = IsPathSeparator(path.front()) || (path.size() >= 2 && path[1] == ':');
+  return rooted ? path : JoinPath(".", path);
 }
 
 }  // namespace
@@ -155,9 +138,9 @@ void ExtractCommand::ExtractDatabase() {
   image_ = {};
   image.reset();
   if (written_count_ == 0) {
-    prompts_.ShowInputError(Field::Edit1, kNoMidiFiles);
+    prompts_.ShowInputError(Field::Edit1, kNoMidiFilesInDatabase);
   } else {
-    prompts_.ShowInformation(std::to_string(written_count_) + kSuccessfullyExtracted, kSuccess);
+    prompts_.ShowInformation(ExtractedText(written_count_), kSuccess);
   }
 }
 
@@ -171,18 +154,16 @@ void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t reco
       return;
     case palm::RecordStatus::Damaged:
     case palm::RecordStatus::WrongMidiFormat:
-      prompts_.ShowWarning(kWrongMidiFormat + record.name, kMidiError);
+      prompts_.ShowWarning(WrongMidiFormatText(record.name), kMidiError);
       return;
     case palm::RecordStatus::Midi:
       break;
   }
 
-  if (!destination_directory_.empty() && IsSeparator(destination_directory_.back())) {
-    destination_directory_.pop_back();
-  }
-  std::string path = destination_directory_ + "\\" + OutputFileName(record.name);
+  DropTrailingSeparator(destination_directory_);
+  std::string path = JoinPath(destination_directory_, OutputFileName(record.name));
   if (files_.FileExists(path)) {
-    switch (prompts_.AskYesNoCancel(path + kAlreadyExists, kOverwriteProblem)) {
+    switch (prompts_.AskYesNoCancel(OverwriteText(path), kOverwriteProblem)) {
       case Answer::Yes:
         break;
       case Answer::No:

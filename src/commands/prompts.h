@@ -4,11 +4,10 @@
 
 #include <string>
 
+#include "commands/messages.h"
 #include "seams/fields.h"
 
 enum class Answer { Yes, No, Cancel };
-
-inline constexpr char kUnableToContinue[] = "Unable to continue";
 
 class Prompts {
  public:

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "seams/app_error.h"
+#include "seams/paths.h"
 
 namespace {
 
@@ -94,7 +95,7 @@ void FindDefaultBackupPath(RegistryKey& current_user, FileSystem& files, const S
   TPalmUserData data(current_user, files, show_error_box);
   if (data.UserCount() == 0) return;
   // No separator handling: a desktop path ending in "\" gives a doubled one, as the lookup always has.
-  std::string backup = data.GetDesktopPath() + "\\" + data.GetUserDirectory(data.LastUserIndex()) +
-                       "\\Backup\\System_MIDI_Sounds.pdb";
+  std::string backup = JoinPath(JoinPath(data.GetDesktopPath(), data.GetUserDirectory(data.LastUserIndex())),
+                                "Backup\\System_MIDI_Sounds.pdb");
   if (files.FileExists(backup)) path = std::move(backup);
 }

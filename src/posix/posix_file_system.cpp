@@ -11,6 +11,7 @@
 
 #include "seams/app_error.h"
 #include "seams/file_system.h"
+#include "seams/paths.h"
 
 namespace {
 
@@ -18,6 +19,18 @@ std::string Native(const std::string& path) {
   std::string native = path;
   std::replace(native.begin(), native.end(), '\\', '/');
   return native;
+}
+
+// Where the last part of a path begins: just after its last separator.
+std::size_t NameStart(const std::string& path) {
+  return static_cast<std::size_t>(std::find_if(path.rbegin(), path.rend(), IsPathSeparator).base() - path.begin());
+}
+
+// The directory part of a native path: "." for a bare name, "/" for a name in the root.
+std::string NativeDirectory(const std::string& native) {
+  std::size_t start = NameStart(native);
+  if (start == 0) return ".";
+  return native.substr(0, start == 1 ? 1 : start - 1);
 }
 
 bool IsDirectory(const std::string& native) {
@@ -28,11 +41,7 @@ bool IsDirectory(const std::string& native) {
 // The Windows code of a failure, so that messages read the same on both platforms.
 int WindowsCode(int error, const std::string& native) {
   switch (error) {
-    case ENOENT: {
-      std::size_t slash = native.rfind('/');
-      std::string parent = slash == std::string::npos ? "." : native.substr(0, slash == 0 ? 1 : slash);
-      return IsDirectory(parent) ? kFileNotFound : 3;  // 3: the path's directory is missing
-    }
+    case ENOENT: return IsDirectory(NativeDirectory(native)) ? kFileNotFound : 3;  // 3: the directory is missing
     case ENOTDIR:
     case ENAMETOOLONG: return kInvalidFilename;
     case EMFILE:
@@ -151,9 +160,8 @@ class PosixFileSystem : public FileSystem {
 
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
     std::string native = Native(pattern);
-    std::size_t slash = native.rfind('/');
-    std::string directory = slash == std::string::npos ? "." : native.substr(0, slash == 0 ? 1 : slash);
-    std::string mask = slash == std::string::npos ? native : native.substr(slash + 1);
+    std::string directory = NativeDirectory(native);
+    std::string mask = native.substr(NameStart(native));
     std::vector<DirectoryEntry> entries;
     DIR* dir = opendir(directory.c_str());
     if (dir == nullptr) return entries;
@@ -161,7 +169,7 @@ class PosixFileSystem : public FileSystem {
       std::string name = item->d_name;
       if (name == "." || name == ".." || !Matches(mask.c_str(), name.c_str())) continue;
       struct stat info {};
-      if (stat((directory + "/" + name).c_str(), &info) != 0) continue;
+      if (stat(Native(JoinPath(directory, name)).c_str(), &info) != 0) continue;
       DirectoryEntry entry;
       entry.name = name;
       entry.is_directory = S_ISDIR(info.st_mode);

@@ -1,26 +1,38 @@
 #include "seams/paths.h"
 
+#include "commands/messages.h"
 #include "seams/app_error.h"
 #include "seams/file_system.h"
 
 namespace {
+// The split of ExtractFilePath: a drive's colon ends a directory part too, and "/" does not.
 bool IsDelimiter(char c) { return c == '\\' || c == ':'; }
 
-// Windows takes "/" for a separator too when it creates a directory.
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 std::string WithoutTrailingSeparators(std::string path) {
-  while (path.size() > 1 && IsSeparator(path.back())) path.pop_back();
+  while (path.size() > 1 && IsPathSeparator(path.back())) path.pop_back();
   return path;
 }
 
 std::string ParentOf(const std::string& dir) {
   for (std::size_t i = dir.size(); i > 0; --i) {
-    if (IsSeparator(dir[i - 1]) || dir[i - 1] == ':') return dir.substr(0, i);
+    if (IsPathSeparator(dir[i - 1]) || dir[i - 1] == ':') return dir.substr(0, i);
   }
   return "";
 }
 }  // namespace
+
+bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+void DropTrailingSeparator(std::string& path) {
+  if (!path.empty() && IsPathSeparator(path.back())) path.pop_back();
+}
+
+std::string JoinPath(std::string_view directory, std::string_view name) {
+  std::string path;
+  path.reserve(directory.size() + 1 + name.size());
+  path.append(directory).append(1, '\\').append(name);
+  return path;
+}
 
 std::string ExtractFilePath(const std::string& path) {
   for (std::size_t i = path.size(); i > 0; --i) {
@@ -32,11 +44,11 @@ std::string ExtractFilePath(const std::string& path) {
 std::string ExtractFileName(const std::string& path) { return path.substr(ExtractFilePath(path).size()); }
 
 bool ForceDirectories(FileSystem& files, const std::string& path) {
-  if (path.empty()) throw AppError("Unable to create directory");
+  if (path.empty()) throw AppError(kUnableToCreateDirectory);
   std::string dir = WithoutTrailingSeparators(path);
   // A drive ("C:"), a root ("\") or a relative name of one or two characters: nothing to create.
   // A rooted name of one character ("\a") is a real directory.
-  bool rooted_name = dir.size() == 2 && IsSeparator(dir[0]) && !IsSeparator(dir[1]);
+  bool rooted_name = dir.size() == 2 && IsPathSeparator(dir[0]) && !IsPathSeparator(dir[1]);
   if ((dir.size() < 3 && !rooted_name) || files.DirectoryExists(dir)) return true;
   std::string parent = ParentOf(dir);
   if (parent == dir) return true;

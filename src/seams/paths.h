@@ -2,8 +2,16 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class FileSystem;
+
+// "\" or "/": Windows takes either between the parts of a path.
+bool IsPathSeparator(char c);
+// Drops one trailing separator, if there is one; "dir\\" keeps one of its two.
+void DropTrailingSeparator(std::string& path);
+// `directory` + "\" + `name`, as written: a directory that ends in a separator gives a doubled one.
+std::string JoinPath(std::string_view directory, std::string_view name);
 
 // The text up to and including its last "\" or ":"; empty when it has neither.
 std::string ExtractFilePath(const std::string& path);

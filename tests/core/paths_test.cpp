@@ -42,6 +42,28 @@ TEST(ExtractFilePath, SplitsAfterTheLastBackslashOrColon) {
   }
 }
 
+TEST(PathParts, SeparatorsTrimmingAndJoining) {
+  struct Case {
+    std::string path, trimmed, joined;  // joined: JoinPath(path, "a.mid")
+  };
+  const Case cases[] = {
+      {"C:\\tunes", "C:\\tunes", "C:\\tunes\\a.mid"},
+      {"C:\\tunes\\", "C:\\tunes", "C:\\tunes\\\\a.mid"},  // joined as written: the separator doubles
+      {"C:\\tunes/", "C:\\tunes", "C:\\tunes/\\a.mid"},
+      {"C:\\tunes\\\\", "C:\\tunes\\", "C:\\tunes\\\\\\a.mid"},  // one separator only
+      {"C:\\", "C:", "C:\\\\a.mid"},
+      {"\\", "", "\\\\a.mid"},
+      {"", "", "\\a.mid"},
+      {"tunes:", "tunes:", "tunes:\\a.mid"},  // a colon is no separator
+  };
+  for (const Case& c : cases) {
+    std::string trimmed = c.path;
+    DropTrailingSeparator(trimmed);
+    EXPECT_EQ(trimmed, c.trimmed) << c.path;
+    EXPECT_EQ(JoinPath(c.path, "a.mid"), c.joined) << c.path;
+  }
+}
+
 // Directories as a set of Windows paths; records every creation in order.
 class RecordingFileSystem : public FileSystem {
  public:
