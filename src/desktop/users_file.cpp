@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "format/byte_cursor.h"
 #include "seams/app_error.h"
 
 namespace {
@@ -12,35 +13,6 @@ constexpr std::size_t kFirstRecordOffset = 13;
 constexpr std::size_t kNameLengthOffset = 4;  // from the record's first byte
 constexpr std::uint8_t kMarkerFirst = 0x01;
 constexpr std::uint8_t kMarkerSecond = 0x80;
-
-// A read position in the image; every byte it hands out exists.
-class Cursor {
- public:
-  explicit Cursor(std::span<const std::uint8_t> image) : image_(image) {}
-
-  void Seek(std::size_t position) { position_ = position; }
-  std::size_t Position() const { return position_; }
-
-  std::uint8_t Byte() {
-    Need(1);
-    return image_[position_++];
-  }
-
-  std::span<const std::uint8_t> Bytes(std::size_t count) {
-    Need(count);
-    std::span<const std::uint8_t> bytes = image_.subspan(position_, count);
-    position_ += count;
-    return bytes;
-  }
-
- private:
-  void Need(std::size_t count) const {
-    if (position_ > image_.size() || image_.size() - position_ < count) throw InOutError(kReadBeyondEndOfFile);
-  }
-
-  std::span<const std::uint8_t> image_;
-  std::size_t position_ = 0;
-};
 
 // The text up to the first zero byte, as a zero-terminated buffer would hold it.
 std::string_view UpToZero(std::span<const std::uint8_t> bytes) {
@@ -52,7 +24,7 @@ std::string_view UpToZero(std::string_view text) { return text.substr(0, text.fi
 
 // A length byte and that many bytes. The whole text is read so that the position stays right;
 // only what fits the 32-byte buffer is kept.
-std::string_view ReadText(Cursor& cursor) {
+std::string_view ReadText(ByteCursor& cursor) {
   std::uint8_t length = cursor.Byte();
   return UpToZero(cursor.Bytes(length));
 }
@@ -61,18 +33,16 @@ std::string Kept(std::string_view text) { return std::string(text.substr(0, kUse
 
 // Passes over bytes up to and including 0x01 0x80. A 0x01 always takes the next byte as its
 // partner, so in 0x01 0x01 0x80 the 0x80 does not end the scan.
-void SkipToMarker(Cursor& cursor) {
+void SkipToMarker(ByteCursor& cursor) {
   for (;;) {
     if (cursor.Byte() != kMarkerFirst) continue;
     if (cursor.Byte() == kMarkerSecond) return;
   }
 }
 
-}  // namespace
-
-UsersList ParseUsersFile(std::span<const std::uint8_t> image, std::string_view last_user_name) {
+UsersList ParseUsers(std::span<const std::uint8_t> image, std::string_view last_user_name) {
   const std::string_view wanted = UpToZero(last_user_name);
-  Cursor cursor(image);
+  ByteCursor cursor(image);
   cursor.Seek(kUserCountOffset);
   const std::uint8_t count = cursor.Byte();
 
@@ -100,4 +70,15 @@ UsersList ParseUsersFile(std::span<const std::uint8_t> image, std::string_view l
     }
   }
   return list;
+}
+
+}  // namespace
+
+UsersList ParseUsersFile(std::span<const std::uint8_t> image, std::string_view last_user_name) {
+  try {
+    return ParseUsers(image, last_user_name);
+  } catch (const OutsideImage&) {
+    // As reading the file itself would have failed there.
+    throw InOutError(kReadBeyondEndOfFile);
+  }
 }

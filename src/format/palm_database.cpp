@@ -1,8 +1,11 @@
+// Building the Palm MIDI database layout, and reading it, on bytes in memory.
 #include "format/palm_database.h"
 
 #include <algorithm>
-#include <cstring>
+#include <iterator>
+#include <stdexcept>
 
+#include "format/byte_cursor.h"
 #include "format/byte_order.h"
 
 namespace palm {
@@ -10,20 +13,17 @@ namespace palm {
 namespace {
 constexpr std::uint8_t kMidiRecordSignature[4] = {'P', 'M', 'r', 'c'};
 constexpr std::uint8_t kMidiFileTag[4] = {'M', 'T', 'h', 'd'};
-constexpr char kDatabaseType[4] = {'s', 'm', 'f', 'r'};
-constexpr char kDatabaseCreator[4] = {'Q', 's', 'n', 'd'};
+constexpr std::uint8_t kDatabaseType[4] = {'s', 'm', 'f', 'r'};
+constexpr std::uint8_t kDatabaseCreator[4] = {'Q', 's', 'n', 'd'};
 
-// The value's bytes as they lie in memory: the fields are stored pre-swapped.
-template <typename T>
-void StoreRaw(std::uint8_t* at, T value) {
-  std::memcpy(at, &value, sizeof value);
+// A field of a fixed-size image, its bounds checked when compiled.
+template <std::size_t Offset, std::size_t Size, std::size_t N>
+std::span<std::uint8_t, Size> Field(std::array<std::uint8_t, N>& image) {
+  return std::span(image).template subspan<Offset, Size>();
 }
 
-template <typename T>
-T LoadRaw(const std::uint8_t* at) {
-  T value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
+bool Matches(std::span<const std::uint8_t> bytes, const std::uint8_t (&tag)[4]) {
+  return std::equal(bytes.begin(), bytes.end(), std::begin(tag), std::end(tag));
 }
 }  // namespace
 
@@ -31,25 +31,27 @@ std::array<std::uint8_t, kHeaderSize> BuildHeader(std::string_view name, std::ui
                                                   std::uint16_t record_count) {
   std::array<std::uint8_t, kHeaderSize> header{};
   std::copy_n(name.begin(), std::min(name.size(), kMaxNameLength), header.begin());
-  StoreRaw(&header[kAttributesOffset], SwapWord(kBackupFlag));
-  StoreRaw(&header[kCreationDateOffset], palm_date);
-  StoreRaw(&header[kModificationDateOffset], palm_date);
-  std::memcpy(&header[kTypeOffset], kDatabaseType, 4);
-  std::memcpy(&header[kCreatorOffset], kDatabaseCreator, 4);
-  StoreRaw(&header[kRecordCountOffset], SwapWord(record_count));
+  StoreBig16(Field<kAttributesOffset, 2>(header), kBackupFlag);
+  // The date comes byte-reversed, to be stored as it lies in memory; turned back and stored
+  // big-endian it gives those bytes here, and the right ones on any host.
+  StoreBig32(Field<kCreationDateOffset, 4>(header), SwapLong(palm_date));
+  StoreBig32(Field<kModificationDateOffset, 4>(header), SwapLong(palm_date));
+  std::ranges::copy(kDatabaseType, Field<kTypeOffset, 4>(header).begin());
+  std::ranges::copy(kDatabaseCreator, Field<kCreatorOffset, 4>(header).begin());
+  StoreBig16(Field<kRecordCountOffset, 2>(header), record_count);
   return header;
 }
 
 std::array<std::uint8_t, kRecordEntrySize> BuildRecordEntry(std::uint32_t record_offset) {
   std::array<std::uint8_t, kRecordEntrySize> entry{};
-  StoreRaw(&entry[0], SwapLong(record_offset));
+  StoreBig32(Field<0, 4>(entry), record_offset);
   entry[kRecordAttributesOffset] = kDirtyRecord;
   return entry;
 }
 
 std::array<std::uint8_t, kRecordHeadSize> BuildRecordHead(std::size_t name_length) {
   std::array<std::uint8_t, kRecordHeadSize> head{};
-  std::memcpy(head.data(), kMidiRecordSignature, 4);
+  std::ranges::copy(kMidiRecordSignature, Field<0, 4>(head).begin());
   head[kDataOffsetOffset] = static_cast<std::uint8_t>(name_length + kRecordNameOffset + 1);
   return head;
 }
@@ -58,22 +60,19 @@ DatabaseReader::DatabaseReader(std::span<const std::uint8_t> image) : image_(ima
 
 bool DatabaseReader::HasHeader() const { return image_.size() >= kHeaderSize; }
 
-std::uint16_t DatabaseReader::Attributes() const {
-  return SwapWord(LoadRaw<std::uint16_t>(&image_[kAttributesOffset]));
-}
+std::uint16_t DatabaseReader::Attributes() const { return ByteCursor(image_, kAttributesOffset).Big16(); }
 
 bool DatabaseReader::IsResourceDatabase() const { return (Attributes() & kResourceDatabaseFlag) != 0; }
 
-std::uint16_t DatabaseReader::RecordCount() const {
-  return SwapWord(LoadRaw<std::uint16_t>(&image_[kRecordCountOffset]));
-}
+std::uint16_t DatabaseReader::RecordCount() const { return ByteCursor(image_, kRecordCountOffset).Big16(); }
 
 bool DatabaseReader::RecordListFits() const {
   return HasHeader() && kHeaderSize + kRecordEntrySize * RecordCount() <= image_.size();
 }
 
 std::uint32_t DatabaseReader::RecordOffset(std::uint16_t index) const {
-  return SwapLong(LoadRaw<std::uint32_t>(&image_[kHeaderSize + kRecordEntrySize * index]));
+  if (index >= RecordCount()) throw std::out_of_range("record index beyond the record count");
+  return ByteCursor(image_, kHeaderSize + kRecordEntrySize * index).Big32();
 }
 
 RecordExtent DatabaseReader::Extent(std::uint16_t index) const {
@@ -87,34 +86,37 @@ RecordExtent DatabaseReader::Extent(std::uint16_t index) const {
 }
 
 RecordContents DatabaseReader::ReadRecord(RecordExtent extent) const {
-  RecordContents contents;
-  if (extent.offset < 0 || extent.length < 0 ||
-      static_cast<std::uint64_t>(extent.offset) + static_cast<std::uint64_t>(extent.length) > image_.size()) {
-    return contents;  // Unreadable: the record does not lie inside the file
-  }
-  std::span<const std::uint8_t> record =
-      image_.subspan(static_cast<std::size_t>(extent.offset), static_cast<std::size_t>(extent.length));
-  if (record.size() < sizeof kMidiRecordSignature) return contents;
-  if (!std::equal(record.begin(), record.begin() + 4, kMidiRecordSignature)) {
+  RecordContents contents;  // Unreadable until the record is found inside the image
+  if (extent.offset < 0 || extent.length < 0) return contents;
+  ByteCursor image(image_, static_cast<std::size_t>(extent.offset));
+  if (image.Remaining() < static_cast<std::size_t>(extent.length)) return contents;
+  ByteCursor record(image.Bytes(static_cast<std::size_t>(extent.length)));
+
+  if (record.Remaining() < sizeof kMidiRecordSignature) return contents;
+  if (!Matches(record.Bytes(sizeof kMidiRecordSignature), kMidiRecordSignature)) {
     contents.status = RecordStatus::NotMidiRecord;
     return contents;
   }
   contents.status = RecordStatus::Damaged;  // until the name, data offset and tune are found inside
-  if (record.size() <= kRecordNameOffset) return contents;
+  if (record.Size() <= kRecordNameOffset) return contents;
+  record.Seek(kDataOffsetOffset);
+  const std::size_t data_offset = record.Byte();
 
-  auto name_begin = record.begin() + kRecordNameOffset;
-  auto name_end = std::find(name_begin, record.end(), std::uint8_t{0});
-  contents.name.assign(name_begin, name_end);
-  if (name_end == record.end()) return contents;  // the name has no NUL inside the record
+  record.Seek(kRecordNameOffset);
+  std::span<const std::uint8_t> rest = record.Rest();
+  auto name_end = std::find(rest.begin(), rest.end(), std::uint8_t{0});
+  contents.name.assign(rest.begin(), name_end);
+  if (name_end == rest.end()) return contents;  // the name has no NUL inside the record
 
-  std::size_t data_offset = record[kDataOffsetOffset];
-  if (data_offset + sizeof kMidiFileTag > record.size()) return contents;
-  if (!std::equal(kMidiFileTag, kMidiFileTag + 4, record.begin() + static_cast<std::ptrdiff_t>(data_offset))) {
+  record.Seek(data_offset);
+  if (record.Remaining() < sizeof kMidiFileTag) return contents;
+  if (!Matches(record.Bytes(sizeof kMidiFileTag), kMidiFileTag)) {
     contents.status = RecordStatus::WrongMidiFormat;
     return contents;
   }
+  record.Seek(data_offset);
   contents.status = RecordStatus::Midi;
-  contents.tune = record.subspan(data_offset);
+  contents.tune = record.Rest();
   return contents;
 }
 

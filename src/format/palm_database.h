@@ -62,21 +62,23 @@ struct RecordContents {
   std::span<const std::uint8_t> tune;  // the bytes from the data offset to the record's end; Midi only
 };
 
-// Reads a database image in memory. Never reads outside the image, whatever its bytes say.
+// Reads a database image in memory, every field through a bounds-checked cursor: it never reads
+// outside the image, whatever its bytes say.
 class DatabaseReader {
  public:
   explicit DatabaseReader(std::span<const std::uint8_t> image);
 
   std::size_t Size() const { return image_.size(); }
   bool HasHeader() const;  // at least 78 bytes
-  // The header fields below need HasHeader().
+  // The header fields below raise OutsideImage without HasHeader().
   std::uint16_t Attributes() const;
   bool IsResourceDatabase() const;
   std::uint16_t RecordCount() const;
   // The record list (78 + 8 x count bytes) lies inside the image.
   bool RecordListFits() const;
   // Entry `index`'s record offset and its length (next offset minus own; the last record runs to
-  // the end of the image). Needs RecordListFits() and index < RecordCount().
+  // the end of the image). An index from RecordCount() on raises std::out_of_range, an entry
+  // outside the image OutsideImage: check RecordListFits() first.
   std::uint32_t RecordOffset(std::uint16_t index) const;
   RecordExtent Extent(std::uint16_t index) const;
   // Tests one record, reading only inside both the image and the extent.

@@ -1,4 +1,5 @@
-// SwapWord and SwapLong, checked by the bytes in memory, as the file sees them.
+// SwapWord and SwapLong, checked by the bytes in memory, as the file sees them; the big-endian
+// loads and stores, checked by the bytes they read and write.
 #include "format/byte_order.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +56,32 @@ TEST(SwapLong, EveryByteMovesToItsMirrorPlace) {
                  Case{0xFF000000, 0x000000FF}, Case{0x00000056, 0x56000000}, Case{0xDEADBEEF, 0xEFBEADDE}}) {
     EXPECT_EQ(SwapLong(c.value), c.swapped) << std::hex << c.value;
     EXPECT_EQ(SwapLong(SwapLong(c.value)), c.value) << std::hex << c.value;
+  }
+}
+
+TEST(BigEndian, LoadsAndStoresTheMostSignificantByteFirst) {
+  struct Case16 {
+    std::uint16_t value;
+    std::array<std::uint8_t, 2> bytes;
+  };
+  for (const Case16& c : {Case16{0x0008, {0x00, 0x08}}, Case16{0x1234, {0x12, 0x34}}, Case16{0xFF00, {0xFF, 0x00}},
+                          Case16{0x8001, {0x80, 0x01}}, Case16{0xFFFF, {0xFF, 0xFF}}}) {
+    EXPECT_EQ(LoadBig16(c.bytes), c.value) << std::hex << c.value;
+    std::array<std::uint8_t, 2> stored{0xAA, 0xAA};
+    StoreBig16(stored, c.value);
+    EXPECT_EQ(stored, c.bytes) << std::hex << c.value;
+  }
+  struct Case32 {
+    std::uint32_t value;
+    std::array<std::uint8_t, 4> bytes;
+  };
+  for (const Case32& c : {Case32{86, {0x00, 0x00, 0x00, 0x56}}, Case32{3155760000u, {0xBC, 0x19, 0x13, 0x80}},
+                          Case32{0x80000001, {0x80, 0x00, 0x00, 0x01}}, Case32{0x00FF00FF, {0x00, 0xFF, 0x00, 0xFF}},
+                          Case32{0xFFFFFFFF, {0xFF, 0xFF, 0xFF, 0xFF}}}) {
+    EXPECT_EQ(LoadBig32(c.bytes), c.value) << std::hex << c.value;
+    std::array<std::uint8_t, 4> stored{0xAA, 0xAA, 0xAA, 0xAA};
+    StoreBig32(stored, c.value);
+    EXPECT_EQ(stored, c.bytes) << std::hex << c.value;
   }
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "format/byte_cursor.h"
 #include "format/byte_order.h"
 #include "format/palm_date.h"
 
@@ -299,6 +300,26 @@ TEST(DatabaseReader, TheRecordListMustLieInsideTheImage) {
     image[77] = static_cast<std::uint8_t>(c.count);
     EXPECT_EQ(DatabaseReader(image).RecordListFits(), c.fits) << c.count << " records in " << c.size << " bytes";
   }
+}
+
+TEST(DatabaseReader, FieldsOutsideTheImageOrTheListRaiseInsteadOfBeingRead) {
+  EXPECT_THROW(DatabaseReader(Bytes(33)).Attributes(), OutsideImage);
+  EXPECT_EQ(DatabaseReader(Bytes(34)).Attributes(), 0);
+  EXPECT_THROW(DatabaseReader(Bytes(77)).RecordCount(), OutsideImage);
+  EXPECT_THROW(DatabaseReader(Bytes{}).IsResourceDatabase(), OutsideImage);
+
+  Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
+  DatabaseReader reader(image);
+  EXPECT_THROW(reader.RecordOffset(2), std::out_of_range);
+  EXPECT_THROW(reader.Extent(2), std::out_of_range);
+  // A count that claims more entries than the image holds: the list does not fit, and the entry
+  // beyond the end raises rather than being read.
+  Bytes short_list(kHeaderSize + kRecordEntrySize);
+  short_list[kRecordCountOffset + 1] = 2;
+  DatabaseReader lying(short_list);
+  EXPECT_FALSE(lying.RecordListFits());
+  EXPECT_EQ(lying.RecordOffset(0), 0u);
+  EXPECT_THROW(lying.RecordOffset(1), OutsideImage);
 }
 
 // ---- hostile record lists -------------------------------------------------------------------

@@ -21,8 +21,8 @@ Bytes StoredBytes(DateTime moment) {
   return bytes;
 }
 
-// The Palm date as a number, for readable comparisons.
-std::uint32_t Seconds(DateTime moment) { return SwapLong(DateTimeToPalmDate(moment)); }
+// The Palm date as the file holds it, read as a number for readable comparisons.
+std::uint32_t Seconds(DateTime moment) { return LoadBig32(StoredBytes(moment)); }
 
 TEST(EncodeDateTime, CountsDaysFrom1899_12_30WithTheTimeAsFraction) {
   EXPECT_EQ(EncodeDateTime(1899, 12, 30), 0.0);
