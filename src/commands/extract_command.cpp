@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "commands/messages.h"
+#include "commands/database_image.h"
 #include "format/palm_database.h"
 #include "seams/paths.h"
 
@@ -86,40 +87,15 @@ void ExtractCommand::ExtractDatabase() {
   written_count_ = 0;
   cancelled_ = false;
 
-  // Not zero-filled first: the read fills it, and a large image would be written twice.
-  std::unique_ptr<std::uint8_t[]> image;
-  std::size_t image_size = 0;
-  {
-    std::unique_ptr<InputFile> file = files_.OpenRead(source_path_);
-    std::uint64_t size = file->Size();
-    if (size == 0) {
-      prompts_.ShowInputError(Field::Edit1, kFileIsEmpty);
-      file->Close();
-      return;
-    }
-    // Beyond 2 GiB the signed sizes and offsets of the layout no longer describe the file.
-    if (size < palm::kHeaderSize || size > static_cast<std::uint64_t>(INT32_MAX)) {
-      prompts_.ShowInputError(Field::Edit1, kWrongFileFormat);
-      file->Close();
-      return;
-    }
-    image_size = static_cast<std::size_t>(size);
-    image = std::make_unique_for_overwrite<std::uint8_t[]>(image_size);
-    file->Read(image.get(), image_size);
-    file->Close();
-  }
-
+  std::optional<DatabaseImage> image = ReadDatabaseImage(prompts_, files_, source_path_);
+  if (!image) return;
   struct ImageView {
     std::span<const std::uint8_t>& view;
     ~ImageView() { view = {}; }
   } image_view{image_};
-  image_ = std::span<const std::uint8_t>(image.get(), image_size);
+  image_ = image->Bytes();
 
   palm::DatabaseReader reader(image_);
-  if (reader.IsResourceDatabase()) {
-    prompts_.ShowInputError(Field::Edit1, kNotARecordDatabase);
-    return;
-  }
   std::uint16_t count = reader.RecordCount();
   if (count == 0) {
     prompts_.ShowInputError(Field::Edit1, kDatabaseIsEmpty);

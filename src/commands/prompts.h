@@ -2,6 +2,8 @@
 // tests with a scripted recorder; the commands never touch a window themselves.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "commands/messages.h"
@@ -24,4 +26,7 @@ class Prompts {
   virtual Answer AskYesNoCancel(const std::string& text, const std::string& caption) = 0;
   // Information box, OK only.
   virtual void ShowInformation(const std::string& text, const std::string& caption) = 0;
+  // How far a run has come: `done` of `total` items, `bytes` written so far. A window shows the
+  // busy cursor instead, so only a terminal listens.
+  virtual void ReportProgress(std::size_t /*done*/, std::size_t /*total*/, std::uint64_t /*bytes*/) {}
 };

@@ -62,6 +62,27 @@ bool DatabaseReader::HasHeader() const { return image_.size() >= kHeaderSize; }
 
 std::uint16_t DatabaseReader::Attributes() const { return ByteCursor(image_, kAttributesOffset).Big16(); }
 
+std::string DatabaseReader::Name() const {
+  std::span<const std::uint8_t> field = ByteCursor(image_).Bytes(kNameFieldSize);
+  return std::string(field.begin(), std::find(field.begin(), field.end(), std::uint8_t{0}));
+}
+
+std::uint16_t DatabaseReader::Version() const { return ByteCursor(image_, kVersionOffset).Big16(); }
+
+std::uint32_t DatabaseReader::CreationDate() const { return ByteCursor(image_, kCreationDateOffset).Big32(); }
+
+std::uint32_t DatabaseReader::ModificationDate() const { return ByteCursor(image_, kModificationDateOffset).Big32(); }
+
+std::string DatabaseReader::Type() const {
+  std::span<const std::uint8_t> type = ByteCursor(image_, kTypeOffset).Bytes(4);
+  return std::string(type.begin(), type.end());
+}
+
+std::string DatabaseReader::Creator() const {
+  std::span<const std::uint8_t> creator = ByteCursor(image_, kCreatorOffset).Bytes(4);
+  return std::string(creator.begin(), creator.end());
+}
+
 bool DatabaseReader::IsResourceDatabase() const { return (Attributes() & kResourceDatabaseFlag) != 0; }
 
 std::uint16_t DatabaseReader::RecordCount() const { return ByteCursor(image_, kRecordCountOffset).Big16(); }
@@ -87,18 +108,24 @@ RecordExtent DatabaseReader::Extent(std::uint16_t index) const {
 
 RecordContents DatabaseReader::ReadRecord(RecordExtent extent) const {
   RecordContents contents;  // Unreadable until the record is found inside the image
-  if (extent.offset < 0 || extent.length < 0) return contents;
-  ByteCursor image(image_, static_cast<std::size_t>(extent.offset));
-  if (image.Remaining() < static_cast<std::size_t>(extent.length)) return contents;
+  auto refuse = [&contents](const char* problem) {
+    contents.problem = problem;
+    return contents;
+  };
+  if (extent.length < 0) return refuse("its offset lies behind the next record's");
+  ByteCursor image(image_, static_cast<std::size_t>(std::max(extent.offset, 0)));
+  if (extent.offset < 0 || image.Remaining() < static_cast<std::size_t>(extent.length)) {
+    return refuse("it lies past the end of the file");
+  }
   ByteCursor record(image.Bytes(static_cast<std::size_t>(extent.length)));
 
-  if (record.Remaining() < sizeof kMidiRecordSignature) return contents;
+  if (record.Remaining() < sizeof kMidiRecordSignature) return refuse("it is too short for a signature");
   if (!Matches(record.Bytes(sizeof kMidiRecordSignature), kMidiRecordSignature)) {
     contents.status = RecordStatus::NotMidiRecord;
-    return contents;
+    return refuse("not a MIDI record");
   }
   contents.status = RecordStatus::Damaged;  // until the name, data offset and tune are found inside
-  if (record.Size() <= kRecordNameOffset) return contents;
+  if (record.Size() <= kRecordNameOffset) return refuse("damaged: the record ends before its name");
   record.Seek(kDataOffsetOffset);
   const std::size_t data_offset = record.Byte();
 
@@ -106,13 +133,13 @@ RecordContents DatabaseReader::ReadRecord(RecordExtent extent) const {
   std::span<const std::uint8_t> rest = record.Rest();
   auto name_end = std::find(rest.begin(), rest.end(), std::uint8_t{0});
   contents.name.assign(rest.begin(), name_end);
-  if (name_end == rest.end()) return contents;  // the name has no NUL inside the record
+  if (name_end == rest.end()) return refuse("damaged: the name does not end inside the record");
 
   record.Seek(data_offset);
-  if (record.Remaining() < sizeof kMidiFileTag) return contents;
+  if (record.Remaining() < sizeof kMidiFileTag) return refuse("damaged: its data offset points past the record");
   if (!Matches(record.Bytes(sizeof kMidiFileTag), kMidiFileTag)) {
     contents.status = RecordStatus::WrongMidiFormat;
-    return contents;
+    return refuse("wrong MIDI format: the tune does not begin with \"MThd\"");
   }
   record.Seek(data_offset);
   contents.status = RecordStatus::Midi;

@@ -15,6 +15,7 @@ inline constexpr std::size_t kHeaderSize = 78;
 inline constexpr std::size_t kNameFieldSize = 32;
 inline constexpr std::size_t kMaxNameLength = kNameFieldSize - 1;
 inline constexpr std::size_t kAttributesOffset = 32;
+inline constexpr std::size_t kVersionOffset = 34;
 inline constexpr std::size_t kCreationDateOffset = 36;
 inline constexpr std::size_t kModificationDateOffset = 40;
 inline constexpr std::size_t kTypeOffset = 60;
@@ -59,6 +60,7 @@ enum class RecordStatus {
 struct RecordContents {
   RecordStatus status = RecordStatus::Unreadable;
   std::string name;                    // as far as it could be read inside the record
+  std::string problem;                 // why it is no usable MIDI record, in plain words; "" for Midi
   std::span<const std::uint8_t> tune;  // the bytes from the data offset to the record's end; Midi only
 };
 
@@ -71,7 +73,13 @@ class DatabaseReader {
   std::size_t Size() const { return image_.size(); }
   bool HasHeader() const;  // at least 78 bytes
   // The header fields below raise OutsideImage without HasHeader().
+  std::string Name() const;  // up to its NUL, inside the 32-byte field
   std::uint16_t Attributes() const;
+  std::uint16_t Version() const;
+  std::uint32_t CreationDate() const;  // seconds since 1904-01-01 00:00:00 local time
+  std::uint32_t ModificationDate() const;
+  std::string Type() const;
+  std::string Creator() const;
   bool IsResourceDatabase() const;
   std::uint16_t RecordCount() const;
   // The record list (78 + 8 x count bytes) lies inside the image.

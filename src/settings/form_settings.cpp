@@ -39,7 +39,7 @@ void LoadFormSettings(RegistryKey& current_user, SettingsForm& form) {
   form.SetFieldText(Field::Edit2, store.ReadString(kPdb2Mid, "Destination", "C:\\"));
   form.SetFieldText(Field::Edit3, store.ReadString(kMid2Pdb, "Source", "C:\\"));
   form.SetFieldText(Field::Edit4, store.ReadString(kMid2Pdb, "Destination", "C:\\My_MIDI_Database.pdb"));
-  form.SetFieldText(Field::Edit5, store.ReadString(kMid2Pdb, "Palm Name", "My MIDI Database"));
+  form.SetFieldText(Field::Edit5, store.ReadString(kMid2Pdb, "Palm Name", kDefaultDatabaseName));
   form.SetSmf0Only(store.ReadBool(kMid2Pdb, "SMF0 Only", true));
   form.SelectPage(store.ReadInteger(kMainForm, "Tab", 0));
 }

@@ -1,0 +1,197 @@
+#include "cli/arguments.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace {
+
+struct CommandInfo {
+  CommandName name;
+  const char* word;
+  std::size_t least_operands;
+  std::size_t most_operands;
+  const char* operands;
+  const char* flags;  // the flags it takes, each as "--flag|"
+};
+
+constexpr CommandInfo kCommands[] = {
+    {CommandName::Extract, "extract", 1, 2, "DATABASE [DIRECTORY]", "--yes|--no-overwrite|--quiet|"},
+    {CommandName::Compile, "compile", 2, 2, "DIRECTORY DATABASE",
+     "--name|--all-formats|--to-smf0|--yes|--no-overwrite|--skip-bad|--quiet|"},
+    {CommandName::List, "list", 1, 1, "DATABASE", "--json|"},
+    {CommandName::Convert, "convert", 2, 2, "IN.mid OUT.mid", "--quiet|"},
+};
+
+const CommandInfo* FindCommand(CommandName name) {
+  for (const CommandInfo& info : kCommands) {
+    if (info.name == name) return &info;
+  }
+  return nullptr;
+}
+
+bool Takes(const CommandInfo& info, const std::string& flag) {
+  return std::string(info.flags).find(flag + "|") != std::string::npos;
+}
+
+constexpr char kExitStatuses[] =
+    "Exit status:\n"
+    "  0  everything asked was done (files skipped by an answer or a flag included)\n"
+    "  1  input refused, or a question answered Cancel\n"
+    "  2  the command line is wrong\n"
+    "  3  a file could not be read or written; the run stopped\n"
+    "  4  the run finished, but some records or files could not be converted\n";
+
+constexpr char kProgramHelp[] =
+    "Usage: carillo COMMAND ARGUMENTS [FLAGS]\n"
+    "Moves MIDI tunes in and out of Palm OS MIDI sound databases (.pdb, type \"smfr\").\n"
+    "\n"
+    "Commands:\n"
+    "  extract DATABASE [DIRECTORY]   write every MIDI record of DATABASE as a .mid file\n"
+    "  compile DIRECTORY DATABASE     make DATABASE of the .mid files of DIRECTORY\n"
+    "  list DATABASE                  show the header and the records of DATABASE\n"
+    "  convert IN.mid OUT.mid         make a format-0 tune of a format-1 tune\n"
+    "\n"
+    "  carillo COMMAND --help   the flags of a command\n"
+    "  carillo --version        the version\n"
+    "\n";
+
+constexpr char kExtractHelp[] =
+    "Usage: carillo extract DATABASE [DIRECTORY] [FLAGS]\n"
+    "Writes every MIDI record of DATABASE into DIRECTORY (default: the current directory) as a\n"
+    "file named after the record, with the extension .mid.\n"
+    "\n"
+    "  --yes           create a missing DIRECTORY and overwrite existing files without asking\n"
+    "  --no-overwrite  keep every existing file (answers No to each overwrite question)\n"
+    "  --quiet         no summary and no progress; warnings and errors still show\n"
+    "\n"
+    "Questions are asked on the terminal; without one, and without a flag that answers them,\n"
+    "they are answered Cancel.\n"
+    "\n";
+
+constexpr char kCompileHelp[] =
+    "Usage: carillo compile DIRECTORY DATABASE [FLAGS]\n"
+    "Makes DATABASE of the .mid files of DIRECTORY, one record each, named after the file.\n"
+    "\n"
+    "  --name NAME     the database name on the handheld, at most 31 characters\n"
+    "                  (default: \"My MIDI Database\")\n"
+    "  --all-formats   take MIDI files of every format, not only format 0\n"
+    "  --to-smf0       convert format-1 files to format 0 as they are stored (implies --all-formats)\n"
+    "  --yes           create a missing directory for DATABASE and replace an existing DATABASE\n"
+    "  --no-overwrite  never replace an existing DATABASE\n"
+    "  --skip-bad      skip every unusable or too large MIDI file without asking\n"
+    "  --quiet         no summary and no progress; warnings and errors still show\n"
+    "\n"
+    "Questions are asked on the terminal; without one, and without a flag that answers them,\n"
+    "they are answered Cancel.\n"
+    "\n";
+
+constexpr char kListHelp[] =
+    "Usage: carillo list DATABASE [--json]\n"
+    "Shows the header of DATABASE and one line per record: its name, the size, format, track\n"
+    "count and time division of its tune, or why it is not a usable MIDI record.\n"
+    "\n"
+    "  --json   the same as one JSON document on standard output\n"
+    "\n";
+
+constexpr char kConvertHelp[] =
+    "Usage: carillo convert IN.mid OUT.mid [--quiet]\n"
+    "Writes IN.mid as a format-0 Standard MIDI File, which most Palm OS handhelds play: the\n"
+    "tracks of a format-1 file are merged into one. A format-0 file is copied unchanged; a\n"
+    "format-2 file is refused.\n"
+    "\n";
+
+}  // namespace
+
+std::string CommandWord(CommandName command) {
+  const CommandInfo* info = FindCommand(command);
+  return info ? std::string("carillo ") + info->word : "carillo";
+}
+
+std::string HelpText(CommandName command) {
+  const char* text = kProgramHelp;
+  switch (command) {
+    case CommandName::Extract: text = kExtractHelp; break;
+    case CommandName::Compile: text = kCompileHelp; break;
+    case CommandName::List: text = kListHelp; break;
+    case CommandName::Convert: text = kConvertHelp; break;
+    case CommandName::None: break;
+  }
+  return std::string(text) + kExitStatuses;
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string>& words) {
+  ParsedArguments parsed;
+  Arguments& arguments = parsed.arguments;
+  auto fail = [&parsed](std::string error) {
+    parsed.error = std::move(error);
+    return parsed;
+  };
+  if (words.empty()) return fail("no command given");
+
+  std::size_t at = 0;
+  const std::string& first = words[0];
+  if (first == "--help" || first == "-h") {
+    arguments.help = true;
+    return parsed;
+  }
+  if (first == "--version") {
+    arguments.version = true;
+    return parsed;
+  }
+  const CommandInfo* command = nullptr;
+  for (const CommandInfo& info : kCommands) {
+    if (first == info.word) command = &info;
+  }
+  if (!command) return fail("unknown command '" + first + "'");
+  arguments.command = command->name;
+  ++at;
+
+  bool flags_ended = false;
+  for (; at < words.size(); ++at) {
+    const std::string& word = words[at];
+    if (flags_ended || word.size() < 2 || word[0] != '-') {
+      arguments.operands.push_back(word);
+      continue;
+    }
+    if (word == "--") {
+      flags_ended = true;
+      continue;
+    }
+    if (word == "--help" || word == "-h") {
+      arguments.help = true;
+      return parsed;
+    }
+    std::string flag = word;
+    std::optional<std::string> value;
+    if (std::size_t equals = word.find('='); equals != std::string::npos) {
+      flag = word.substr(0, equals);
+      value = word.substr(equals + 1);
+    }
+    if (!Takes(*command, flag)) return fail("unknown flag '" + flag + "'");
+    if (flag == "--name") {
+      if (!value) {
+        if (at + 1 == words.size()) return fail("--name needs a NAME");
+        value = words[++at];
+      }
+      arguments.name = *value;
+      continue;
+    }
+    if (value) return fail(flag + " takes no value");
+    if (flag == "--all-formats") arguments.all_formats = true;
+    if (flag == "--to-smf0") arguments.to_smf0 = arguments.all_formats = true;
+    if (flag == "--yes") arguments.yes = true;
+    if (flag == "--no-overwrite") arguments.no_overwrite = true;
+    if (flag == "--skip-bad") arguments.skip_bad = true;
+    if (flag == "--quiet") arguments.quiet = true;
+    if (flag == "--json") arguments.json = true;
+  }
+
+  if (arguments.yes && arguments.no_overwrite) return fail("--yes and --no-overwrite contradict each other");
+  if (arguments.operands.size() < command->least_operands) {
+    return fail(std::string("missing operand: ") + command->operands);
+  }
+  if (arguments.operands.size() > command->most_operands) {
+    return fail("unexpected operand '" + arguments.operands[command->most_operands] + "'");
+  }
+  return parsed;
+}

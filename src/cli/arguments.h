@@ -1,0 +1,35 @@
+// The command line of `carillo`: the command first, then its arguments, then flags.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class CommandName { None, Extract, Compile, List, Convert };
+
+struct Arguments {
+  CommandName command = CommandName::None;
+  std::vector<std::string> operands;  // as typed, in order
+  std::optional<std::string> name;    // --name
+  bool all_formats = false;
+  bool to_smf0 = false;
+  bool yes = false;
+  bool no_overwrite = false;
+  bool skip_bad = false;
+  bool quiet = false;
+  bool json = false;
+  bool help = false;
+  bool version = false;
+};
+
+struct ParsedArguments {
+  Arguments arguments;
+  std::string error;  // empty when the command line is usable
+};
+
+ParsedArguments ParseArguments(const std::vector<std::string>& words);
+
+// The help of the program, or of one command.
+std::string HelpText(CommandName command);
+// "carillo compile" and friends, for "Try ... --help".
+std::string CommandWord(CommandName command);

@@ -1,0 +1,183 @@
+#include "cli/database_listing.h"
+
+#include <cstdio>
+
+#include "format/palm_text.h"
+
+namespace {
+
+constexpr std::size_t kMidiHeaderLength = 14;  // "MThd", length, format, tracks, division
+
+std::uint16_t Be16(std::span<const std::uint8_t> bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(bytes[at] << 8 | bytes[at + 1]);
+}
+
+ListedTune TuneOf(std::span<const std::uint8_t> tune) {
+  ListedTune listed;
+  listed.size = tune.size();
+  if (tune.size() >= kMidiHeaderLength) {
+    listed.format = Be16(tune, 8);
+    listed.tracks = Be16(tune, 10);
+    listed.division = Be16(tune, 12);
+  }
+  return listed;
+}
+
+std::string DivisionText(std::uint16_t division) {
+  if (division & 0x8000) {
+    const int frames = -static_cast<std::int8_t>(division >> 8);
+    return std::to_string(frames) + " frames/s x " + std::to_string(division & 0xFF) + " ticks";
+  }
+  return std::to_string(division) + " ticks/quarter";
+}
+
+std::string JsonString(std::string_view utf8) {
+  std::string out = "\"";
+  for (char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+const char* StatusWord(palm::RecordStatus status) {
+  switch (status) {
+    case palm::RecordStatus::Midi: return "midi";
+    case palm::RecordStatus::NotMidiRecord: return "not_midi_record";
+    case palm::RecordStatus::WrongMidiFormat: return "wrong_midi_format";
+    case palm::RecordStatus::Damaged: return "damaged";
+    case palm::RecordStatus::Unreadable: return "unreadable";
+  }
+  return "unreadable";
+}
+
+// Days since 1970-01-01 to a civil date (proleptic Gregorian).
+void CivilFromDays(long long days, int& year, int& month, int& day) {
+  days += 719468;
+  const long long era = (days >= 0 ? days : days - 146096) / 146097;
+  const long long day_of_era = days - era * 146097;
+  const long long year_of_era = (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+  const long long day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const long long shifted_month = (5 * day_of_year + 2) / 153;
+  day = static_cast<int>(day_of_year - (153 * shifted_month + 2) / 5 + 1);
+  month = static_cast<int>(shifted_month < 10 ? shifted_month + 3 : shifted_month - 9);
+  year = static_cast<int>(year_of_era + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+}  // namespace
+
+std::string PalmDateIso8601(std::uint32_t seconds) {
+  constexpr long long kDays1904To1970 = 24107;
+  const long long days = seconds / 86400 - kDays1904To1970;
+  const unsigned time_of_day = seconds % 86400;
+  int year = 0, month = 0, day = 0;
+  CivilFromDays(days, year, month, day);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%02u", year, month, day, time_of_day / 3600,
+                time_of_day / 60 % 60, time_of_day % 60);
+  return text;
+}
+
+DatabaseListing ListDatabase(const palm::DatabaseReader& reader) {
+  DatabaseListing listing;
+  listing.name = reader.Name();
+  listing.attributes = reader.Attributes();
+  listing.version = reader.Version();
+  listing.type = reader.Type();
+  listing.creator = reader.Creator();
+  listing.created = reader.CreationDate();
+  listing.modified = reader.ModificationDate();
+  listing.record_count = reader.RecordCount();
+  for (std::uint16_t index = 0; index < listing.record_count; ++index) {
+    palm::RecordContents contents = reader.ReadRecord(reader.Extent(index));
+    ListedRecord record;
+    record.number = std::size_t{index} + 1;
+    record.status = contents.status;
+    record.name = contents.name;
+    record.problem = contents.problem;
+    if (contents.status == palm::RecordStatus::Midi) record.tune = TuneOf(contents.tune);
+    listing.records.push_back(std::move(record));
+  }
+  return listing;
+}
+
+std::string ListingText(const DatabaseListing& listing) {
+  char attributes[16];
+  std::snprintf(attributes, sizeof attributes, "0x%04X", listing.attributes);
+  std::string text = "Name:      " + listing.name + "\n" +
+                     "Attributes: " + attributes + "\n" +
+                     "Version:   " + std::to_string(listing.version) + "\n" +
+                     "Type:      " + listing.type + "\n" +
+                     "Creator:   " + listing.creator + "\n" +
+                     "Created:   " + PalmDateIso8601(listing.created) + "\n" +
+                     "Modified:  " + PalmDateIso8601(listing.modified) + "\n" +
+                     "Records:   " + std::to_string(listing.record_count) + "\n";
+  for (const ListedRecord& record : listing.records) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%5zu  ", record.number);
+    text += number;
+    if (record.status != palm::RecordStatus::Midi) {
+      if (!record.name.empty()) text += record.name + ": ";
+      text += record.problem + "\n";
+      continue;
+    }
+    const ListedTune& tune = record.tune;
+    text += record.name + ": " + std::to_string(tune.size) + " bytes";
+    if (tune.format) {
+      text += ", SMF " + std::to_string(*tune.format) + ", " + std::to_string(*tune.tracks) +
+              (*tune.tracks == 1 ? " track, " : " tracks, ") + DivisionText(*tune.division);
+      text += *tune.format == 0 ? ", plays on the handheld" : ", needs converting to format 0";
+    } else {
+      text += ", header cut short";
+    }
+    text += "\n";
+  }
+  return text;
+}
+
+std::string ListingJson(const DatabaseListing& listing) {
+  auto date = [](std::uint32_t seconds) {
+    return "{\"iso8601\": " + JsonString(PalmDateIso8601(seconds)) + ", \"seconds\": " + std::to_string(seconds) + "}";
+  };
+  std::string json = "{\n";
+  json += "  \"name\": " + JsonString(palm::PalmTextToUtf8(listing.name)) + ",\n";
+  json += "  \"attributes\": " + std::to_string(listing.attributes) + ",\n";
+  json += "  \"version\": " + std::to_string(listing.version) + ",\n";
+  json += "  \"type\": " + JsonString(palm::PalmTextToUtf8(listing.type)) + ",\n";
+  json += "  \"creator\": " + JsonString(palm::PalmTextToUtf8(listing.creator)) + ",\n";
+  json += "  \"created\": " + date(listing.created) + ",\n";
+  json += "  \"modified\": " + date(listing.modified) + ",\n";
+  json += "  \"record_count\": " + std::to_string(listing.record_count) + ",\n";
+  json += "  \"records\": [";
+  for (std::size_t i = 0; i < listing.records.size(); ++i) {
+    const ListedRecord& record = listing.records[i];
+    json += i == 0 ? "\n" : ",\n";
+    json += "    {\"number\": " + std::to_string(record.number) + ", \"status\": \"" + StatusWord(record.status) + "\"";
+    if (record.status != palm::RecordStatus::NotMidiRecord && record.status != palm::RecordStatus::Unreadable) {
+      json += ", \"name\": " + JsonString(palm::PalmTextToUtf8(record.name));
+    }
+    if (record.status == palm::RecordStatus::Midi) {
+      const ListedTune& tune = record.tune;
+      json += ", \"size\": " + std::to_string(tune.size);
+      if (tune.format) {
+        json += ", \"format\": " + std::to_string(*tune.format) + ", \"tracks\": " + std::to_string(*tune.tracks) +
+                ", \"division\": " + std::to_string(*tune.division) +
+                ", \"plays_as_is\": " + (*tune.format == 0 ? "true" : "false");
+      }
+    } else {
+      json += ", \"problem\": " + JsonString(palm::PalmTextToUtf8(record.problem));
+    }
+    json += "}";
+  }
+  json += listing.records.empty() ? "]\n}\n" : "\n  ]\n}\n";
+  return json;
+}

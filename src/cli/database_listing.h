@@ -1,0 +1,50 @@
+// `carillo list`: what a Palm MIDI database holds, as text for people and as JSON for programs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "format/palm_database.h"
+
+struct ListedTune {
+  std::size_t size = 0;
+  // From the tune's "MThd" chunk, when its 14 bytes are there.
+  std::optional<std::uint16_t> format;
+  std::optional<std::uint16_t> tracks;
+  std::optional<std::uint16_t> division;
+};
+
+struct ListedRecord {
+  std::size_t number = 0;  // from 1
+  palm::RecordStatus status = palm::RecordStatus::Unreadable;
+  std::string name;     // Palm text, as far as it could be read
+  std::string problem;  // why it is no usable MIDI record; empty for a usable one
+  ListedTune tune;      // Midi only
+};
+
+struct DatabaseListing {
+  std::string name;  // Palm text, up to its NUL
+  std::uint16_t attributes = 0;
+  std::uint16_t version = 0;
+  std::string type;
+  std::string creator;
+  std::uint32_t created = 0;   // Palm dates: seconds since 1904-01-01 00:00:00 local time
+  std::uint32_t modified = 0;
+  std::uint16_t record_count = 0;
+  std::vector<ListedRecord> records;
+};
+
+// Needs an image whose header and record list the reader has accepted.
+DatabaseListing ListDatabase(const palm::DatabaseReader& reader);
+
+// "2026-12-08T10:35:09": a Palm date as the local date and time it counts.
+std::string PalmDateIso8601(std::uint32_t seconds);
+
+// For people, in system text: the header, then one line per record.
+std::string ListingText(const DatabaseListing& listing);
+// One JSON document, names in UTF-8 (see the README for its fields).
+std::string ListingJson(const DatabaseListing& listing);

@@ -1,0 +1,54 @@
+// The terminal on POSIX: UTF-8 outside, Palm text (Windows-1252) inside.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <utility>
+
+#include "cli/console.h"
+#include "cli/utf8_file_system.h"
+#include "format/palm_text.h"
+
+namespace {
+
+class PosixConsole : public Console {
+ public:
+  bool IsTerminal(Stream stream) override { return isatty(stream == Stream::Out ? 1 : 2) == 1; }
+  bool InputIsTerminal() override { return isatty(0) == 1; }
+
+  void Write(Stream stream, std::string_view text, Encoding encoding) override {
+    const std::string utf8 = encoding == Encoding::Utf8 ? std::string(text) : SystemTextAsUtf8(text);
+    const int fd = stream == Stream::Out ? 1 : 2;
+    std::string_view rest = utf8;
+    while (!rest.empty()) {
+      ssize_t put = ::write(fd, rest.data(), rest.size());
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return;  // a closed pipe: nobody is reading any more
+      rest.remove_prefix(static_cast<std::size_t>(put));
+    }
+  }
+
+  std::optional<std::string> ReadLine() override {
+    std::string line;
+    char c = 0;
+    for (;;) {
+      ssize_t got = ::read(0, &c, 1);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return line.empty() ? std::nullopt : std::optional<std::string>(line);
+      if (c == '\n') return line;
+      line += c;
+    }
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Console> MakePlatformConsole() { return std::make_unique<PosixConsole>(); }
+
+std::optional<std::string> ArgumentAsSystemText(std::string_view argument) { return palm::Utf8ToPalmText(argument); }
+
+std::string SystemTextAsUtf8(std::string_view text) { return palm::PalmTextToUtf8(text); }
+
+std::unique_ptr<FileSystem> MakeCommandLineFileSystem(std::function<void(const std::string&)> report_unusable) {
+  return std::make_unique<Utf8FileSystem>(MakePlatformFileSystem(), std::move(report_unusable));
+}

@@ -1,0 +1,63 @@
+#include "cli/utf8_file_system.h"
+
+#include <utility>
+
+#include "format/palm_text.h"
+#include "seams/paths.h"
+
+namespace {
+constexpr char kNotInNames[] =
+    "\\\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F"
+    "\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F";
+}  // namespace
+
+Utf8FileSystem::Utf8FileSystem(std::unique_ptr<FileSystem> native, UnusableNameReport report_unusable)
+    : native_(std::move(native)), report_unusable_(std::move(report_unusable)) {}
+
+std::string Utf8FileSystem::NativePath(const std::string& path) {
+  std::string safe = path;
+  for (char& c : safe) {
+    if (static_cast<unsigned char>(c) < 0x20) c = '_';
+  }
+  return palm::PalmTextToUtf8(safe, '_');
+}
+
+bool Utf8FileSystem::FileExists(const std::string& path) { return native_->FileExists(NativePathOf(path)); }
+
+bool Utf8FileSystem::DirectoryExists(const std::string& path) { return native_->DirectoryExists(NativePathOf(path)); }
+
+bool Utf8FileSystem::CreateDir(const std::string& path) { return native_->CreateDir(NativePathOf(path)); }
+
+std::string Utf8FileSystem::NativePathOf(const std::string& path) const {
+  auto listed = listed_.find(path);
+  return listed != listed_.end() ? listed->second : NativePath(path);
+}
+
+std::vector<DirectoryEntry> Utf8FileSystem::FindFiles(const std::string& pattern) {
+  const std::string directory = ExtractFilePath(pattern);
+  const std::string native_directory = NativePathOf(directory);
+  std::vector<DirectoryEntry> entries;
+  for (DirectoryEntry& entry : native_->FindFiles(native_directory + NativePath(ExtractFileName(pattern)))) {
+    std::optional<std::string> name = palm::Utf8ToPalmText(entry.name);
+    // A "\" would split the name into a directory and a file when it is opened again, and a
+    // control character would come back as "_"; a name whose composed form another file of the
+    // directory already has could not be told apart: each time another file would be opened.
+    const bool usable = name && name->find_first_of(kNotInNames) == std::string::npos &&
+                        listed_.emplace(directory + *name, native_directory + entry.name).second;
+    if (!usable) {
+      if (report_unusable_) report_unusable_(entry.name);
+      continue;
+    }
+    entry.name = std::move(*name);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+std::unique_ptr<InputFile> Utf8FileSystem::OpenRead(const std::string& path) {
+  return native_->OpenRead(NativePathOf(path));
+}
+
+std::unique_ptr<OutputFile> Utf8FileSystem::Create(const std::string& path) {
+  return native_->Create(NativePathOf(path));
+}

@@ -1,0 +1,35 @@
+#include "commands/database_image.h"
+
+#include <climits>
+
+#include "format/palm_database.h"
+
+std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& files, const std::string& path) {
+  std::unique_ptr<std::uint8_t[]> bytes;
+  std::size_t size = 0;
+  {
+    std::unique_ptr<InputFile> file = files.OpenRead(path);
+    const std::uint64_t file_size = file->Size();
+    if (file_size == 0) {
+      prompts.ShowInputError(Field::Edit1, kFileIsEmpty);
+      file->Close();
+      return std::nullopt;
+    }
+    // Beyond 2 GiB the signed sizes and offsets of the layout no longer describe the file.
+    if (file_size < palm::kHeaderSize || file_size > static_cast<std::uint64_t>(INT32_MAX)) {
+      prompts.ShowInputError(Field::Edit1, kWrongFileFormat);
+      file->Close();
+      return std::nullopt;
+    }
+    size = static_cast<std::size_t>(file_size);
+    // Not zero-filled first: the read fills it, and a large image would be written twice.
+    bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    file->Read(bytes.get(), size);
+    file->Close();
+  }
+  if (palm::DatabaseReader({bytes.get(), size}).IsResourceDatabase()) {
+    prompts.ShowInputError(Field::Edit1, kNotARecordDatabase);
+    return std::nullopt;
+  }
+  return DatabaseImage(std::move(bytes), size);
+}

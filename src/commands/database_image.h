@@ -1,0 +1,28 @@
+// A database read whole into memory, after the checks of its size and kind that every command
+// reading one makes first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "commands/prompts.h"
+#include "seams/file_system.h"
+
+class DatabaseImage {
+ public:
+  DatabaseImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size) : bytes_(std::move(bytes)), size_(size) {}
+  std::span<const std::uint8_t> Bytes() const { return {bytes_.get(), size_}; }
+
+ private:
+  std::unique_ptr<std::uint8_t[]> bytes_;
+  std::size_t size_;
+};
+
+// Reads the file at `path` whole. nullopt, after a warning at Edit1, for an empty file, one too
+// short for a header or too large for the layout's signed sizes, and a resource database. Raises
+// InOutError when the file cannot be opened or read.
+std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& files, const std::string& path);

@@ -1,0 +1,278 @@
+// `carillo` run as a process on real files: exit statuses, texts, questions and names.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr char kOpenMsx[] = "/usr/share/games/openttd/baseset/openmsx";
+
+// A minimal Standard MIDI File of the given format: header and one empty track.
+Bytes Tune(std::uint8_t format, std::uint8_t note = 60) {
+  return {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, format, 0, 1, 0, 96,
+          'M', 'T', 'r', 'k', 0, 0, 0, 12, 0, 0x90, note, 64, 0x60, 0x80, note, 0, 0, 0xFF, 0x2F, 0};
+}
+
+void Write(const fs::path& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A Palm date as the local date and time it counts, worked out by the C library.
+std::string PalmDateIso8601Expected(std::uint32_t seconds) {
+  const std::time_t unix_seconds = static_cast<std::time_t>(seconds) - 2082844800;
+  std::tm civil{};
+  gmtime_r(&unix_seconds, &civil);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &civil);
+  return text;
+}
+
+class CommandLine : public ::testing::Test {
+ protected:
+  fs::path Dir(const std::string& name) {
+    fs::path dir = root_ / name;
+    fs::create_directories(dir);
+    return dir;
+  }
+  // A database of the given tunes, made by the program itself.
+  fs::path Compiled(const std::vector<std::pair<std::string, Bytes>>& tunes) {
+    fs::path in = Dir("tunes");
+    for (const auto& [name, bytes] : tunes) Write(in / name, bytes);
+    fs::path database = root_ / "tunes.pdb";
+    ProcessResult made = RunProgram({"compile", in, database, "--all-formats", "--quiet"});
+    EXPECT_EQ(made.status, 0) << made.err;
+    return database;
+  }
+  ProcessResult Run(const std::vector<std::string>& arguments) { return RunProgram(arguments, root_); }
+
+  TempDir temp_;
+  fs::path root_ = fs::path(temp_.path());
+};
+
+TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
+  Dir("empty_dir");
+  Dir("tunes_dir");
+  Write(root_ / "tunes_dir" / "song.mid", Tune(1));
+  Write(root_ / "empty.pdb", {});
+  Write(root_ / "short.pdb", Bytes(77, 0));
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string err;
+  } cases[] = {
+      {{}, 2, "carillo: no command given\nTry 'carillo --help'.\n"},
+      {{"burn", "x"}, 2, "carillo: unknown command 'burn'\nTry 'carillo --help'.\n"},
+      {{"extract"}, 2, "carillo: missing operand: DATABASE [DIRECTORY]\nTry 'carillo extract --help'.\n"},
+      {{"extract", "a", "b", "c"}, 2, "carillo: unexpected operand 'c'\nTry 'carillo extract --help'.\n"},
+      {{"extract", "a", "--skip-bad"}, 2, "carillo: unknown flag '--skip-bad'\nTry 'carillo extract --help'.\n"},
+      {{"compile", "a", "b", "--yes", "--no-overwrite"}, 2,
+       "carillo: --yes and --no-overwrite contradict each other\nTry 'carillo compile --help'.\n"},
+      {{"compile", "a", "b", "--name", std::string(32, 'n')}, 2,
+       "carillo: --name is longer than 31 characters\nTry 'carillo compile --help'.\n"},
+      {{"compile", "a", "b", "--name", "\xE6\x97\xA5"}, 2,
+       "carillo: --name holds characters Windows-1252 cannot\nTry 'carillo compile --help'.\n"},
+      {{"compile", "a", "b", "--name"}, 2, "carillo: --name needs a NAME\nTry 'carillo compile --help'.\n"},
+      {{"extract", "missing.pdb"}, 1, "carillo: DATABASE: File does not exist!\n"},
+      {{"extract", "empty.pdb"}, 1, "carillo: DATABASE: File is empty!\n"},
+      {{"extract", "short.pdb"}, 1, "carillo: DATABASE: Wrong file format!\n"},
+      {{"list", "short.pdb"}, 1, "carillo: DATABASE: Wrong file format!\n"},
+      {{"compile", "missing_dir", "out.pdb"}, 1, "carillo: DIRECTORY: Directory does not exist!\n"},
+      {{"compile", "tunes_dir", "out.pdb", "--name="}, 1, "carillo: --name: No database name given!\n"},
+      {{"compile", "empty_dir", "out.pdb"}, 1, "carillo: DIRECTORY: No MIDI files found!\n"},
+      {{"compile", "tunes_dir", "out.pdb"}, 1, "carillo: DIRECTORY: No correct MIDI files found!\n"},
+      {{"compile", "tunes_dir", "empty_dir"}, 1, "carillo: DATABASE: File or directory already exists!\n"},
+  };
+  for (const Case& c : cases) {
+    ProcessResult result = Run(c.arguments);
+    EXPECT_EQ(result.status, c.status) << ::testing::PrintToString(c.arguments);
+    EXPECT_EQ(result.err, c.err) << ::testing::PrintToString(c.arguments);
+    EXPECT_EQ(result.out, "") << ::testing::PrintToString(c.arguments);
+  }
+  EXPECT_FALSE(fs::exists(root_ / "out.pdb"));
+}
+
+TEST_F(CommandLine, HelpAndVersionGoToStandardOutput) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--help"}, {"extract", "--help"}, {"compile", "x", "--help"}, {"list", "--help"}}) {
+    ProcessResult result = Run(arguments);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("Exit status:\n  0"), std::string::npos) << result.out;
+    EXPECT_EQ(result.err, "");
+  }
+  ProcessResult version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("carillo 2.0", 0), 0u) << version.out;
+}
+
+TEST_F(CommandLine, RealTunesRoundTripByteForByte) {
+  if (!fs::is_directory(kOpenMsx)) GTEST_SKIP() << kOpenMsx << " is not installed";
+  ProcessResult compiled = Run({"compile", kOpenMsx, "music.pdb", "--all-formats", "--name", "OpenMSX"});
+  ASSERT_EQ(compiled.status, 0) << compiled.err;
+  std::size_t count = 0;
+  for (const auto& entry : fs::directory_iterator(kOpenMsx)) count += entry.path().extension() == ".mid";
+  EXPECT_EQ(compiled.out, std::to_string(count) + " MIDI files successfully compiled.\n");
+
+  ProcessResult extracted = Run({"extract", "music.pdb", "out"});
+  EXPECT_EQ(extracted.status, 1) << "a missing directory without a terminal is cancelled";
+  EXPECT_FALSE(fs::exists(root_ / "out"));
+  extracted = Run({"extract", "music.pdb", "out", "--yes"});
+  ASSERT_EQ(extracted.status, 0) << extracted.err;
+  EXPECT_EQ(extracted.out, std::to_string(count) + " MIDI files successfully extracted.\n");
+  for (const auto& entry : fs::directory_iterator(kOpenMsx)) {
+    if (entry.path().extension() != ".mid") continue;
+    EXPECT_EQ(Read(root_ / "out" / entry.path().filename()), Read(entry.path())) << entry.path();
+  }
+}
+
+TEST_F(CommandLine, QuestionsWithoutATerminalAreCancelledNamingTheFlag) {
+  fs::path database = Compiled({{"a.mid", Tune(0)}, {"b.mid", Tune(0)}});
+  fs::path out = Dir("out");
+  Write(out / "a.mid", {1, 2, 3});
+
+  ProcessResult asked = Run({"extract", database, out});
+  EXPECT_EQ(asked.status, 1);
+  EXPECT_EQ(asked.err, "carillo: " + (out / "a.mid").string() +
+                           "\nalready exists. Overwrite?\n"
+                           "carillo: cancelled: no terminal to answer on (--yes or --no-overwrite answers this "
+                           "question)\n");
+  EXPECT_EQ(asked.out, "");
+  EXPECT_FALSE(fs::exists(out / "b.mid")) << "nothing after a Cancel is looked at";
+
+  ProcessResult kept = Run({"extract", database, out, "--no-overwrite"});
+  EXPECT_EQ(kept.status, 0);
+  EXPECT_EQ(kept.err, "");
+  EXPECT_EQ(kept.out, "1 MIDI files successfully extracted.\n");
+  EXPECT_EQ(Read(out / "a.mid"), (Bytes{1, 2, 3}));
+
+  ProcessResult all_kept = Run({"extract", database, out, "--no-overwrite"});
+  EXPECT_EQ(all_kept.status, 0) << "keeping every file is what was asked";
+  EXPECT_EQ(all_kept.err, "carillo: DATABASE: No MIDI files found in the database!\n");
+
+  ProcessResult replaced = Run({"extract", database, out, "--yes", "--quiet"});
+  EXPECT_EQ(replaced.status, 0);
+  EXPECT_EQ(replaced.out + replaced.err, "");
+  EXPECT_EQ(Read(out / "a.mid"), Tune(0));
+
+  ProcessResult database_kept = Run({"compile", (root_ / "tunes").string(), database, "--no-overwrite"});
+  EXPECT_EQ(database_kept.status, 1);
+  EXPECT_EQ(database_kept.err, "carillo: DATABASE: File already exists!\nOverwrite?\ncancelled by --no-overwrite\n");
+}
+
+TEST_F(CommandLine, TerminalAnswersEachQuestion) {
+  fs::path database = Compiled({{"a.mid", Tune(0, 60)}, {"b.mid", Tune(0, 61)}, {"c.mid", Tune(0, 62)}});
+  fs::path out = Dir("out");
+  for (const char* name : {"a.mid", "b.mid", "c.mid"}) Write(out / name, {9});
+
+  // An unknown answer is asked again; then No, Yes, and Cancel at the last.
+  ProcessResult result = RunProgramOnTerminal({"extract", database, out}, "maybe\nn\nyes\nc\n", root_);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(Read(out / "a.mid"), Bytes{9});
+  EXPECT_EQ(Read(out / "b.mid"), Tune(0, 61));
+  EXPECT_EQ(Read(out / "c.mid"), Bytes{9});
+  EXPECT_EQ(result.out, "") << "a Cancel ends the run without a summary";
+  const std::string question = "\nalready exists. Overwrite?\n[y]es/[n]o/[c]ancel? ";
+  EXPECT_EQ(result.err, "carillo: " + (out / "a.mid").string() + question + "[y]es/[n]o/[c]ancel? " +
+                            "carillo: " + (out / "b.mid").string() + question + "carillo: " +
+                            (out / "c.mid").string() + question);
+
+  Write(root_ / "tunes" / "bad.mid", {'R', 'I', 'F', 'F'});
+  ProcessResult compiled =
+      RunProgramOnTerminal({"compile", "tunes", "new/db.pdb", "--all-formats"}, "o\nok\n", root_);
+  EXPECT_EQ(compiled.status, 0) << compiled.err;
+  EXPECT_EQ(compiled.err,
+            "carillo: DATABASE: Directory does not exist!\nWould you like to create it now?\n[o]k/[c]ancel? "
+            "carillo: Wrong MIDI format:\nbad.mid\n[o]k/[c]ancel? ");
+  EXPECT_EQ(compiled.out, "3 MIDI files successfully compiled.\n");
+}
+
+TEST_F(CommandLine, Windows1252NamesBothWays) {
+  fs::path in = Dir("tunes");
+  Write(in / "Caf\xC3\xA9.mid", Tune(0, 1));             // é precomposed
+  Write(in / "Nai\xCC\x88ve.mid", Tune(0, 2));           // ï decomposed, as macOS names it
+  Write(in / "\xE2\x82\xAC uro.mid", Tune(0, 3));        // € is 0x80 in Windows-1252
+  Write(in / "\xE6\x97\xA5.mid", Tune(0, 4));            // no Windows-1252 character
+  Write(in / "NUL.mid", Tune(0, 5));
+  ProcessResult compiled = Run({"compile", "tunes", "names.pdb", "--quiet"});
+  EXPECT_EQ(compiled.status, 4);
+  EXPECT_EQ(compiled.err,
+            "carillo: DIRECTORY: \xE6\x97\xA5.mid: Windows-1252 cannot hold this name; the file is skipped\n");
+
+  ProcessResult extracted = Run({"extract", "names.pdb", "out", "--yes", "--quiet"});
+  EXPECT_EQ(extracted.status, 0) << extracted.err;
+  fs::path out = root_ / "out";
+  EXPECT_EQ(Read(out / "Caf\xC3\xA9.mid"), Tune(0, 1));
+  EXPECT_EQ(Read(out / "Na\xC3\xAFve.mid"), Tune(0, 2));
+  EXPECT_EQ(Read(out / "\xE2\x82\xAC uro.mid"), Tune(0, 3));
+  EXPECT_EQ(Read(out / "NUL_.mid"), Tune(0, 5)) << "device names get their _ on every platform";
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(out)) ++files;
+  EXPECT_EQ(files, 4u);
+}
+
+TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
+  fs::path database = Compiled({{"a.mid", Tune(0)}, {"b.mid", Tune(1)}, {"c.mid", Tune(0)}, {"d\xC3\xA9.mid", Tune(0)}});
+  Bytes image = Read(database);
+  auto record_offset = [&image](int index) {
+    std::size_t at = 78 + 8 * static_cast<std::size_t>(index);
+    return std::size_t{image[at]} << 24 | std::size_t{image[at + 1]} << 16 | std::size_t{image[at + 2]} << 8 |
+           image[at + 3];
+  };
+  std::copy_n("DATA", 4, image.begin() + static_cast<std::ptrdiff_t>(record_offset(2)));  // c: foreign
+  image[record_offset(3) + 4] = 200;  // d: its data offset leaves the record
+  Write(database, image);
+  const std::uint32_t created = static_cast<std::uint32_t>(image[36] << 24 | image[37] << 16 | image[38] << 8 | image[39]);
+  const std::string date = PalmDateIso8601Expected(created);
+
+  ProcessResult text = Run({"list", database.string()});
+  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_EQ(text.out, "Name:      My MIDI Database\nAttributes: 0x0008\nVersion:   0\nType:      smfr\n"
+                      "Creator:   Qsnd\nCreated:   " + date + "\nModified:  " + date + "\nRecords:   4\n"
+                      "    1  a: 34 bytes, SMF 0, 1 track, 96 ticks/quarter, plays on the handheld\n"
+                      "    2  b: 34 bytes, SMF 1, 1 track, 96 ticks/quarter, needs converting to format 0\n"
+                      "    3  not a MIDI record\n"
+                      "    4  d\xC3\xA9: damaged: its data offset points past the record\n");
+
+  ProcessResult json = Run({"list", database.string(), "--json"});
+  EXPECT_EQ(json.status, 0) << json.err;
+  const std::string stamp = "{\"iso8601\": \"" + date + "\", \"seconds\": " + std::to_string(created) + "}";
+  EXPECT_EQ(json.out, "{\n  \"name\": \"My MIDI Database\",\n  \"attributes\": 8,\n  \"version\": 0,\n"
+                      "  \"type\": \"smfr\",\n  \"creator\": \"Qsnd\",\n  \"created\": " + stamp +
+                      ",\n  \"modified\": " + stamp + ",\n  \"record_count\": 4,\n  \"records\": [\n"
+                      "    {\"number\": 1, \"status\": \"midi\", \"name\": \"a\", \"size\": 34, \"format\": 0, "
+                      "\"tracks\": 1, \"division\": 96, \"plays_as_is\": true},\n"
+                      "    {\"number\": 2, \"status\": \"midi\", \"name\": \"b\", \"size\": 34, \"format\": 1, "
+                      "\"tracks\": 1, \"division\": 96, \"plays_as_is\": false},\n"
+                      "    {\"number\": 3, \"status\": \"not_midi_record\", \"problem\": \"not a MIDI record\"},\n"
+                      "    {\"number\": 4, \"status\": \"damaged\", \"name\": \"d\xC3\xA9\", "
+                      "\"problem\": \"damaged: its data offset points past the record\"}\n  ]\n}\n");
+}
+
+TEST_F(CommandLine, FailedWriteEndsInTheErrorReport) {
+  fs::path database = Compiled({{"a.mid", Tune(0)}});
+  fs::path out = Dir("out");
+  fs::create_directory(out / "a.mid");  // the tune's file name is taken by a directory
+  ProcessResult result = Run({"extract", database, out});
+  EXPECT_EQ(result.status, 3);
+  EXPECT_EQ(result.err, "carillo: File access denied.\n");
+  EXPECT_EQ(result.out, "");
+}
+
+}  // namespace
