@@ -41,6 +41,7 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
                                                 1 + sources.file_sizes[i]);
   }
 
+  std::uint64_t written_bytes = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t name_length = StoredNameLength(sources.record_names[i]);
     auto head = palm::BuildRecordHead(name_length);
@@ -56,6 +57,8 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
     midi->Read(tune.data(), tune.size());
     midi->Close();
     database->Write(tune.data(), tune.size());
+    written_bytes += tune.size();
+    prompts.ReportProgress(i + 1, count, written_bytes);
   }
   database->Close();
 

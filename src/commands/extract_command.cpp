@@ -85,6 +85,7 @@ bool ExtractCommand::CheckExtractInputs() {
 
 void ExtractCommand::ExtractDatabase() {
   written_count_ = 0;
+  written_bytes_ = 0;
   cancelled_ = false;
 
   std::optional<DatabaseImage> image = ReadDatabaseImage(prompts_, files_, source_path_);
@@ -109,6 +110,7 @@ void ExtractCommand::ExtractDatabase() {
     palm::RecordExtent extent = reader.Extent(index);
     ExtractRecord(extent.offset, extent.length);
     if (cancelled_) return;
+    prompts_.ReportProgress(std::size_t{index} + 1, count, written_bytes_);
   }
 
   image_ = {};
@@ -153,4 +155,5 @@ void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t reco
   file->Write(record.tune.data(), record.tune.size());
   file->Close();
   ++written_count_;
+  written_bytes_ += record.tune.size();
 }
