@@ -176,8 +176,10 @@ void TerminalPrompts::ReportProgress(std::size_t done, std::size_t total, std::u
   }
   last_progress_ = now;
   const double seconds = std::chrono::duration<double>(now - *started_).count();
-  console_.Write(Stream::Err, "\r" + std::to_string(done) + "/" + std::to_string(total) + ", " +
-                                  Rate(static_cast<double>(bytes) / seconds) + "   ");
+  char line[64];
+  std::snprintf(line, sizeof line, "\r%zu/%zu, %s   ", done, total,
+                Rate(static_cast<double>(bytes) / seconds).c_str());
+  console_.Write(Stream::Err, line);
   progress_shown_ = true;
 }
 
