@@ -5,8 +5,7 @@
 #include "format/palm_database.h"
 
 std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& files, const std::string& path) {
-  std::unique_ptr<std::uint8_t[]> bytes;
-  std::size_t size = 0;
+  std::unique_ptr<FileBlock> block;
   {
     std::unique_ptr<InputFile> file = files.OpenRead(path);
     const std::uint64_t file_size = file->Size();
@@ -21,15 +20,13 @@ std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& fil
       file->Close();
       return std::nullopt;
     }
-    size = static_cast<std::size_t>(file_size);
-    // Not zero-filled first: the read fills it, and a large image would be written twice.
-    bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
-    file->Read(bytes.get(), size);
+    // Whole before anything is written: a failed read ends the command with nothing extracted.
+    block = file->ReadBlock(static_cast<std::size_t>(file_size));
     file->Close();
   }
-  if (palm::DatabaseReader({bytes.get(), size}).IsResourceDatabase()) {
+  if (palm::DatabaseReader(block->Bytes()).IsResourceDatabase()) {
     prompts.ShowInputError(Field::Edit1, kNotARecordDatabase);
     return std::nullopt;
   }
-  return DatabaseImage(std::move(bytes), size);
+  return DatabaseImage(std::move(block));
 }

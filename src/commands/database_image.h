@@ -14,12 +14,11 @@
 
 class DatabaseImage {
  public:
-  DatabaseImage(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size) : bytes_(std::move(bytes)), size_(size) {}
-  std::span<const std::uint8_t> Bytes() const { return {bytes_.get(), size_}; }
+  explicit DatabaseImage(std::unique_ptr<FileBlock> block) : block_(std::move(block)) {}
+  std::span<const std::uint8_t> Bytes() const { return block_->Bytes(); }
 
  private:
-  std::unique_ptr<std::uint8_t[]> bytes_;
-  std::size_t size_;
+  std::unique_ptr<FileBlock> block_;
 };
 
 // Reads the file at `path` whole. nullopt, after a warning at Edit1, for an empty file, one too

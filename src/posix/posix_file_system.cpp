@@ -2,12 +2,15 @@
 // every "\" becomes "/".
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
+#include <new>
 
 #include "seams/app_error.h"
 #include "seams/file_system.h"
@@ -96,6 +99,43 @@ class Descriptor {
   std::string native_;
 };
 
+// A large block read from the page cache into fresh memory costs a page fault for every page it
+// fills; with 4 KiB pages inside a virtual machine that was measured at four times the cost of
+// copying the same bytes file by file. Blocks from 2 MiB on go into a mapping aligned to, and
+// advised for, 2 MiB pages, filled in one request before the read.
+constexpr std::size_t kLargePage = std::size_t{2} << 20;
+
+std::size_t RoundUp(std::size_t size, std::size_t unit) { return (size + unit - 1) / unit * unit; }
+
+class MappedBlock : public FileBlock {
+ public:
+  explicit MappedBlock(std::size_t size) : size_(size), mapped_(RoundUp(size, kLargePage) + kLargePage) {
+    base_ = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base_ == MAP_FAILED) throw std::bad_alloc();
+    bytes_ = static_cast<std::uint8_t*>(base_) + (RoundUp(reinterpret_cast<std::uintptr_t>(base_), kLargePage) -
+                                                  reinterpret_cast<std::uintptr_t>(base_));
+    // Advice only: where the system refuses it, the block is filled page by page as any other.
+#ifdef MADV_HUGEPAGE
+    madvise(bytes_, RoundUp(size, kLargePage), MADV_HUGEPAGE);
+#endif
+#ifdef MADV_POPULATE_WRITE
+    madvise(bytes_, RoundUp(size, kLargePage), MADV_POPULATE_WRITE);
+#endif
+  }
+  ~MappedBlock() override { munmap(base_, mapped_); }
+  MappedBlock(const MappedBlock&) = delete;
+  MappedBlock& operator=(const MappedBlock&) = delete;
+
+  std::span<const std::uint8_t> Bytes() const override { return {bytes_, size_}; }
+  std::uint8_t* data() { return bytes_; }
+
+ private:
+  std::size_t size_;
+  std::size_t mapped_;
+  void* base_;
+  std::uint8_t* bytes_;
+};
+
 class PosixInputFile : public InputFile, private Descriptor {
  public:
   using Descriptor::Descriptor;
@@ -117,6 +157,14 @@ class PosixInputFile : public InputFile, private Descriptor {
       bytes += got;
       count -= static_cast<std::size_t>(got);
     }
+  }
+
+  std::unique_ptr<FileBlock> ReadBlock(std::size_t count) override {
+    if (count < kLargePage) return InputFile::ReadBlock(count);
+    OpenDescriptor(fd_);
+    auto block = std::make_unique<MappedBlock>(count);
+    Read(block->data(), count);
+    return block;
   }
 
   void Seek(std::uint64_t position) override {

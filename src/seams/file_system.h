@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,12 +15,22 @@ struct DirectoryEntry {
   bool is_directory = false;
 };
 
+// Bytes read whole from a file, in memory released the way the platform layer allocated it.
+class FileBlock {
+ public:
+  virtual ~FileBlock() = default;
+  virtual std::span<const std::uint8_t> Bytes() const = 0;
+};
+
 class InputFile {
  public:
   virtual ~InputFile() = default;  // closes quietly when Close() was not called
   virtual std::uint64_t Size() = 0;
   // Reads exactly `count` bytes at the current position; fewer raises kReadBeyondEndOfFile.
   virtual void Read(void* buffer, std::size_t count) = 0;
+  // Reads exactly `count` bytes at the current position into a block of their own, as Read does.
+  // The platform layer may allocate a large block in memory that is faster to fill than the heap's.
+  virtual std::unique_ptr<FileBlock> ReadBlock(std::size_t count);
   virtual void Seek(std::uint64_t position) = 0;
   virtual void Close() = 0;
 };

@@ -110,6 +110,41 @@ TEST_F(FileSystemTest, ReadsWholeAndInPartsAndSeeks) {
   in->Close();
 }
 
+TEST_F(FileSystemTest, ReadsBlocksOfEverySizeFromTheCurrentPosition) {
+  // Around 2 MiB a platform layer may change how it allocates the block.
+  constexpr std::size_t kMiB = 1 << 20;
+  const Bytes content = Counting(5 * kMiB + 11);
+  WriteBytes(temp / "image.pdb", content);
+  struct Case {
+    std::uint64_t seek;
+    std::size_t count;
+  };
+  for (Case c : {Case{0, 0}, Case{0, 1}, Case{3, 2 * kMiB - 1}, Case{0, 2 * kMiB}, Case{7, 2 * kMiB + 1},
+                 Case{0, 5 * kMiB + 11}, Case{11, 5 * kMiB}}) {
+    SCOPED_TRACE(testing::Message() << c.count << " bytes from " << c.seek);
+    auto in = files->OpenRead(temp / "image.pdb");
+    in->Seek(c.seek);
+    std::unique_ptr<FileBlock> block = in->ReadBlock(c.count);
+    in->Close();
+    ASSERT_EQ(block->Bytes().size(), c.count);
+    EXPECT_TRUE(std::equal(block->Bytes().begin(), block->Bytes().end(), content.begin() + c.seek));
+  }
+}
+
+TEST_F(FileSystemTest, ABlockShortOfWhatWasAskedIsReadBeyondEndOfFile) {
+  constexpr std::size_t kMiB = 1 << 20;
+  WriteBytes(temp / "shrunk.pdb", Counting(3 * kMiB));
+  for (std::size_t count : {3 * kMiB + 1, 4 * kMiB}) {
+    auto in = files->OpenRead(temp / "shrunk.pdb");
+    RaisedError raised = RaisedBy([&] { in->ReadBlock(count); });
+    EXPECT_EQ(raised.code, 100) << count;
+    EXPECT_EQ(raised.text, "Read beyond end of file") << count;
+  }
+  auto closed = files->OpenRead(temp / "shrunk.pdb");
+  closed->Close();
+  EXPECT_EQ(RaisedBy([&] { closed->ReadBlock(3 * kMiB); }).code, kFileNotOpen);
+}
+
 TEST_F(FileSystemTest, AReadShortOfWhatWasAskedIsReadBeyondEndOfFile) {
   WriteBytes(temp / "short.mid", Counting(24));
   struct Case {
