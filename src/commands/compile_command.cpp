@@ -113,7 +113,8 @@ void CompileCommand::CollectMidiFiles() {
     return;
   }
 
-  // Cancel, or too many files, empties the lists: nothing is written then.
+  // Cancel, or too many files or bytes, empties the lists: nothing is written then.
+  std::uint64_t database_size = palm::kHeaderSize;
   for (const DirectoryEntry& entry : entries) {
     const std::string& name = entry.name;
     std::uint64_t size = entry.is_directory ? 0 : entry.size;
@@ -155,6 +156,11 @@ void CompileCommand::CollectMidiFiles() {
     // The record count is 16 bits: one more record would wrap it and corrupt the database.
     if (FileNames.size() == palm::kMaxRecords) {
       prompts_.ShowInputError(Field::Edit3, kTooManyMidiFiles);
+      return ClearLists();
+    }
+    database_size += StoredRecordSize(RecordNameOf(name), size);
+    if (database_size > kLargestDatabase) {
+      prompts_.ShowInputError(Field::Edit3, kTooMuchMidiData);
       return ClearLists();
     }
     FileSizes.push_back(static_cast<std::uint16_t>(size));

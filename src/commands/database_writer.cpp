@@ -32,6 +32,10 @@ std::vector<std::uint8_t> ConvertedTune(FileSystem& files, const std::string& pa
 }
 }  // namespace
 
+std::uint64_t StoredRecordSize(const std::string& record_name, std::uint64_t tune_size) {
+  return palm::kRecordEntrySize + palm::kRecordHeadSize + StoredNameLength(record_name) + 1 + tune_size;
+}
+
 void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std::string& destination_path,
                    const std::string& database_name, const DatabaseSources& sources) {
   const std::size_t count = sources.file_names.size();
@@ -41,29 +45,36 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
   }
   if (count > palm::kMaxRecords) throw AppError(kTooManyMidiFiles);
 
-  std::unique_ptr<OutputFile> database = files.Create(destination_path);
+  // The whole list is known from names and sizes alone, so it precedes every record; its offsets
+  // are summed in 64 bits, so that none can wrap before the total is judged.
+  std::uint64_t database_size = palm::kHeaderSize;
+  for (std::size_t i = 0; i < count; ++i) {
+    database_size += StoredRecordSize(sources.record_names[i], sources.file_sizes[i]);
+  }
+  if (database_size > kLargestDatabase) throw AppError(kTooMuchMidiData);
+
+  std::vector<std::uint8_t> head_and_list(palm::kHeaderSize + palm::kRecordEntrySize * count);
   const std::uint32_t palm_date = DateTimeToPalmDate(clock.Now());
   auto header = palm::BuildHeader(database_name, palm_date, static_cast<std::uint16_t>(count));
-  database->Write(header.data(), header.size());
-
-  // The whole list is known from names and sizes alone, so it precedes every record.
-  auto record_offset = static_cast<std::uint32_t>(palm::kHeaderSize + palm::kRecordEntrySize * count);
+  std::copy(header.begin(), header.end(), head_and_list.begin());
+  std::uint64_t record_offset = head_and_list.size();
   for (std::size_t i = 0; i < count; ++i) {
-    auto entry = palm::BuildRecordEntry(record_offset);
-    database->Write(entry.data(), entry.size());
-    record_offset += static_cast<std::uint32_t>(palm::kRecordHeadSize + StoredNameLength(sources.record_names[i]) +
-                                                1 + sources.file_sizes[i]);
+    auto entry = palm::BuildRecordEntry(static_cast<std::uint32_t>(record_offset));
+    std::copy(entry.begin(), entry.end(), head_and_list.begin() + palm::kHeaderSize + palm::kRecordEntrySize * i);
+    record_offset += StoredRecordSize(sources.record_names[i], sources.file_sizes[i]) - palm::kRecordEntrySize;
   }
+  std::unique_ptr<OutputFile> database = files.Create(destination_path);
+  database->Write(head_and_list.data(), head_and_list.size());
 
   std::uint64_t written_bytes = 0;
   for (std::size_t i = 0; i < count; ++i) {
+    // The head and the name with its NUL, in one request.
     const std::size_t name_length = StoredNameLength(sources.record_names[i]);
-    auto head = palm::BuildRecordHead(name_length);
-    database->Write(head.data(), head.size());
-
-    std::array<char, palm::kNameFieldSize> name{};
-    std::memcpy(name.data(), sources.record_names[i].data(), name_length);
-    database->Write(name.data(), name_length + 1);
+    std::array<std::uint8_t, palm::kRecordHeadSize + palm::kNameFieldSize> head{};
+    const auto record_head = palm::BuildRecordHead(name_length);
+    std::copy(record_head.begin(), record_head.end(), head.begin());
+    std::memcpy(head.data() + palm::kRecordHeadSize, sources.record_names[i].data(), name_length);
+    database->Write(head.data(), palm::kRecordHeadSize + name_length + 1);
 
     const std::string path = JoinPath(sources.source_directory, sources.file_names[i]);
     std::vector<std::uint8_t> tune;

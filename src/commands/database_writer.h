@@ -20,10 +20,17 @@ struct DatabaseSources {
   const std::vector<bool>* conversions = nullptr;
 };
 
+// Extract reads a database whole, its sizes and offsets as signed 32-bit numbers: no larger one is written.
+inline constexpr std::uint64_t kLargestDatabase = 0x7FFFFFFF;
+
+// The bytes one record adds to a database: its list entry, head, name with its NUL and tune.
+std::uint64_t StoredRecordSize(const std::string& record_name, std::uint64_t tune_size);
+
 // Writes `destination_path` and reports " MIDI files successfully compiled.". Raises InOutError on
 // any failed file operation; what was written stays on disk. A database name longer than 31
 // characters is cut to 31. More than 65535 files raise AppError(kTooManyMidiFiles) before the
-// destination is created. A file to convert is converted again as it is stored, so that only one
+// destination is created, and so does a database larger than kLargestDatabase
+// (AppError(kTooMuchMidiData)). A file to convert is converted again as it is stored, so that only one
 // tune is held at a time; one that no longer gives the collected size has changed meanwhile and
 // raises AppError before its bytes are written.
 void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std::string& destination_path,

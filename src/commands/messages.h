@@ -38,6 +38,8 @@ inline constexpr char kTooLargeForPalm[] = "MIDI file too large for Palm OS:\r";
 inline constexpr char kCompatibilityError[] = "Compatibility Error";
 // The record count is a 16-bit field: more files are refused before the destination is touched.
 inline constexpr char kTooManyMidiFiles[] = "Too many MIDI files!\r\nA database holds at most 65535.";
+// Sizes and offsets are read as signed 32-bit numbers: a larger database could not be extracted.
+inline constexpr char kTooMuchMidiData[] = "Too much MIDI data!\r\nA database holds at most 2147483647 bytes.";
 inline constexpr char kSuccessfullyCompiled[] = " MIDI files successfully compiled.";
 
 // Format-1 tunes converted to format 0 (the command line's convert, and compile --to-smf0).

@@ -374,17 +374,20 @@ TEST_F(CompileCommandTest, CompiledDirectoryExtractsToIdenticalFiles) {
 
 // ---- The 16-bit record count, on a listing too large for a real directory in a unit test ----
 
-// A directory of `count` 25-byte format-0 MIDI files, and a destination that only counts bytes.
+// A directory of `count` format-0 MIDI files t0.mid, t1.mid, ... of 25 bytes or the sizes given, and
+// a destination that only counts bytes.
 class ManyFiles : public FileSystem {
  public:
-  explicit ManyFiles(std::size_t count) : count_(count) {}
+  explicit ManyFiles(std::size_t count, std::vector<std::uint64_t> sizes = {}) : count_(count), sizes_(std::move(sizes)) {}
   bool FileExists(const std::string&) override { return false; }
   bool DirectoryExists(const std::string& path) override { return path == "S" || path == "D\\"; }
   bool CreateDir(const std::string&) override { return false; }
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
     EXPECT_EQ(pattern, "S\\*.mid");
     std::vector<DirectoryEntry> entries(count_);
-    for (std::size_t i = 0; i < count_; ++i) entries[i] = {"t" + std::to_string(i) + ".mid", 25, false};
+    for (std::size_t i = 0; i < count_; ++i) {
+      entries[i] = {"t" + std::to_string(i) + ".mid", sizes_.empty() ? 25 : sizes_[i], false};
+    }
     return entries;
   }
   std::unique_ptr<InputFile> OpenRead(const std::string&) override { return std::make_unique<Tune>(); }
@@ -401,8 +404,9 @@ class ManyFiles : public FileSystem {
   class Tune : public InputFile {
    public:
     std::uint64_t Size() override { return 25; }
+    // The head of a format-0 file; the rest of a longer read keeps what the buffer held.
     void Read(void* buffer, std::size_t count) override {
-      ASSERT_EQ(count, 25u);
+      ASSERT_GE(count, 25u);
       auto bytes = MidiBytes(25);
       std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(buffer));
     }
@@ -423,6 +427,7 @@ class ManyFiles : public FileSystem {
     ManyFiles& owner_;
   };
   std::size_t count_;
+  std::vector<std::uint64_t> sizes_;
 };
 
 TEST(CompileRecordCount, At65535FilesTheDatabaseIsWrittenWithCountFFFF) {
@@ -450,6 +455,45 @@ TEST(CompileRecordCount, MoreThan65535FilesAreRefusedBeforeTheDestinationIsTouch
   command.CompileDatabase();
   EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{InputErrorBox(3, "Too many MIDI files!\r\nA database holds at most 65535.")});
   EXPECT_TRUE(many.created.empty());
+}
+
+// ---- A database larger than extract reads (its sizes are signed 32-bit) is refused at Edit3 ----
+
+TEST(CompileDatabaseSize, TwoGibibytesLessOneAreWrittenAndOneByteMoreIsRefusedBeforeTheDestination) {
+  // Files t0.mid ... t33099.mid of about 64 KB: beside its tune each record takes 8 (entry) +
+  // 6 (head) + its name and NUL, the name "t" and the index's digits.
+  constexpr std::size_t kCount = 33100;
+  constexpr std::uint64_t kLargest = 0x7FFFFFFF;
+  std::uint64_t beside_tunes = 78;
+  for (std::size_t i = 0; i < kCount; ++i) beside_tunes += 8 + 6 + 1 + std::to_string(i).size() + 1;
+  const std::uint64_t tune_bytes = kLargest - beside_tunes;
+  std::vector<std::uint64_t> sizes(kCount, tune_bytes / kCount);
+  for (std::size_t i = 0; i < tune_bytes % kCount; ++i) ++sizes[i];
+  ASSERT_LE(sizes.front(), 65000u);
+
+  struct Case {
+    std::uint64_t extra;
+    ShownBox expected;
+    std::uint64_t written;
+  };
+  const Case cases[] = {
+      {0, SuccessBox(33100), kLargest},
+      {1, InputErrorBox(3, "Too much MIDI data!\r\nA database holds at most 2147483647 bytes."), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.extra);
+    std::vector<std::uint64_t> these = sizes;
+    these.back() += c.extra;
+    ManyFiles many(kCount, these);
+    ScriptedPrompts prompts;
+    FixedClock clock;
+    CompileCommand command(prompts, many, clock, {"S", "D\\out.pdb", "N", true});
+    ASSERT_TRUE(command.CheckCompileInputs());
+    command.CompileDatabase();
+    EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{c.expected});
+    EXPECT_EQ(many.written, c.written);
+    EXPECT_EQ(many.created.size(), c.written == 0 ? 0u : 1u);
+  }
 }
 
 }  // namespace

@@ -222,4 +222,98 @@ TEST_F(DatabaseWriterTest, MisalignedListsOrTooManyFilesTouchNothing) {
   EXPECT_TRUE(prompts.Shown().empty());
 }
 
+// ---- Offsets near 2 GiB, on files that hold nothing but their size ----
+
+// MIDI files whose reads leave the buffer as it is, and a destination that keeps only the header
+// and record list it is given first and counts the rest.
+class SizedFiles : public FileSystem {
+ public:
+  bool FileExists(const std::string&) override { return false; }
+  bool DirectoryExists(const std::string&) override { return false; }
+  bool CreateDir(const std::string&) override { return false; }
+  std::vector<DirectoryEntry> FindFiles(const std::string&) override { return {}; }
+  std::unique_ptr<InputFile> OpenRead(const std::string&) override { return std::make_unique<Unread>(); }
+  std::unique_ptr<OutputFile> Create(const std::string&) override {
+    ++created;
+    return std::make_unique<Counter>(*this);
+  }
+
+  int created = 0;
+  std::vector<std::uint8_t> head_and_list;
+  std::uint64_t written = 0;
+
+ private:
+  class Unread : public InputFile {
+   public:
+    std::uint64_t Size() override { return 0; }
+    void Read(void*, std::size_t) override {}
+    void Seek(std::uint64_t) override {}
+    void Close() override {}
+  };
+  class Counter : public OutputFile {
+   public:
+    explicit Counter(SizedFiles& owner) : owner_(owner) {}
+    void Write(const void* data, std::size_t count) override {
+      if (owner_.written == 0) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        owner_.head_and_list.assign(bytes, bytes + count);
+      }
+      owner_.written += count;
+    }
+    void Close() override {}
+
+   private:
+    SizedFiles& owner_;
+  };
+};
+
+std::uint32_t Big32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+  return static_cast<std::uint32_t>(bytes.at(at)) << 24 | static_cast<std::uint32_t>(bytes.at(at + 1)) << 16 |
+         static_cast<std::uint32_t>(bytes.at(at + 2)) << 8 | bytes.at(at + 3);
+}
+
+TEST(DatabaseWriterLimit, OffsetsReachTwoGibibytesLessOneAndNotOneByteMore) {
+  // 33100 records named "t": 8 (entry) + 6 (head) + 2 (name and NUL) bytes each beside the tune.
+  constexpr std::size_t kCount = 33100;
+  constexpr std::uint64_t kLargest = 0x7FFFFFFF;
+  const std::uint64_t tune_bytes = kLargest - 78 - 16 * kCount;
+  std::vector<std::uint16_t> sizes(kCount, static_cast<std::uint16_t>(tune_bytes / kCount));
+  for (std::size_t i = 0; i < tune_bytes % kCount; ++i) ++sizes[i];
+  const std::vector<std::string> file_names(kCount, "t.mid"), record_names(kCount, "t");
+  FixedClock clock;
+
+  for (const std::uint64_t extra : {0, 1}) {
+    SCOPED_TRACE(extra);
+    std::vector<std::uint16_t> these = sizes;
+    these.back() = static_cast<std::uint16_t>(these.back() + extra);
+    SizedFiles files;
+    ScriptedPrompts prompts;
+    auto write = [&] {
+      WriteDatabase(prompts, files, clock, "D\\out.pdb", "N", DatabaseSources{"S", file_names, record_names, these});
+    };
+    if (extra == 1) {
+      try {
+        write();
+        FAIL() << "no error";
+      } catch (const AppError& error) {
+        EXPECT_STREQ(error.what(), "Too much MIDI data!\r\nA database holds at most 2147483647 bytes.");
+      }
+      EXPECT_EQ(files.created, 0);
+      EXPECT_TRUE(prompts.Shown().empty());
+      continue;
+    }
+    write();
+    EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{InformationBox("33100 MIDI files successfully compiled.", "Success")});
+    EXPECT_EQ(files.written, kLargest);
+    ASSERT_EQ(files.head_and_list.size(), 78 + 8 * kCount);
+    // Each record lies where the one before it ends; the last one ends at the last byte.
+    std::uint64_t expected_offset = 78 + 8 * kCount;
+    for (std::size_t i = 0; i < kCount; ++i) {
+      ASSERT_EQ(Big32At(files.head_and_list, 78 + 8 * i), expected_offset) << "record " << i;
+      expected_offset += 8 + these[i];
+    }
+    EXPECT_EQ(expected_offset, kLargest);
+  }
+}
+
 }  // namespace
