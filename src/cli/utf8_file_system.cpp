@@ -1,5 +1,7 @@
 #include "cli/utf8_file_system.h"
 
+#include <optional>
+#include <set>
 #include <utility>
 
 #include "format/palm_text.h"
@@ -36,21 +38,38 @@ std::string Utf8FileSystem::NativePathOf(const std::string& path) const {
 std::vector<DirectoryEntry> Utf8FileSystem::FindFiles(const std::string& pattern) {
   const std::string directory = ExtractFilePath(pattern);
   const std::string native_directory = NativePathOf(directory);
-  std::vector<DirectoryEntry> entries;
-  for (DirectoryEntry& entry : native_->FindFiles(native_directory + NativePath(ExtractFileName(pattern)))) {
-    std::optional<std::string> name = palm::Utf8ToPalmText(entry.name);
+  std::vector<DirectoryEntry> entries = native_->FindFiles(native_directory + NativePath(ExtractFileName(pattern)));
+  // A name whose Palm text maps back to its own bytes opens without help; only the others
+  // (decomposed accents, mostly) are remembered, so that a directory of many files costs no more
+  // than its listing. Two files can share a Palm name only if one of them is such another.
+  auto palm_name = [](const std::string& utf8_name) -> std::optional<std::string> {
+    std::optional<std::string> name = palm::Utf8ToPalmText(utf8_name);
     // A "\" would split the name into a directory and a file when it is opened again, and a
-    // control character would come back as "_"; a name whose composed form another file of the
-    // directory already has could not be told apart: each time another file would be opened.
-    const bool usable = name && name->find_first_of(kNotInNames) == std::string::npos &&
-                        listed_.emplace(directory + *name, native_directory + entry.name).second;
-    if (!usable) {
+    // control character would come back as "_".
+    if (name && name->find_first_of(kNotInNames) != std::string::npos) return std::nullopt;
+    return name;
+  };
+  std::set<std::string> shared;  // the Palm names of files that do not map back to their own bytes
+  for (const DirectoryEntry& entry : entries) {
+    std::optional<std::string> name = palm_name(entry.name);
+    if (name && NativePath(directory + *name) != native_directory + entry.name) shared.insert(*name);
+  }
+  std::set<std::string> taken;
+  std::size_t kept = 0;
+  for (DirectoryEntry& entry : entries) {
+    std::optional<std::string> name = palm_name(entry.name);
+    // The first of the files sharing a composed form keeps it; each later one would open the first.
+    if (!name || (shared.count(*name) != 0 && !taken.insert(*name).second)) {
       if (report_unusable_) report_unusable_(entry.name);
       continue;
     }
+    const std::string native_path = native_directory + entry.name;
+    if (NativePath(directory + *name) != native_path) listed_[directory + *name] = native_path;
     entry.name = std::move(*name);
-    entries.push_back(std::move(entry));
+    if (&entries[kept] != &entry) entries[kept] = std::move(entry);
+    ++kept;
   }
+  entries.resize(kept);
   return entries;
 }
 

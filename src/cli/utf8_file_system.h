@@ -32,7 +32,8 @@ class Utf8FileSystem : public FileSystem {
   // A listed file keeps the bytes of its own name: a decomposed name is opened as it was listed.
   std::string NativePathOf(const std::string& path) const;
 
-  std::map<std::string, std::string> listed_;  // Palm-text path of a listed file -> its UTF-8 path
+  // Palm-text path -> UTF-8 path of the listed files that NativePath does not give back.
+  std::map<std::string, std::string> listed_;
   std::unique_ptr<FileSystem> native_;
   UnusableNameReport report_unusable_;
 };

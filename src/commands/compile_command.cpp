@@ -114,6 +114,11 @@ void CompileCommand::CollectMidiFiles() {
   }
 
   // Cancel, or too many files or bytes, empties the lists: nothing is written then.
+  // Reserved whole, so that a large directory never holds a list twice while it grows.
+  FileNames.reserve(entries.size());
+  RecordNames.reserve(entries.size());
+  FileSizes.reserve(entries.size());
+  Conversions.reserve(entries.size());
   std::uint64_t database_size = palm::kHeaderSize;
   for (const DirectoryEntry& entry : entries) {
     const std::string& name = entry.name;
