@@ -87,7 +87,8 @@ HeaderResult ReadSmfHeader(std::span<const std::uint8_t> file) {
   return result;
 }
 
-ReadResult ReadSmf(std::span<const std::uint8_t> file) {
+namespace {
+ReadResult ReadChunks(std::span<const std::uint8_t> file, bool read_events) {
   ReadResult result;
   HeaderResult head = ReadSmfHeader(file);
   result.header = head.header;
@@ -116,16 +117,18 @@ ReadResult ReadSmf(std::span<const std::uint8_t> file) {
       Track track;
       track.offset = pos + kChunkHeadSize;
       track.body = file.subspan(track.offset, length);
-      EventCursor cursor(track, result.tracks.size() + 1);
-      Event event;
-      while (cursor.Next(event)) {
-        ++track.event_count;
-        track.end_tick = event.tick;
-        if (event.IsEndOfTrack()) track.has_end_of_track = true;
-      }
-      if (cursor.problem()) {
-        result.problem = cursor.problem();
-        return result;
+      if (read_events) {
+        EventCursor cursor(track, result.tracks.size() + 1);
+        Event event;
+        while (cursor.Next(event)) {
+          ++track.event_count;
+          track.end_tick = event.tick;
+          if (event.IsEndOfTrack()) track.has_end_of_track = true;
+        }
+        if (cursor.problem()) {
+          result.problem = cursor.problem();
+          return result;
+        }
       }
       result.tracks.push_back(track);
     }
@@ -134,6 +137,11 @@ ReadResult ReadSmf(std::span<const std::uint8_t> file) {
   result.trailing_bytes = file.size() - pos;
   return result;
 }
+}  // namespace
+
+ReadResult ReadSmf(std::span<const std::uint8_t> file) { return ReadChunks(file, true); }
+
+ReadResult LocateTracks(std::span<const std::uint8_t> file) { return ReadChunks(file, false); }
 
 EventCursor::EventCursor(const Track& track, std::size_t number)
     : body_(track.body), base_(track.offset), number_(number) {}
@@ -215,8 +223,10 @@ bool EventCursor::Next(Event& event) {
                                 " event before it still needs a data byte");
     }
   }
-  event.data = body_.subspan(pos_, count);
-  event.contents = event.data;
+  // Both from one value: reading event.data back just after storing it stalls the processor.
+  const std::span<const std::uint8_t> data = body_.subspan(pos_, count);
+  event.data = data;
+  event.contents = data;
   pos_ += count;
   return true;
 }

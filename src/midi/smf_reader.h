@@ -90,6 +90,10 @@ struct ReadResult {
 // Checks the whole structure of a file.
 ReadResult ReadSmf(std::span<const std::uint8_t> file);
 
+// The header and the track chunks as ReadSmf finds them, without reading the events: a problem
+// only of the header or the chunks, and no track's event_count, end_tick or has_end_of_track.
+ReadResult LocateTracks(std::span<const std::uint8_t> file);
+
 enum class EventKind { Channel, SysEx, Meta };
 
 struct Event {

@@ -205,6 +205,12 @@ TEST(ConvertToFormat0, RefusesFormat2AndFilesTheReaderRefuses) {
        "track 2: the event at this offset is cut off by the end of the track"},
       {"a missing track", Join({Header(1, 2), TrackChunk({})}), 22,
        "the file ends after 1 of the 2 tracks its header declares"},
+      // The first problem in the file is named, not the first the merge meets.
+      {"a broken first track before a missing one", Join({Header(1, 2), TrackChunk({0x00, 0x3C})}), 23,
+       "track 1: data byte 0x3C with no status before it"},
+      {"a late problem in the first track and an early one in the second",
+       File(1, {{0x87, 0x68, 0xC0, 0x01, 0x00, 0xF4}, {0x00, 0x3C}}), 27,
+       "track 1: status byte 0xF4 cannot stand in a MIDI file"},
   };
   for (const Case& c : cases) {
     ConvertResult result = Convert(c.file);
