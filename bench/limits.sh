@@ -44,9 +44,9 @@ same_tree() { # one, other, what
 echo "== 65535 tunes of 1-4 KB"
 mkdir "$WORK/65535"
 "$NATIVE/bench/make_tunes" "$WORK/65535" 65535 1024 4096 65535 >/dev/null
-run "compile 65535 files" "$CARILLO" compile "$WORK/65535" "$WORK/65535.pdb" --all-formats --quiet || true
+run "compile 65535 files" "$CARILLO" compile "$WORK/65535" "$WORK/65535.pdb" --all-formats || true
 expect_output "$WORK/stdout" "65535 MIDI files successfully compiled." "65535 files compile"
-run "extract 65535 records" "$CARILLO" extract "$WORK/65535.pdb" "$WORK/65535-out" --yes --quiet || true
+run "extract 65535 records" "$CARILLO" extract "$WORK/65535.pdb" "$WORK/65535-out" --yes || true
 expect_output "$WORK/stdout" "65535 MIDI files successfully extracted." "65535 records extract completely"
 same_tree "$WORK/65535" "$WORK/65535-out" "65535 tunes extract back byte for byte"
 if [ "$WINE" = 1 ]; then
@@ -55,16 +55,16 @@ if [ "$WINE" = 1 ]; then
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$WINE_ARCH-w64-mingw32.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$WINDOWS" -j2 --target carillo-cli >/dev/null
   ensure_wine_prefix "$BUILD/wineprefix-bench-$WINE_ARCH" null
-  wineserver -p
+  wineserver -p 2>/dev/null || true
   cli=("$WINE_LOADER" "$WINDOWS/src/cli/carillo-cli.exe")
-  run "wine: compile 65535 files" "${cli[@]}" compile "Z:$WORK/65535" "Z:$WORK/65535-wine.pdb" --all-formats --quiet || true
+  run "wine: compile 65535 files" "${cli[@]}" compile "Z:$WORK/65535" "Z:$WORK/65535-wine.pdb" --all-formats || true
   expect_output "$WORK/stdout" "65535 MIDI files successfully compiled." "wine: 65535 files compile"
   if cmp -s <(tail -c +79 "$WORK/65535.pdb") <(tail -c +79 "$WORK/65535-wine.pdb"); then
     pass "wine: the same database but for its dates"
   else
     fail "wine: the database differs from the native one"
   fi
-  run "wine: extract 65535 records" "${cli[@]}" extract "Z:$WORK/65535-wine.pdb" "Z:$WORK/65535-wine-out" --yes --quiet || true
+  run "wine: extract 65535 records" "${cli[@]}" extract "Z:$WORK/65535-wine.pdb" "Z:$WORK/65535-wine-out" --yes || true
   expect_output "$WORK/stdout" "65535 MIDI files successfully extracted." "wine: 65535 records extract completely"
   same_tree "$WORK/65535" "$WORK/65535-wine-out" "wine: 65535 tunes extract back byte for byte"
   wineserver -k || true
@@ -75,7 +75,7 @@ echo "== 65536 files"
 mkdir "$WORK/65536"
 cp -al "$WORK/65535/." "$WORK/65536/"
 cp "$WORK/65535/tune00000.mid" "$WORK/65536/tune65535.mid"
-if run "compile 65536 files" "$CARILLO" compile "$WORK/65536" "$WORK/65536.pdb" --all-formats --quiet; then
+if run "compile 65536 files" "$CARILLO" compile "$WORK/65536" "$WORK/65536.pdb" --all-formats; then
   fail "65536 files were not refused"
 fi
 expect_output "$WORK/stderr" "carillo: DIRECTORY: Too many MIDI files!
@@ -90,7 +90,7 @@ echo "== Near 2 GiB"
 tune="$WORK/tune00000.mid"
 mkdir "$WORK/big"
 for ((i = 0; i < 33028; i++)); do ln "$tune" "$WORK/big/$(printf 't%05d' "$i").mid"; done
-if run "compile 33028 tunes (2147513666 bytes)" "$CARILLO" compile "$WORK/big" "$WORK/big.pdb" --all-formats --quiet; then
+if run "compile 33028 tunes (2147513666 bytes)" "$CARILLO" compile "$WORK/big" "$WORK/big.pdb" --all-formats; then
   fail "a database past 2 GiB was not refused"
 fi
 expect_output "$WORK/stderr" "carillo: DIRECTORY: Too much MIDI data!
@@ -98,11 +98,11 @@ A database holds at most 2147483647 bytes." "past 2 GiB refused at the directory
 [ ! -e "$WORK/big.pdb" ] && pass "nothing written past 2 GiB" || fail "a database was written past 2 GiB"
 
 rm "$WORK/big/t33027.mid"
-run "compile 33027 tunes" "$CARILLO" compile "$WORK/big" "$WORK/big.pdb" --all-formats --quiet || true
+run "compile 33027 tunes" "$CARILLO" compile "$WORK/big" "$WORK/big.pdb" --all-formats || true
 expect_output "$WORK/stdout" "33027 MIDI files successfully compiled." "33027 tunes compile"
 size=$(stat -c %s "$WORK/big.pdb")
 [ "$size" = 2147448645 ] && pass "the database holds 2147448645 bytes" || fail "the database holds $size bytes"
-run "extract 33027 records (2147448645 bytes)" "$CARILLO" extract "$WORK/big.pdb" "$WORK/big-out" --yes --quiet || true
+run "extract 33027 records (2147448645 bytes)" "$CARILLO" extract "$WORK/big.pdb" "$WORK/big-out" --yes || true
 expect_output "$WORK/stdout" "33027 MIDI files successfully extracted." "the database near 2 GiB extracts completely"
 different=$(cd "$WORK/big-out" && md5sum -- *.mid | awk -v want="$(md5sum <"$tune" | cut -d' ' -f1)" '$1 != want' | wc -l)
 count=$(find "$WORK/big-out" -name '*.mid' | wc -l)

@@ -52,7 +52,7 @@ if [ -n "$WINE_SETS" ]; then
     -DCARILLO_TESTS=OFF -DCARILLO_BENCH=ON >/dev/null
   cmake --build "$WINDOWS" -j2 --target carillo-cli plain_copy >/dev/null
   ensure_wine_prefix "$BUILD/wineprefix-bench-$WINE_ARCH" null
-  wineserver -p
+  wineserver -p 2>/dev/null || true  # one may be running already
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 fi
 
