@@ -210,9 +210,11 @@ TEST_F(CommandLine, Windows1252NamesBothWays) {
   Write(in / "\xE2\x82\xAC uro.mid", Tune(0, 3));        // € is 0x80 in Windows-1252
   Write(in / "\xE6\x97\xA5.mid", Tune(0, 4));            // no Windows-1252 character
   Write(in / "NUL.mid", Tune(0, 5));
+  Write(in / "Na\xC3\xAFve.mid", Tune(0, 6));  // the same name composed: listed after the other
   ProcessResult compiled = Run({"compile", "tunes", "names.pdb", "--quiet"});
   EXPECT_EQ(compiled.status, 4);
   EXPECT_EQ(compiled.err,
+            "carillo: DIRECTORY: Na\xC3\xAFve.mid: in Windows-1252 this name is another file's; the file is skipped\n"
             "carillo: DIRECTORY: \xE6\x97\xA5.mid: Windows-1252 cannot hold this name; the file is skipped\n");
 
   ProcessResult extracted = Run({"extract", "names.pdb", "out", "--yes", "--quiet"});
