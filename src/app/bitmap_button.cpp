@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/window_text.h"
+
 namespace {
 
 // A memory DC with one bitmap selected, restored and deleted on the way out.
@@ -25,14 +27,6 @@ WNDPROC g_button_proc = nullptr;
 LRESULT CALLBACK DoubleClickAsClickProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_LBUTTONDBLCLK) message = WM_LBUTTONDOWN;
   return CallWindowProcA(g_button_proc, window, message, wparam, lparam);
-}
-
-std::string WindowText(HWND window) {
-  int length = GetWindowTextLengthA(window);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  length = GetWindowTextA(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-  return text;
 }
 
 }  // namespace

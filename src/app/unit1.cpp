@@ -13,6 +13,7 @@
 #include "app/form_layout.h"
 #include "app/resource.h"
 #include "app/settings_adapter.h"
+#include "app/window_text.h"
 #include "commands/compile_command.h"
 #include "commands/extract_command.h"
 #include "desktop/palm_user_data.h"
@@ -129,14 +130,6 @@ void RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure
                                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   }
   RegisterClassExA(&window_class);
-}
-
-std::string WindowText(HWND window) {
-  int length = GetWindowTextLengthA(window);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  length = GetWindowTextA(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(std::max(length, 0)));
-  return text;
 }
 
 bool IsFocusable(HWND window) { return window && IsWindowVisible(window) && IsWindowEnabled(window); }
