@@ -53,25 +53,6 @@ constexpr char kDestinationDirectoryInstruction[] = "Extract MIDI files to:";
 // The faces tried for the window font, in order; the last resort is the system's GUI font.
 constexpr const char* kFontFaces[] = {"MS Sans Serif", "Microsoft Sans Serif", "Tahoma"};
 
-const ControlSpec* FindSpec(int id) {
-  if (id == kAboutButton.id) return &kAboutButton;
-  for (const ControlSpec& spec : kPageControls) {
-    if (spec.id == id) return &spec;
-  }
-  return nullptr;
-}
-
-int GlyphResource(Glyph glyph) {
-  switch (glyph) {
-    case Glyph::Folder: return IDB_GLYPH_FOLDER;
-    case Glyph::Help: return IDB_GLYPH_HELP;
-    case Glyph::Check: return IDB_GLYPH_CHECK;
-    case Glyph::About: return IDB_GLYPH_ABOUT;
-    case Glyph::None: break;
-  }
-  return 0;
-}
-
 int CALLBACK NoteFontFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
   return 0;
@@ -154,8 +135,8 @@ bool TForm1::Create(HINSTANCE instance) {
   font_ = MakeWindowFont(FW_NORMAL);
   bold_font_ = MakeWindowFont(FW_BOLD);
   marked_brush_ = CreateSolidBrush(kMarkedColor);
-  for (Glyph glyph : {Glyph::Folder, Glyph::Help, Glyph::Check, Glyph::About}) {
-    glyphs_.push_back(std::make_unique<GlyphImage>(instance, GlyphResource(glyph)));
+  for (const ControlSpec& spec : kControls) {
+    if (spec.glyph && !Glyph(spec.glyph)) glyphs_.emplace_back(spec.glyph, std::make_unique<GlyphImage>(instance, spec.glyph));
   }
 
   CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, kApplicationTitle,
@@ -296,7 +277,7 @@ void TForm1::OnCreate() {
   page_control_ = CreateChild(handle_, kPageControl1, 0, WC_TABCONTROLA, "",
                               WS_TABSTOP | WS_CLIPSIBLINGS | TCS_FIXEDWIDTH | TCS_HOTTRACK | TCS_FOCUSONBUTTONDOWN);
   SendMessageA(page_control_, WM_SETFONT, reinterpret_cast<WPARAM>(bold_font_), FALSE);
-  for (int index = 0; index < 2; ++index) {
+  for (int index = 0; index < kPageCount; ++index) {
     TCITEMA item{};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<char*>(kPageCaptions[index]);
@@ -308,14 +289,14 @@ void TForm1::OnCreate() {
       page_control_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TForm1::TabControlProc)));
 
   // No WS_CLIPCHILDREN on the pages: group boxes do not paint their inside, the page does.
-  for (int index = 0; index < 2; ++index) {
-    pages_[index] = CreateChild(handle_, index == 0 ? kTabSheet1 : kTabSheet2, WS_EX_CONTROLPARENT, kPageClass,
+  for (int index = 0; index < kPageCount; ++index) {
+    pages_[index] = CreateChild(handle_, kPageIds[index], WS_EX_CONTROLPARENT, kPageClass,
                                 kPageCaptions[index], WS_CLIPSIBLINGS);
   }
 
   std::vector<HWND> group_boxes;
-  for (const ControlSpec& spec : kPageControls) {
-    HWND parent = pages_[spec.page];
+  for (const ControlSpec& spec : kControls) {
+    HWND parent = spec.page == kOnWindow ? handle_ : pages_[spec.page];
     switch (spec.kind) {
       case Kind::GroupBox:
         group_boxes.push_back(CreateChild(parent, spec.id, 0, "BUTTON", spec.caption, BS_GROUPBOX | WS_CLIPSIBLINGS));
@@ -348,9 +329,6 @@ void TForm1::OnCreate() {
   }
   // Typing and pasting stop at 31 characters; text set by the program is not cut.
   SendMessageA(Control(kEdit5), EM_LIMITTEXT, kEdit5MaxTyped, 0);
-
-  HWND about = CreateChild(handle_, kAboutButton.id, 0, "BUTTON", kAboutButton.caption, WS_TABSTOP | BS_OWNERDRAW);
-  TreatDoubleClickAsClick(about);
   // The tab control lies beneath the pages and "About...", which overlap it.
   SetWindowPos(page_control_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
@@ -370,27 +348,12 @@ void TForm1::OnSize(int width, int height) {
   const int page_height = std::max<int>(page.bottom - page.top, 0);
   for (HWND sheet : pages_) SetWindowPos(sheet, nullptr, page.left, page.top, page_width, page_height, flags);
 
-  const int grow = page_width - kDesignPageWidth;
-  for (const ControlSpec& spec : kPageControls) {
-    HWND control = Control(spec.id);
-    if (spec.kind == Kind::GroupBox) {
-      SetWindowPos(control, nullptr, 0, spec.top, page_width, spec.height, flags | SWP_NOZORDER);
-      continue;
-    }
-    const ControlSpec& group = *FindSpec(spec.group);
-    int left = spec.left;
-    int top = group.top + spec.top;
-    if (spec.kind == Kind::Label) {
-      SetWindowPos(control, nullptr, left, top, 0, 0, flags | SWP_NOSIZE);
-      continue;
-    }
-    int control_width = spec.width;
-    if (spec.anchor == Anchor::Stretch) control_width = std::max(spec.width + grow, 0);
-    if (spec.anchor == Anchor::Right) left += grow;
-    SetWindowPos(control, nullptr, left, top, control_width, spec.height, flags);
+  for (const ControlSpec& spec : kControls) {
+    const ControlBox box = ControlRect(spec, spec.page == kOnWindow ? width : page_width, Scale{});
+    // The table gives labels no size: they keep their text's.
+    const UINT size_flag = box.width == 0 && box.height == 0 ? SWP_NOSIZE : 0;
+    SetWindowPos(Control(spec.id), nullptr, box.left, box.top, box.width, box.height, flags | size_flag);
   }
-  SetWindowPos(Control(kAboutButton.id), nullptr, kAboutButton.left + width - kDesignClientWidth, kAboutButton.top,
-               kAboutButton.width, kAboutButton.height, flags);
 }
 
 void TForm1::OnGetMinMaxInfo(MINMAXINFO& info) const {
@@ -405,14 +368,15 @@ void TForm1::OnGetMinMaxInfo(MINMAXINFO& info) const {
 HWND TForm1::Control(int id) const {
   if (!handle_) return nullptr;
   if (id == kPageControl1) return page_control_;
-  if (id == kTabSheet1) return pages_[0];
-  if (id == kTabSheet2) return pages_[1];
-  if (id == kAboutButton.id) return GetDlgItem(handle_, id);
-  const ControlSpec* spec = FindSpec(id);
-  return spec ? GetDlgItem(pages_[spec->page], id) : nullptr;
+  for (int index = 0; index < kPageCount; ++index) {
+    if (kPageIds[index] == id) return pages_[index];
+  }
+  const ControlSpec* spec = FindControl(id);
+  if (!spec) return nullptr;
+  return GetDlgItem(spec->page == kOnWindow ? handle_ : pages_[spec->page], id);
 }
 
-HWND TForm1::EditOf(Field field) const { return Control(kEdit1 + static_cast<int>(field) - 1); }
+HWND TForm1::EditOf(Field field) const { return Control(FieldControlId(field)); }
 
 std::string TForm1::FieldText(Field field) const { return WindowText(EditOf(field)); }
 
@@ -429,21 +393,21 @@ int TForm1::SelectedPage() const {
 }
 
 void TForm1::SelectPage(int index) {
-  if (index != 0 && index != 1) index = -1;
+  if (index < 0 || index >= kPageCount) index = -1;
   SendMessageA(page_control_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void TForm1::ShowSelectedPage() {
   const int selected = SelectedPage();
   HWND focus = GetFocus();
-  for (int index = 0; index < 2; ++index) {
+  for (int index = 0; index < kPageCount; ++index) {
     if (index == selected) continue;
     // A field on a page that goes away cannot keep the focus; the tab row takes it.
     if (focus && IsChild(pages_[index], focus)) SetFocus(page_control_);
     if (saved_focus_ && IsChild(pages_[index], saved_focus_)) saved_focus_ = nullptr;
   }
   if (selected >= 0) ShowWindow(pages_[selected], SW_SHOWNA);
-  for (int index = 0; index < 2; ++index) {
+  for (int index = 0; index < kPageCount; ++index) {
     if (index != selected) ShowWindow(pages_[index], SW_HIDE);
   }
 }
@@ -467,14 +431,11 @@ std::vector<HWND> TForm1::TabStops() const {
   std::vector<HWND> stops;
   if (IsFocusable(page_control_)) stops.push_back(page_control_);
   const int selected = SelectedPage();
-  for (const ControlSpec& spec : kPageControls) {
-    if (spec.page != selected) continue;
-    if (spec.kind != Kind::Edit && spec.kind != Kind::BitBtn && spec.kind != Kind::CheckBox) continue;
+  for (const ControlSpec& spec : kControls) {
+    if ((spec.page != selected && spec.page != kOnWindow) || !IsTabStop(spec.kind)) continue;
     HWND control = Control(spec.id);
     if (IsFocusable(control)) stops.push_back(control);
   }
-  HWND about = Control(kAboutButton.id);
-  if (IsFocusable(about)) stops.push_back(about);
   return stops;
 }
 
@@ -529,8 +490,8 @@ bool TForm1::PreTranslateMessage(const MSG& message) {
     case VK_RETURN: {
       // Enter presses the focused button; elsewhere it does nothing (no default button).
       HWND focus = GetFocus();
-      const int id = focus ? GetDlgCtrlID(focus) : 0;
-      if (id >= kBitBtn1 && id <= kBitBtn9 && Control(id) == focus) SendMessageA(focus, BM_CLICK, 0, 0);
+      const ControlSpec* spec = focus ? FindControl(GetDlgCtrlID(focus)) : nullptr;
+      if (spec && spec->kind == Kind::BitBtn && Control(spec->id) == focus) SendMessageA(focus, BM_CLICK, 0, 0);
       return true;
     }
     case VK_ESCAPE:
@@ -564,11 +525,17 @@ void TForm1::OnNotify(const NMHDR& header) {
 
 bool TForm1::OnDrawItem(const DRAWITEMSTRUCT& item) {
   if (item.CtlType != ODT_BUTTON) return false;
-  const ControlSpec* spec = FindSpec(static_cast<int>(item.CtlID));
+  const ControlSpec* spec = FindControl(static_cast<int>(item.CtlID));
   if (!spec || spec->kind != Kind::BitBtn || Control(spec->id) != item.hwndItem) return false;
-  const int glyph = static_cast<int>(spec->glyph) - static_cast<int>(Glyph::Folder);
-  DrawBitmapButton(item, glyph >= 0 ? glyphs_[static_cast<std::size_t>(glyph)].get() : nullptr, spec->spacing);
+  DrawBitmapButton(item, Glyph(spec->glyph), spec->spacing);
   return true;
+}
+
+const GlyphImage* TForm1::Glyph(int resource) const {
+  for (const auto& [id, image] : glyphs_) {
+    if (id == resource) return image.get();
+  }
+  return nullptr;
 }
 
 LRESULT TForm1::OnCtlColorEdit(HDC dc, HWND edit) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/bitmap_button.h"
@@ -92,6 +93,7 @@ class TForm1 : public Prompts {
   void OnGetMinMaxInfo(MINMAXINFO& info) const;
   LRESULT OnCtlColorEdit(HDC dc, HWND edit);
   bool OnDrawItem(const DRAWITEMSTRUCT& item);
+  const GlyphImage* Glyph(int resource) const;
 
   HWND CreateChild(HWND parent, int id, DWORD ex_style, const char* window_class, const char* caption, DWORD style);
   void ShowSelectedPage();
@@ -115,7 +117,7 @@ class TForm1 : public Prompts {
   bool open_maximized_ = false;
   bool shown_ = false;
   bool minimize_when_shown_ = false;
-  std::vector<std::unique_ptr<GlyphImage>> glyphs_;
+  std::vector<std::pair<int, std::unique_ptr<GlyphImage>>> glyphs_;  // by resource id
   TFileDialog OpenDialog1;
   TFileDialog SaveDialog1;
 };
