@@ -13,10 +13,7 @@
 #include "commands/compile_command.h"
 #include "commands/extract_command.h"
 #include "desktop/palm_user_data.h"
-#include "seams/clock.h"
-#include "seams/file_system.h"
 #include "seams/paths.h"
-#include "seams/registry.h"
 
 TForm1* Form1 = nullptr;
 
@@ -45,8 +42,9 @@ constexpr char kDestinationDirectoryInstruction[] = "Extract MIDI files to:";
 
 }  // namespace
 
-TForm1::TForm1()
-    : OpenDialog1(TFileDialog::Kind::Open, "Extract MIDI files from:"),
+TForm1::TForm1(Platform platform)
+    : platform_(std::move(platform)),
+      OpenDialog1(TFileDialog::Kind::Open, "Extract MIDI files from:"),
       SaveDialog1(TFileDialog::Kind::Save, "Compile MIDI files to:") {}
 
 TForm1::~TForm1() {
@@ -294,7 +292,7 @@ void TForm1::BrowseForDirectory(Field field, const char* instruction) {
 void TForm1::FormCreate() {
   try {
     TFormSettings settings(*this);
-    LoadFormSettings(*OpenCurrentUserKey(), settings);
+    LoadFormSettings(*platform_.current_user, settings);
   } catch (...) {
     prompts_.ReportException(std::current_exception());
   }
@@ -302,15 +300,14 @@ void TForm1::FormCreate() {
 
 void TForm1::FormClose() {
   TFormSettings settings(*this);
-  SaveFormSettings(*OpenCurrentUserKey(), settings);
+  SaveFormSettings(*platform_.current_user, settings);
 }
 
 void TForm1::FindDefaultBackupPath(std::string& Path) {
-  std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
   const ShowErrorBox show_error_box = [](const std::string& text, const std::string& caption) {
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
   };
-  ::FindDefaultBackupPath(*OpenCurrentUserKey(), *files, show_error_box, Path);
+  ::FindDefaultBackupPath(*platform_.current_user, *platform_.files, show_error_box, Path);
 }
 
 void TForm1::BitBtn1Click() { BrowseForFile(OpenDialog1, Field::Edit1); }
@@ -320,8 +317,7 @@ void TForm1::BitBtn2Click() { BrowseForDirectory(Field::Edit2, kDestinationDirec
 void TForm1::BitBtn3Click() {
   RunBusy([this] {
     ExtractInputs inputs{FieldText(Field::Edit1), FieldText(Field::Edit2)};
-    std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
-    ExtractCommand command(prompts_, *files, std::move(inputs));
+    ExtractCommand command(prompts_, *platform_.files, std::move(inputs));
     if (command.CheckExtractInputs()) command.ExtractDatabase();
   });
 }
@@ -333,9 +329,7 @@ void TForm1::BitBtn5Click() { BrowseForFile(SaveDialog1, Field::Edit4); }
 void TForm1::BitBtn6Click() {
   RunBusy([this] {
     CompileInputs inputs{FieldText(Field::Edit3), FieldText(Field::Edit4), FieldText(Field::Edit5), Smf0Only()};
-    std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
-    std::unique_ptr<Clock> clock = MakePlatformClock();
-    CompileCommand command(prompts_, *files, *clock, std::move(inputs));
+    CompileCommand command(prompts_, *platform_.files, *platform_.clock, std::move(inputs));
     if (command.CheckCompileInputs()) command.CompileDatabase();
   });
 }

@@ -12,12 +12,22 @@
 #include "app/file_dialogs.h"
 #include "app/form_controls.h"
 #include "app/window_prompts.h"
+#include "seams/clock.h"
 #include "seams/fields.h"
+#include "seams/file_system.h"
+#include "seams/registry.h"
 #include "settings/form_settings.h"
+
+// What the handlers work on beyond the window, made once at start-up.
+struct Platform {
+  std::unique_ptr<FileSystem> files;
+  std::unique_ptr<Clock> clock;
+  std::unique_ptr<RegistryKey> current_user;
+};
 
 class TForm1 {
  public:
-  TForm1();
+  explicit TForm1(Platform platform);
   ~TForm1();
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
@@ -104,6 +114,7 @@ class TForm1 {
   void BrowseForFile(TFileDialog& dialog, Field field);
   void BrowseForDirectory(Field field, const char* instruction);
 
+  Platform platform_;
   FormControls controls_;
   WindowPrompts prompts_{*this};
   HWND handle_ = nullptr;
@@ -119,6 +130,6 @@ class TForm1 {
 // The one main window; refers to it before its window is built, so FormCreate can use it.
 extern TForm1* Form1;
 
-// Start-up steps 1 to 3: prepares the controls library and COM, creates the main window into
-// Form1 (running FormCreate). nullptr when the window cannot be created.
+// Start-up steps 1 to 3: prepares the controls library and COM, makes the platform objects and
+// creates the main window into Form1 (running FormCreate). nullptr when the window cannot be created.
 std::unique_ptr<TForm1> CreateMainForm(HINSTANCE instance);
