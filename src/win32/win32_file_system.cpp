@@ -7,6 +7,7 @@
 
 #include "seams/app_error.h"
 #include "seams/file_system.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -32,42 +33,22 @@ void TransferAll(Byte* bytes, std::size_t count, int shortfall, Request request)
 // Owns a file handle; closing through Close() reports failure, the destructor closes quietly.
 class FileHandle {
  public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (IsOpen()) CloseHandle(handle_);
-  }
-  FileHandle(FileHandle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-  FileHandle& operator=(FileHandle&&) = delete;
+  explicit FileHandle(HANDLE handle) : file_(handle) {}
 
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool IsOpen() const { return static_cast<bool>(file_); }
   // The handle of an open file; a file already closed fails as an unopened file does.
   HANDLE get() const {
     if (!IsOpen()) throw InOutError(kFileNotOpen);
-    return handle_;
+    return file_.get();
   }
   void Close() {
     HANDLE handle = get();
-    handle_ = INVALID_HANDLE_VALUE;
+    file_.release();
     if (!CloseHandle(handle)) FailWithLastError();
   }
 
  private:
-  HANDLE handle_;
-};
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
+  UniqueFile file_;
 };
 
 class Win32InputFile : public InputFile {
@@ -136,8 +117,8 @@ class Win32FileSystem : public FileSystem {
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
     std::vector<DirectoryEntry> entries;
     WIN32_FIND_DATAA found{};
-    FindHandle find(FindFirstFileA(pattern.c_str(), &found));
-    if (find.get() == INVALID_HANDLE_VALUE) return entries;
+    UniqueFind find(FindFirstFileA(pattern.c_str(), &found));
+    if (!find) return entries;
     do {
       DirectoryEntry entry;
       entry.name = found.cFileName;
