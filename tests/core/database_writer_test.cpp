@@ -6,8 +6,10 @@
 
 #include <stdexcept>
 
+#include "midi/smf_format0.h"
 #include "seams/app_error.h"
 #include "support/compile_fixtures.h"
+#include "support/midi_files.h"
 #include "support/raised_error.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
@@ -209,6 +211,35 @@ TEST_F(DatabaseWriterTest, MisalignedListsOrTooManyFilesTouchNothing) {
   EXPECT_EQ(raised.text, "Too many MIDI files!\r\nA database holds at most 65535.");
   EXPECT_FALSE(PathExists(destination));
   EXPECT_TRUE(prompts.Shown().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A format-1 file collected for conversion is stored converted; one that has changed since it was
+// collected no longer converts to the collected size, and the records after it would be misplaced.
+TEST_F(DatabaseWriterTest, ConvertedFileIsStoredAsFormat0UnlessItChangedSinceCollection) {
+  const Bytes original = Smf(1, {TempoTrack(), MelodyTrack("Lead", 0, 1, 8, 3)});
+  const Bytes converted = midi::ConvertToFormat0(original).bytes;
+  ASSERT_FALSE(converted.empty());
+  WriteBytes(dir / "song.mid", original);
+  const std::vector<std::string> names{"song.mid"}, records{"song"};
+  const std::vector<std::uint16_t> sizes{static_cast<std::uint16_t>(converted.size())};
+  const std::vector<bool> conversions{true};
+  WriteDatabase(prompts, *files, clock, destination, "Ringtones",
+                DatabaseSources{dir.path(), names, records, sizes, &conversions});
+  EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"song", converted}}));
+
+  WriteBytes(dir / "song.mid", Smf(1, {TempoTrack(), MelodyTrack("Lead", 0, 1, 9, 3)}));
+  RaisedError raised = RaisedBy([&] {
+    WriteDatabase(prompts, *files, clock, destination, "Ringtones",
+                  DatabaseSources{dir.path(), names, records, sizes, &conversions});
+  });
+  EXPECT_EQ(raised.text, "MIDI file changed while the database was written:\rsong.mid");
+  const Bytes full = ExpectedDatabase("Ringtones", {{"song", converted}});
+  EXPECT_EQ(ReadBytes(destination), Bytes(full.begin(), full.begin() + 86 + 6 + 5))
+      << "the header, the record list and the record's head and name stay; no tune bytes follow";
 }
 
 }  // namespace
