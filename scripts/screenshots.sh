@@ -3,13 +3,11 @@
 # docs/screenshot-compile.png ("MID => PDB") and docs/screenshot-extract.png ("PDB => MID").
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-"$ROOT/scripts/install-deps.sh"
-. "$ROOT/scripts/wine-env.sh"
+. "$ROOT/scripts/build-env.sh"
 
+configure "screenshots-$WINE_ARCH" "windows-$WINE_ARCH" -DCMAKE_BUILD_TYPE=Release -DCARILLO_TESTS=OFF
 dir="$BUILD/screenshots-$WINE_ARCH"
-[ -f "$dir/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$dir" \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$WINE_ARCH-w64-mingw32.cmake" -DCMAKE_BUILD_TYPE=Release -DCARILLO_TESTS=OFF >/dev/null
-cmake --build "$dir" -j "$(nproc)" --target carillo
+cmake --build "$dir" -j "$JOBS" --target carillo
 "$WINE_ARCH-w64-mingw32-g++-posix" -O1 -static -Wall -Wextra -Werror "$ROOT/scripts/screenshot-helper.cpp" \
   -o "$dir/screenshot-helper.exe" -lcomctl32
 
