@@ -31,7 +31,8 @@ class UniqueHandle {
     Handle old = std::exchange(handle_, handle);
     if (old != Traits::Invalid()) Traits::Close(old);
   }
-  // For functions that return a handle through a pointer; what was held is released first.
+  // For functions that return a handle through a pointer; what was held is released first. After
+  // a failed call, release() what the function may have left there rather than close it.
   Handle* out() noexcept {
     reset();
     return &handle_;

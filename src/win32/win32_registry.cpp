@@ -15,19 +15,19 @@ class Win32RegistryKey : public RegistryKey {
   explicit Win32RegistryKey(UniqueKey opened) : key_(opened.get()), owned_(std::move(opened)) {}
 
   std::unique_ptr<RegistryKey> OpenSubKey(const std::string& path, RegistryAccess access) override {
-    UniqueKey sub;
+    HKEY sub = nullptr;
     REGSAM sam = access == RegistryAccess::All ? KEY_ALL_ACCESS : KEY_READ;
-    if (RegOpenKeyExA(key_, path.c_str(), 0, sam, sub.out()) != ERROR_SUCCESS) return nullptr;
-    return std::make_unique<Win32RegistryKey>(std::move(sub));
+    if (RegOpenKeyExA(key_, path.c_str(), 0, sam, &sub) != ERROR_SUCCESS) return nullptr;
+    return std::make_unique<Win32RegistryKey>(UniqueKey(sub));
   }
 
   std::unique_ptr<RegistryKey> CreateSubKey(const std::string& path) override {
-    UniqueKey sub;
-    if (RegCreateKeyExA(key_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, sub.out(),
+    HKEY sub = nullptr;
+    if (RegCreateKeyExA(key_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &sub,
                         nullptr) != ERROR_SUCCESS) {
       return nullptr;
     }
-    return std::make_unique<Win32RegistryKey>(std::move(sub));
+    return std::make_unique<Win32RegistryKey>(UniqueKey(sub));
   }
 
   std::optional<RegistryValue> QueryValue(const std::string& name) override {

@@ -14,6 +14,7 @@
 #include "support/midi_files.h"
 #include "support/temp_dir.h"
 #include "support/window_harness.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -140,23 +141,22 @@ TEST_F(CompileWindowTest, SampleDirectoryRoundTripsByteForByte) {
 
   std::vector<std::pair<std::string, Bytes>> tunes;  // in the order the compiled directory lists them
   WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((std::string(samples) + "\\*.mid").c_str(), &found);
-  ASSERT_NE(find, INVALID_HANDLE_VALUE) << samples;
+  UniqueFind find(FindFirstFileA((std::string(samples) + "\\*.mid").c_str(), &found));
+  ASSERT_TRUE(find) << samples;
   do {
     Bytes bytes = ReadBytes(std::string(samples) + "\\" + found.cFileName);
     if (bytes.size() >= 25 && bytes.size() <= 65000 && std::equal(bytes.begin(), bytes.begin() + 4, "MThd")) {
       WriteBytes(source_ + "\\" + found.cFileName, bytes);
     }
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &found));
   WriteBytes(source_ + "\\zz format 0.mid", Smf(0, {MelodyTrack("Zero", 0, 80, 300, 7)}));
   WriteBytes(source_ + "\\zz format 2.mid", Smf(2, {MelodyTrack("Two A", 1, 4, 50, 8), MelodyTrack("Two B", 2, 5, 60, 9)}));
-  find = FindFirstFileA((source_ + "\\*.mid").c_str(), &found);
-  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  find.reset(FindFirstFileA((source_ + "\\*.mid").c_str(), &found));
+  ASSERT_TRUE(find);
   do {
     tunes.emplace_back(found.cFileName, ReadBytes(source_ + "\\" + found.cFileName));
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &found));
+  find.reset();
   ASSERT_GE(tunes.size(), 3u);
 
   std::vector<TuneRecord> records;
@@ -235,10 +235,10 @@ TEST_F(CompileWindowTest, FailuresReachTheGeneralErrorReport) {
   // Another program holds the MIDI file open without sharing it.
   harness_.ClearBoxes();
   MakeDirectory(temp_ / "pdb");
-  HANDLE held = CreateFileA((source_ + "\\alarm.mid").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  UniqueFile held(CreateFileA((source_ + "\\alarm.mid").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
   ClickCompile(source_, database_, "N");
-  CloseHandle(held);
+  held.reset();
   EXPECT_EQ(harness_.Boxes(), std::vector<RecordedBox>{ErrorBox("I/O error 32.", kTitle, true)});
   EXPECT_FALSE(PathExists(database_));
 }

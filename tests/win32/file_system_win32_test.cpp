@@ -14,6 +14,7 @@
 #include "seams/paths.h"
 #include "support/raised_error.h"
 #include "support/temp_dir.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -21,20 +22,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 
 // A handle the test holds open, closed on every way out.
-class HeldFile {
- public:
-  HeldFile(const std::string& path, DWORD access, DWORD share, DWORD disposition)
-      : handle_(CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~HeldFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  HeldFile(const HeldFile&) = delete;
-  HeldFile& operator=(const HeldFile&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
+UniqueFile HoldFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+  return UniqueFile(CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
 
 class Win32FileSystemTest : public testing::Test {
  protected:
@@ -50,7 +40,7 @@ TEST_F(Win32FileSystemTest, RealFailuresCarryWindowsCodesAndTheirTexts) {
   WriteBytes(temp / "tune.mid", Bytes(24, 7));
   WriteBytes(temp / "locked.pdb", Bytes(10, 1));
   MakeDirectory(temp / "folder");
-  HeldFile locker(temp / "locked.pdb", GENERIC_READ, 0, OPEN_EXISTING);
+  UniqueFile locker = HoldFile(temp / "locked.pdb", GENERIC_READ, 0, OPEN_EXISTING);
   ASSERT_NE(locker.get(), INVALID_HANDLE_VALUE);
 
   const FailureCase cases[] = {
@@ -88,7 +78,7 @@ TEST_F(Win32FileSystemTest, AReadOnlyFileOpensForReading) {
 }
 
 TEST_F(Win32FileSystemTest, OpensAFileThatAnotherProgramIsWriting) {
-  HeldFile writer(temp / "live.pdb", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS);
+  UniqueFile writer = HoldFile(temp / "live.pdb", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS);
   ASSERT_NE(writer.get(), INVALID_HANDLE_VALUE);
   DWORD put = 0;
   ASSERT_TRUE(WriteFile(writer.get(), "live", 4, &put, nullptr));
@@ -124,12 +114,11 @@ TEST_F(Win32FileSystemTest, FilesOfEveryAttributeExistAndDirectoriesToo) {
 std::vector<std::string> RawListing(const std::string& pattern) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found{};
-  HANDLE find = FindFirstFileA(pattern.c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  UniqueFind find(FindFirstFileA(pattern.c_str(), &found));
+  if (!find) return names;
   do {
     names.push_back(found.cFileName);
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &found));
   return names;
 }
 
@@ -172,7 +161,7 @@ TEST_F(Win32FileSystemTest, AStarListingKeepsTheDotEntriesAsWindowsGivesThem) {
 TEST_F(Win32FileSystemTest, SizesAbove4GiBComeFromBothHalves) {
   constexpr std::uint64_t kSize = 0x100000005ull;
   {
-    HeldFile big(temp / "big.bin", GENERIC_WRITE, 0, CREATE_ALWAYS);
+    UniqueFile big = HoldFile(temp / "big.bin", GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_NE(big.get(), INVALID_HANDLE_VALUE);
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(kSize - 5);

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "app/window_text.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -57,13 +58,17 @@ UINT ButtonsOf(HWND box) {
   return 0xFFFF;  // anything else is not a box the program shows
 }
 
-bool IsMarkedRed(HWND edit) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  SendMessageA(GetParent(edit), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
-  COLORREF color = GetBkColor(dc);
-  DeleteDC(dc);
-  return color == RGB(255, 0, 0);
+}  // namespace
+
+COLORREF BackgroundOf(HWND edit) {
+  UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  SendMessageA(GetParent(edit), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(edit));
+  return GetBkColor(dc.get());
 }
+
+namespace {
+
+bool IsMarkedRed(HWND edit) { return BackgroundOf(edit) == RGB(255, 0, 0); }
 
 int ButtonId(const std::string& answer) {
   if (answer == "OK") return IDOK;
@@ -93,25 +98,6 @@ const char* ButtonsName(UINT buttons) {
     case MB_RETRYCANCEL: return "Retry/Cancel";
     default: return "other buttons";
   }
-}
-
-void DeleteTree(HKEY parent, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-  DWORD skipped = 0;
-  for (;;) {
-    char name[256] = {};
-    DWORD size = sizeof name;
-    if (RegEnumKeyExA(key, skipped, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    DeleteTree(key, name);
-    HKEY still = nullptr;
-    if (RegOpenKeyExA(key, name, 0, KEY_READ, &still) == ERROR_SUCCESS) {
-      RegCloseKey(still);
-      ++skipped;  // could not go; do not loop on it
-    }
-  }
-  RegCloseKey(key);
-  RegDeleteKeyA(parent, path.c_str());
 }
 
 }  // namespace
@@ -237,10 +223,10 @@ void WindowHarness::AnswerMessageBox(HWND box) {
   record.owned_by_form = record.owner && form && record.owner == form->Handle();
   if (form && form->Handle()) {
     HWND focus = GetFocus();
-    for (int field = 1; field <= 5; ++field) {
-      HWND edit = form->EditOf(static_cast<Field>(field));
-      if (IsMarkedRed(edit)) record.marked_field = field;
-      if (focus == edit) record.focused_field = field;
+    for (const FieldControl& entry : kFieldControls) {
+      HWND edit = form->EditOf(entry.field);
+      if (IsMarkedRed(edit)) record.marked_field = static_cast<int>(entry.field);
+      if (focus == edit) record.focused_field = static_cast<int>(entry.field);
     }
   }
   record.cursor_was_normal = GetCursor() != LoadCursor(nullptr, IDC_WAIT);
@@ -379,12 +365,4 @@ void WindowHarness::Pump() {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-}
-
-void DeleteUserKey(const std::string& path) { DeleteTree(HKEY_CURRENT_USER, path); }
-
-void ResetUserRegistry() {
-  DeleteUserKey("Software\\Veltro\\Carillo2");
-  DeleteUserKey("Software\\U.S. Robotics");
-  DeleteUserKey("Software\\Palm Computing");
 }

@@ -26,6 +26,7 @@
 #include "app/form_layout.h"
 #include "app/unit1.h"
 #include "support/scripted_prompts.h"
+#include "win32/support/user_registry.h"
 
 // One message box as it came up, and how it was answered.
 struct RecordedBox {
@@ -112,11 +113,8 @@ class WindowHarness {
   HWND pending_dialog_ = nullptr;
 };
 
-// Removes the settings key and the Palm Desktop keys of the current user, so that a start is a
-// first start on a machine without Palm Desktop.
-void ResetUserRegistry();
-// Deletes a key of the current user with everything below it; nothing when it is missing.
-void DeleteUserKey(const std::string& path);
+// The background colour an edit of the window is painted with now (WM_CTLCOLOREDIT).
+COLORREF BackgroundOf(HWND edit);
 
 // Readable names for test output.
 std::string FieldName(int field);
