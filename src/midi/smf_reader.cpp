@@ -87,7 +87,8 @@ HeaderResult ReadSmfHeader(std::span<const std::uint8_t> file) {
   return result;
 }
 
-ReadResult ReadSmf(std::span<const std::uint8_t> file) {
+namespace {
+ReadResult ReadChunks(std::span<const std::uint8_t> file, bool check_events) {
   ReadResult result;
   HeaderResult head = ReadSmfHeader(file);
   result.header = head.header;
@@ -116,6 +117,11 @@ ReadResult ReadSmf(std::span<const std::uint8_t> file) {
       Track track;
       track.offset = pos + kChunkHeadSize;
       track.body = file.subspan(track.offset, length);
+      if (!check_events) {
+        result.tracks.push_back(track);
+        pos += kChunkHeadSize + length;
+        continue;
+      }
       EventCursor cursor(track, result.tracks.size() + 1);
       Event event;
       while (cursor.Next(event)) {
@@ -134,6 +140,11 @@ ReadResult ReadSmf(std::span<const std::uint8_t> file) {
   result.trailing_bytes = file.size() - pos;
   return result;
 }
+}  // namespace
+
+ReadResult ReadSmf(std::span<const std::uint8_t> file) { return ReadChunks(file, true); }
+
+ReadResult ReadSmfLayout(std::span<const std::uint8_t> file) { return ReadChunks(file, false); }
 
 EventCursor::EventCursor(const Track& track, std::size_t number)
     : body_(track.body), base_(track.offset), number_(number) {}
@@ -215,8 +226,9 @@ bool EventCursor::Next(Event& event) {
                                 " event before it still needs a data byte");
     }
   }
-  event.data = body_.subspan(pos_, count);
-  event.contents = event.data;
+  const std::span<const std::uint8_t> data = body_.subspan(pos_, count);
+  event.data = data;
+  event.contents = data;
   pos_ += count;
   return true;
 }

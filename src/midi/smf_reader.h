@@ -90,6 +90,11 @@ struct ReadResult {
 // Checks the whole structure of a file.
 ReadResult ReadSmf(std::span<const std::uint8_t> file);
 
+// The header and where the declared tracks lie, for a reader that checks the events itself:
+// their events are not read, so each Track holds only its offset and body, and a problem found
+// here may stand after an event problem that ReadSmf would report first.
+ReadResult ReadSmfLayout(std::span<const std::uint8_t> file);
+
 enum class EventKind { Channel, SysEx, Meta };
 
 struct Event {
