@@ -18,6 +18,7 @@ configure native -DCMAKE_BUILD_TYPE=Debug
 cmake --build "$BUILD/win32" -j "$JOBS"
 cmake --build "$BUILD/native" -j "$JOBS"
 "$ROOT/scripts/check-exe.sh" "$BUILD/win32/src/app/carillo.exe"
+JOBS="$JOBS" "$ROOT/scripts/fuzz-smoke.sh" --build-only  # the libFuzzer targets, run below as tests
 
 # The Windows tests, built for the architecture that Wine can run here.
 wintests="wintests-$WINE_ARCH"
@@ -26,9 +27,10 @@ configure "$wintests" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$WINE_ARCH-w
 cmake --build "$BUILD/$wintests" -j "$JOBS"
 ensure_wine_prefix "$BUILD/wineprefix-$WINE_ARCH" null
 
-# One CTest run over both trees, so that one summary closes the output.
+# One CTest run over every tree, so that one summary closes the output.
 cat > "$BUILD/CTestTestfile.cmake" <<CTEST
 subdirs("native")
+subdirs("fuzz")
 subdirs("$wintests")
 CTEST
 # Real-world MIDI files (a music set packaged for a game) for the round trip through the window.
