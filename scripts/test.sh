@@ -11,6 +11,7 @@ configure native -DCMAKE_BUILD_TYPE=Debug
 cmake --build "$BUILD/win32" -j "$JOBS"
 cmake --build "$BUILD/native" -j "$JOBS"
 "$ROOT/scripts/check-exe.sh" "$BUILD/win32/src/app/carillo.exe"
+JOBS="$JOBS" "$ROOT/scripts/fuzz-smoke.sh" --build-only  # the libFuzzer targets, run below as tests
 
 # The Windows tests, built for the architecture that Wine can run here.
 wintests="wintests-$WINE_ARCH"
@@ -18,9 +19,10 @@ configure "$wintests" "windows-$WINE_ARCH" -DCMAKE_BUILD_TYPE=Debug -DCARILLO_WI
 cmake --build "$BUILD/$wintests" -j "$JOBS"
 ensure_wine_prefix "$BUILD/wineprefix-$WINE_ARCH" null
 
-# One CTest run over both trees, so that one summary closes the output.
+# One CTest run over every tree, so that one summary closes the output.
 cat > "$BUILD/CTestTestfile.cmake" <<CTEST
 subdirs("native")
+subdirs("fuzz")
 subdirs("$wintests")
 CTEST
 # Real-world MIDI files (a music set packaged for a game) for the round trip through the window.

@@ -13,21 +13,95 @@
 #include <vector>
 
 #include "seams/app_error.h"
-#include "support/midi_files.h"
-#include "support/palm_images.h"
-#include "support/raised_error.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
 
 const char kCreateQuestion[] = "Directory does not exist!\r\nWould you like to create it now?";
+
+// ---- Databases by hand, from the layout: 78-byte header, 8-byte entries, then the records ----
+
+void PutBe16(Bytes& bytes, std::size_t at, std::uint16_t value) {
+  bytes[at] = static_cast<std::uint8_t>(value >> 8);
+  bytes[at + 1] = static_cast<std::uint8_t>(value);
+}
+
+void AppendBe32(Bytes& bytes, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void Append(Bytes& bytes, const Bytes& more) { bytes.insert(bytes.end(), more.begin(), more.end()); }
+void Append(Bytes& bytes, const std::string& text) { bytes.insert(bytes.end(), text.begin(), text.end()); }
+
+Bytes Header(std::uint16_t record_count, std::uint16_t attributes = 0x0008) {
+  Bytes header(78, 0);
+  std::string name = "Ring tones";
+  std::copy(name.begin(), name.end(), header.begin());
+  PutBe16(header, 32, attributes);
+  std::string type_and_creator = "smfrQsnd";
+  std::copy(type_and_creator.begin(), type_and_creator.end(), header.begin() + 60);
+  PutBe16(header, 76, record_count);
+  return header;
+}
+
+// A small Standard MIDI File whose bytes differ from tune to tune.
+Bytes Tune(const std::string& label, std::size_t filler = 16) {
+  Bytes tune = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 0x60, 'M', 'T', 'r', 'k'};
+  AppendBe32(tune, static_cast<std::uint32_t>(label.size() + filler));
+  Append(tune, label);
+  for (std::size_t i = 0; i < filler; ++i) tune.push_back(static_cast<std::uint8_t>(i * 37 + label.size()));
+  return tune;
+}
+
+Bytes MidiRecord(const std::string& name, const Bytes& tune) {
+  Bytes record = {'P', 'M', 'r', 'c', static_cast<std::uint8_t>(name.size() + 7), 0};
+  Append(record, name);
+  record.push_back(0);
+  Append(record, tune);
+  return record;
+}
+
+// Header, one entry per record at the offsets the records take one behind the other, records.
+Bytes Database(const std::vector<Bytes>& records, std::uint16_t attributes = 0x0008) {
+  Bytes db = Header(static_cast<std::uint16_t>(records.size()), attributes);
+  std::uint32_t offset = static_cast<std::uint32_t>(78 + 8 * records.size());
+  for (const Bytes& record : records) {
+    AppendBe32(db, offset);
+    Append(db, Bytes{0x40, 0, 0, 0});
+    offset += static_cast<std::uint32_t>(record.size());
+  }
+  for (const Bytes& record : records) Append(db, record);
+  return db;
+}
+
+// Header and entries with the given offsets, then `body` right behind the list.
+Bytes DatabaseWithOffsets(const std::vector<std::uint32_t>& offsets, const Bytes& body) {
+  Bytes db = Header(static_cast<std::uint16_t>(offsets.size()));
+  for (std::uint32_t offset : offsets) {
+    AppendBe32(db, offset);
+    Append(db, Bytes{0x40, 0, 0, 0});
+  }
+  Append(db, body);
+  return db;
+}
 
 std::uint32_t FirstRecordOffset(std::size_t count) { return static_cast<std::uint32_t>(78 + 8 * count); }
 
 // ---- The fixture: a temporary directory, the platform's files and a scripted user ----
+
+std::string NativePath(const std::string& path) {
+#ifdef _WIN32
+  return path;
+#else
+  std::string native = path;
+  std::replace(native.begin(), native.end(), '\\', '/');
+  return native;
+#endif
+}
 
 std::string Success(int count) { return std::to_string(count) + " MIDI files successfully extracted."; }
 
@@ -82,7 +156,7 @@ class ExtractTest : public ::testing::Test {
 // ---- The input checks, in their order ----
 
 TEST_F(ExtractTest, InputChecksStopAtTheFirstFailureInTheirOrder) {
-  std::string database = WriteDatabase(Database({MidiRecord("a", LabelledTune("a"))}));
+  std::string database = WriteDatabase(Database({MidiRecord("a", Tune("a"))}));
   MakeDirectory(temp_ / "folder.pdb");
   struct Case {
     std::string source;
@@ -118,7 +192,7 @@ TEST_F(ExtractTest, MissingDestinationAnsweredCancelCreatesNothingAndOpensNothin
 }
 
 TEST_F(ExtractTest, MissingAbsoluteDestinationAnsweredOkIsCreatedWithItsParents) {
-  Bytes tune = LabelledTune("one");
+  Bytes tune = Tune("one");
   std::string database = WriteDatabase(Database({MidiRecord("one", tune)}));
   for (std::string trailing : {"", "\\", "/"}) {
     std::string top = "new" + std::to_string(trailing.size()) + (trailing == "/" ? "s" : "");
@@ -131,7 +205,7 @@ TEST_F(ExtractTest, MissingAbsoluteDestinationAnsweredOkIsCreatedWithItsParents)
 }
 
 TEST_F(ExtractTest, DestinationWithForwardSlashesIsCreatedWithItsParents) {
-  Bytes tune = LabelledTune("fwd");
+  Bytes tune = Tune("fwd");
   std::string database = WriteDatabase(Database({MidiRecord("fwd", tune)}));
   std::string destination = temp_.path() + "/x/y/z";
   EXPECT_EQ(Extract(database, destination, {"OK"}),
@@ -154,7 +228,7 @@ TEST_F(ExtractTest, MissingRelativeDestinationIsCreatedUnderTheCurrentDirectory)
     ~RestoreDirectory() { fs::current_path(saved); }
   } restore;
   fs::current_path(NativePath(temp_.path()));
-  Bytes tune = LabelledTune("rel");
+  Bytes tune = Tune("rel");
   std::string database = WriteDatabase(Database({MidiRecord("rel", tune)}));
   const std::vector<std::string> destinations = {
       "c", "longer\\sub", "ab/cd", "..\\" + fs::path(NativePath(temp_.path())).filename().string() + "\\up"};
@@ -172,14 +246,14 @@ TEST_F(ExtractTest, MissingRelativeDestinationIsCreatedUnderTheCurrentDirectory)
 // ---- Databases refused as a whole ----
 
 TEST_F(ExtractTest, DatabasesRefusedAsAWholeShowOneWarningAndWriteNothing) {
-  Bytes one_record = Database({MidiRecord("a", LabelledTune("a"))});
+  Bytes one_record = Database({MidiRecord("a", Tune("a"))});
   Bytes resource = one_record;
   resource[33] |= 0x01;
-  Bytes resource_and_empty = DatabaseHeader(0, {.attributes = 0x0001});
-  Bytes list_too_long = DatabaseHeader(3);
+  Bytes resource_and_empty = Header(0, 0x0001);
+  Bytes list_too_long = Header(3);
   list_too_long.resize(78 + 8 * 3 - 1, 0);
   Bytes count_beyond_file = one_record;
-  PutBig16(count_beyond_file, 76, 0xFFFF);
+  PutBe16(count_beyond_file, 76, 0xFFFF);
   struct Case {
     std::string what;
     Bytes bytes;
@@ -189,7 +263,7 @@ TEST_F(ExtractTest, DatabasesRefusedAsAWholeShowOneWarningAndWriteNothing) {
       {"0 bytes", {}, "File is empty!"},
       {"1 byte", Bytes(1, 0), "Wrong file format!"},
       {"77 bytes", Bytes(one_record.begin(), one_record.begin() + 77), "Wrong file format!"},
-      {"78 bytes, no records", DatabaseHeader(0), "The database is empty!"},
+      {"78 bytes, no records", Header(0), "The database is empty!"},
       {"resource flag", resource, "This is not a record database!"},
       {"resource flag comes before the count", resource_and_empty, "This is not a record database!"},
       {"record list past the end", list_too_long, "Wrong file format!"},
@@ -208,10 +282,10 @@ TEST_F(ExtractTest, DatabasesRefusedAsAWholeShowOneWarningAndWriteNothing) {
 TEST_F(ExtractTest, OnlyTheResourceBitOfTheAttributesMatters) {
   for (std::uint16_t attributes : {0x0000, 0x0008, 0x0100, 0xFFFE}) {
     SCOPED_TRACE(attributes);
-    Bytes tune = LabelledTune("attr" + std::to_string(attributes));
+    Bytes tune = Tune("attr" + std::to_string(attributes));
     std::string dir = temp_ / ("a" + std::to_string(attributes));
     MakeDirectory(dir);
-    std::string database = WriteDatabase(Database({MidiRecord("t", tune)}, {.attributes = attributes}));
+    std::string database = WriteDatabase(Database({MidiRecord("t", tune)}, attributes));
     EXPECT_EQ(Extract(database, dir), std::vector<ShownBox>{InformationBox(Success(1), "Success")});
     EXPECT_EQ(ReadBytes(dir + "\\t.mid"), tune);
   }
@@ -220,9 +294,9 @@ TEST_F(ExtractTest, OnlyTheResourceBitOfTheAttributesMatters) {
 // ---- Records ----
 
 TEST_F(ExtractTest, EveryMidiRecordBecomesAByteIdenticalFile) {
-  Bytes first = LabelledTune("first", 100);
-  Bytes second = LabelledTune("second", 3);
-  Bytes third = LabelledTune("third", 1000);
+  Bytes first = Tune("first", 100);
+  Bytes second = Tune("second", 3);
+  Bytes third = Tune("third", 1000);
   std::string database = WriteDatabase(Database({MidiRecord("Morning", first), MidiRecord("Alarm 2", second),
                                                  MidiRecord("Long name of thirty-one letters", third)}));
   EXPECT_EQ(Extract(database, out_), std::vector<ShownBox>{InformationBox(Success(3), "Success")});
@@ -234,7 +308,7 @@ TEST_F(ExtractTest, EveryMidiRecordBecomesAByteIdenticalFile) {
 }
 
 TEST_F(ExtractTest, OneRecordRunsToTheEndOfTheFileTrailingBytesIncluded) {
-  Bytes tune = LabelledTune("solo");
+  Bytes tune = Tune("solo");
   Bytes db = Database({MidiRecord("solo", tune)});
   ASSERT_EQ(db[78 + 3], 86);  // the single record right behind its entry
   Bytes trailing = {0xDE, 0xAD, 0, 0xBE, 0xEF};
@@ -249,7 +323,7 @@ TEST_F(ExtractTest, OneRecordRunsToTheEndOfTheFileTrailingBytesIncluded) {
 
 TEST_F(ExtractTest, DataOffsetIsTakenFromTheRecordNotFromTheNameLength) {
   // A data offset of 12 behind a 2-letter name: bytes between the name's NUL and the tune.
-  Bytes tune = LabelledTune("gap");
+  Bytes tune = Tune("gap");
   Bytes record = {'P', 'M', 'r', 'c', 12, 0, 'g', 'p', 0, 'x', 'y', 'z'};
   Append(record, tune);
   std::string database = WriteDatabase(Database({record}));
@@ -259,24 +333,24 @@ TEST_F(ExtractTest, DataOffsetIsTakenFromTheRecordNotFromTheNameLength) {
 
 TEST_F(ExtractTest, RecordsWithoutTheMidiSignatureArePassedOverSilently) {
   Bytes other = {'D', 'A', 'T', 'A', 7, 0, 0};
-  Append(other, LabelledTune("x"));
-  Bytes lower = MidiRecord("lower", LabelledTune("lower"));
+  Append(other, Tune("x"));
+  Bytes lower = MidiRecord("lower", Tune("lower"));
   lower[0] = 'p';
   std::string only_others = WriteDatabase(Database({other, lower}), "others.pdb");
   EXPECT_EQ(Extract(only_others, out_), std::vector<ShownBox>{InputErrorBox(1, "No MIDI files found in the database!")});
   EXPECT_TRUE(Listing(out_).empty());
 
-  Bytes tune = LabelledTune("kept");
+  Bytes tune = Tune("kept");
   std::string mixed = WriteDatabase(Database({other, MidiRecord("kept", tune), lower}), "mixed.pdb");
   EXPECT_EQ(Extract(mixed, out_), std::vector<ShownBox>{InformationBox(Success(1), "Success")});
   EXPECT_EQ(Listing(out_), std::vector<std::string>{"kept.mid"});
 }
 
 TEST_F(ExtractTest, RecordWithoutMThdIsReportedByItsStoredNameAndTheRunGoesOn) {
-  Bytes bad_tune = LabelledTune("bad");
+  Bytes bad_tune = Tune("bad");
   bad_tune[3] = 'D';  // "MThD"
   Bytes riff = {'R', 'I', 'F', 'F', 0, 0, 0, 0};
-  Bytes good = LabelledTune("good");
+  Bytes good = Tune("good");
   std::string database = WriteDatabase(Database({MidiRecord("a/b:c", bad_tune), MidiRecord("good", good),
                                                  MidiRecord("Wave", riff)}));
   // A lone CR after the colon, and the name as stored: the replacement is for file names only.
@@ -287,7 +361,7 @@ TEST_F(ExtractTest, RecordWithoutMThdIsReportedByItsStoredNameAndTheRunGoesOn) {
 }
 
 TEST_F(ExtractTest, RunWithOnlyBrokenTunesEndsWithNoMidiFilesFound) {
-  Bytes bad = LabelledTune("bad");
+  Bytes bad = Tune("bad");
   bad[0] = 'X';
   std::string database = WriteDatabase(Database({MidiRecord("bad", bad)}));
   EXPECT_EQ(Extract(database, out_), (std::vector<ShownBox>{WarningBox("Wrong MIDI format:\rbad", "MIDI Error"),
@@ -295,7 +369,7 @@ TEST_F(ExtractTest, RunWithOnlyBrokenTunesEndsWithNoMidiFilesFound) {
 }
 
 TEST_F(ExtractTest, FileNamesReplaceTheEightForbiddenCharacters) {
-  Bytes tune = LabelledTune("slashes");
+  Bytes tune = Tune("slashes");
   std::string database = WriteDatabase(Database({MidiRecord("a\\b/c:d*e?f<g>h|i j'k", tune)}));
   EXPECT_EQ(Extract(database, out_), std::vector<ShownBox>{InformationBox(Success(1), "Success")});
   EXPECT_EQ(Listing(out_), std::vector<std::string>{"a_b_c_d_e_f_g_h_i j'k.mid"});
@@ -303,7 +377,7 @@ TEST_F(ExtractTest, FileNamesReplaceTheEightForbiddenCharacters) {
 }
 
 TEST_F(ExtractTest, EmptyRecordNameGivesTheFileDotMid) {
-  Bytes tune = LabelledTune("nameless");
+  Bytes tune = Tune("nameless");
   std::string database = WriteDatabase(Database({MidiRecord("", tune)}));
   EXPECT_EQ(Extract(database, out_), std::vector<ShownBox>{InformationBox(Success(1), "Success")});
   EXPECT_EQ(ReadBytes(out_ + "\\.mid"), tune);
@@ -348,9 +422,9 @@ TEST(OutputFileNameTest, ReplacesCharactersAndKeepsDeviceNamesOffTheDevices) {
 }
 
 TEST_F(ExtractTest, DeviceNamedRecordsReachTheDisk) {
-  Bytes nul = LabelledTune("nul");
-  Bytes com = LabelledTune("com");
-  Bytes con = LabelledTune("con");
+  Bytes nul = Tune("nul");
+  Bytes com = Tune("com");
+  Bytes con = Tune("con");
   std::string database = WriteDatabase(Database({MidiRecord("NUL", nul), MidiRecord("com1", com), MidiRecord("Con.txt", con)}));
   EXPECT_EQ(Extract(database, out_), std::vector<ShownBox>{InformationBox(Success(3), "Success")});
   EXPECT_EQ(Listing(out_), (std::vector<std::string>{"Con_.txt.mid", "NUL_.mid", "com1_.mid"}));
@@ -362,7 +436,7 @@ TEST_F(ExtractTest, DeviceNamedRecordsReachTheDisk) {
 // ---- Destination separators ----
 
 TEST_F(ExtractTest, TrailingSeparatorGivesTheSameOutputPaths) {
-  Bytes tune = LabelledTune("sep");
+  Bytes tune = Tune("sep");
   std::string database = WriteDatabase(Database({MidiRecord("sep", tune)}));
   WriteBytes(out_ + "\\sep.mid", {1});
   for (std::string destination : {out_, out_ + "\\", out_ + "/"}) {
@@ -374,8 +448,8 @@ TEST_F(ExtractTest, TrailingSeparatorGivesTheSameOutputPaths) {
 }
 
 TEST_F(ExtractTest, EachRecordTakesAtMostOneFurtherSeparatorOffTheRunsDestination) {
-  std::string database = WriteDatabase(Database({MidiRecord("a", LabelledTune("a")), MidiRecord("b", LabelledTune("b")),
-                                                 MidiRecord("c", LabelledTune("c"))}));
+  std::string database = WriteDatabase(Database({MidiRecord("a", Tune("a")), MidiRecord("b", Tune("b")),
+                                                 MidiRecord("c", Tune("c"))}));
   for (std::string name : {"a.mid", "b.mid", "c.mid"}) WriteBytes(out_ + "\\" + name, {1});
   EXPECT_EQ(Extract(database, out_ + "\\/\\", {"No", "No", "No"}),
             (std::vector<ShownBox>{
@@ -388,8 +462,8 @@ TEST_F(ExtractTest, EachRecordTakesAtMostOneFurtherSeparatorOffTheRunsDestinatio
 // ---- Overwrite questions ----
 
 TEST_F(ExtractTest, CoincidingFileNamesAskBeforeOverwriting) {
-  Bytes first = LabelledTune("first");
-  Bytes second = LabelledTune("second");
+  Bytes first = Tune("first");
+  Bytes second = Tune("second");
   // "a/b" and "a:b" differ only in replaced characters.
   std::string database = WriteDatabase(Database({MidiRecord("a/b", first), MidiRecord("a:b", second)}));
   const std::string question = out_ + "\\a_b.mid\r\nalready exists. Overwrite?";
@@ -413,7 +487,7 @@ TEST_F(ExtractTest, CancelAtTheThirdQuestionStopsSilentlyAndKeepsWhatWasWritten)
   std::vector<Bytes> tunes;
   std::vector<Bytes> records;
   for (char name : std::string("vwxyz")) {
-    tunes.push_back(LabelledTune(std::string(1, name)));
+    tunes.push_back(Tune(std::string(1, name)));
     records.push_back(MidiRecord(std::string(1, name), tunes.back()));
   }
   std::string database = WriteDatabase(Database(records));
@@ -432,7 +506,7 @@ TEST_F(ExtractTest, CancelAtTheThirdQuestionStopsSilentlyAndKeepsWhatWasWritten)
 }
 
 TEST_F(ExtractTest, EveryQuestionAnsweredNoEndsWithNoMidiFilesFound) {
-  std::string database = WriteDatabase(Database({MidiRecord("p", LabelledTune("p")), MidiRecord("q", LabelledTune("q"))}));
+  std::string database = WriteDatabase(Database({MidiRecord("p", Tune("p")), MidiRecord("q", Tune("q"))}));
   WriteBytes(out_ + "\\p.mid", {1});
   WriteBytes(out_ + "\\q.mid", {2});
   EXPECT_EQ(Extract(database, out_, {"No", "No"}),
@@ -446,7 +520,7 @@ TEST_F(ExtractTest, EveryQuestionAnsweredNoEndsWithNoMidiFilesFound) {
 // ---- Files ----
 
 TEST_F(ExtractTest, ReadOnlySourceIsExtracted) {
-  Bytes tune = LabelledTune("ro");
+  Bytes tune = Tune("ro");
   std::string database = WriteDatabase(Database({MidiRecord("ro", tune)}));
   fs::permissions(NativePath(database), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
@@ -455,16 +529,20 @@ TEST_F(ExtractTest, ReadOnlySourceIsExtracted) {
 }
 
 TEST_F(ExtractTest, OutputPathNamingADirectoryFailsWithAnErrorAndKeepsEarlierFiles) {
-  Bytes tune = LabelledTune("before");
-  std::string database = WriteDatabase(Database({MidiRecord("before", tune), MidiRecord("taken", LabelledTune("taken")),
-                                                 MidiRecord("after", LabelledTune("after"))}));
+  Bytes tune = Tune("before");
+  std::string database = WriteDatabase(Database({MidiRecord("before", tune), MidiRecord("taken", Tune("taken")),
+                                                 MidiRecord("after", Tune("after"))}));
   MakeDirectory(out_ + "\\taken.mid");
   ScriptedPrompts prompts;
   ExtractCommand command(prompts, *files_, {database, out_});
   ASSERT_TRUE(command.CheckExtractInputs());
-  RaisedError raised = RaisedBy([&] { command.ExtractDatabase(); });
-  EXPECT_EQ(raised.code, kFileAccessDenied);
-  EXPECT_EQ(raised.text, "File access denied");
+  try {
+    command.ExtractDatabase();
+    ADD_FAILURE() << "no error";
+  } catch (const InOutError& error) {
+    EXPECT_EQ(error.code(), kFileAccessDenied);
+    EXPECT_STREQ(error.what(), "File access denied");
+  }
   EXPECT_TRUE(prompts.Shown().empty());  // no question and no summary
   EXPECT_EQ(ReadBytes(out_ + "\\before.mid"), tune);
   EXPECT_FALSE(PathExists(out_ + "\\after.mid"));
@@ -472,7 +550,7 @@ TEST_F(ExtractTest, OutputPathNamingADirectoryFailsWithAnErrorAndKeepsEarlierFil
 }
 
 TEST_F(ExtractTest, DestinationThatCannotBeCreatedFailsAtTheFirstOutputFile) {
-  std::string database = WriteDatabase(Database({MidiRecord("x", LabelledTune("x"))}));
+  std::string database = WriteDatabase(Database({MidiRecord("x", Tune("x"))}));
   WriteBytes(temp_ / "plain", {0});
   std::string destination = temp_ / "plain\\sub\\dir";  // a file stands where a parent should be
   ScriptedPrompts prompts;
@@ -492,8 +570,13 @@ TEST_F(ExtractTest, SourceOpenErrorReachesTheCaller) {
 
 // ---- Databases that break the layout ----
 
-TEST_F(ExtractTest, RecordsOutsideTheFileArePassedOverAndBrokenMidiRecordsReported) {
-  Bytes good = LabelledTune("good");
+std::string LostText(int count) {
+  return std::to_string(count) + (count == 1 ? " record" : " records") +
+         " could not be read.\r\nThe database is damaged or truncated.";
+}
+
+TEST_F(ExtractTest, RecordsOutsideTheFileAreCountedAndBrokenMidiRecordsReported) {
+  Bytes good = Tune("good");
   Bytes good_record = MidiRecord("good", good);
   const std::uint32_t start = FirstRecordOffset(2);
   const std::uint32_t end_of_good = start + static_cast<std::uint32_t>(good_record.size());
@@ -505,6 +588,8 @@ TEST_F(ExtractTest, RecordsOutsideTheFileArePassedOverAndBrokenMidiRecordsReport
   };
   auto summary = InformationBox(Success(1), "Success");
   auto none = InputErrorBox(1, "No MIDI files found in the database!");
+  auto lost = WarningBox(LostText(1), "MIDI Error");
+  auto good_cut = WarningBox("Wrong MIDI format:\rgood", "MIDI Error");
 
   Bytes no_nul = {'P', 'M', 'r', 'c', 9, 0, 'e', 'n', 'd', 'l', 'e', 's', 's'};  // last record, no NUL
   Bytes far_data = {'P', 'M', 'r', 'c', 200, 0, 'F', 'a', 'r', 0, 'M', 'T', 'h', 'd'};
@@ -513,18 +598,28 @@ TEST_F(ExtractTest, RecordsOutsideTheFileArePassedOverAndBrokenMidiRecordsReport
   Bytes with_far_and_good = far_data;
   Append(with_far_and_good, good_record);
   const std::vector<Case> cases = {
-      {"first record ends past the file", DatabaseWithOffsets({start, 0x7FFFFFF0}, good_record), {none}, false},
-      {"next record starts past the file", DatabaseWithOffsets({0x10000, start}, good_record), {summary}, true},
-      {"offsets descend", DatabaseWithOffsets({end_of_good, start}, good_record), {summary}, true},
-      {"offset negative as a signed number", DatabaseWithOffsets({start, 0xFFFFFFF0}, good_record), {none}, false},
+      {"first record ends past the file", DatabaseWithOffsets({start, 0x7FFFFFF0}, good_record),
+       {good_cut, lost, none}, false},
+      {"first record starts past the file", DatabaseWithOffsets({0x10000, start}, good_record), {lost, summary}, true},
+      {"first record starts at the end", DatabaseWithOffsets({end_of_good, start}, good_record), {lost, summary}, true},
+      {"first record starts three bytes before the end",
+       DatabaseWithOffsets({end_of_good - 3, start}, good_record), {lost, summary}, true},
+      {"offsets descend, signature inside", DatabaseWithOffsets({start, start - 8}, good_record),
+       {good_cut, none}, false},
+      {"offset negative as a signed number", DatabaseWithOffsets({start, 0xFFFFFFF0}, good_record),
+       {good_cut, lost, none}, false},
+      {"both past the end", DatabaseWithOffsets({0x10000, 0x20000}, good_record),
+       {WarningBox(LostText(2), "MIDI Error"), none}, false},
+      // An empty record inside the file is no MIDI record: nothing is lost.
       {"equal offsets", DatabaseWithOffsets({start, start}, good_record), {summary}, true},
-      {"record of three bytes", DatabaseWithOffsets({start, start + 3}, Bytes{'P', 'M', 'r', 0}), {none}, false},
+      // The second entry points at the file's last byte: too little for a signature.
+      {"record of three bytes", DatabaseWithOffsets({start, start + 3}, Bytes{'P', 'M', 'r', 0}), {lost, none}, false},
       {"name without NUL", DatabaseWithOffsets({start, start}, no_nul),
        {WarningBox("Wrong MIDI format:\rendless", "MIDI Error"), none}, false},
       {"data offset past the record", DatabaseWithOffsets({start, start + 14}, with_far_and_good),
        {WarningBox("Wrong MIDI format:\rFar", "MIDI Error"), summary}, true},
       {"MThd cut off by the record's end", DatabaseWithOffsets({start, start + 12}, short_tag),
-       {WarningBox("Wrong MIDI format:\rSh", "MIDI Error"), none}, false},
+       {WarningBox("Wrong MIDI format:\rSh", "MIDI Error"), lost, none}, false},
       {"signature and no name", DatabaseWithOffsets({start, start}, bare),
        {WarningBox("Wrong MIDI format:\r", "MIDI Error"), none}, false},
   };
@@ -540,27 +635,54 @@ TEST_F(ExtractTest, RecordsOutsideTheFileArePassedOverAndBrokenMidiRecordsReport
   }
 }
 
-// What a database cut short at `length` bytes must give: records wholly inside are written,
-// the last record loses its end, records that leave the file are passed over.
+// The count of unreadable records comes once, after every record's own report and before the
+// box that closes the run; a Cancel closes the run without either.
+TEST_F(ExtractTest, UnreadableRecordsAreToldOnceBeforeTheClosingBoxAndNotAfterACancel) {
+  Bytes a = MidiRecord("a", Tune("a"));
+  Bytes b = MidiRecord("b", Tune("b"));
+  const std::uint32_t start = FirstRecordOffset(5);
+  const std::uint32_t after_a = start + static_cast<std::uint32_t>(a.size());
+  Bytes body = a;
+  Append(body, b);
+  // Entries: a, b running on to the next entry's offset past the end, three past the end.
+  std::string database = WriteDatabase(DatabaseWithOffsets({start, after_a, 0x00FFFFFF, 0x7FFFFFFF, 0x01000000}, body));
+  const ShownBox told = WarningBox(LostText(3), "MIDI Error");
+  const ShownBox b_cut = WarningBox("Wrong MIDI format:\rb", "MIDI Error");
+  auto question = [this](const std::string& answer) {
+    return YesNoCancelBox(out_ + "\\a.mid\r\nalready exists. Overwrite?", "Overwrite Problem", answer);
+  };
+
+  EXPECT_EQ(Extract(database, out_), (std::vector<ShownBox>{b_cut, told, InformationBox(Success(1), "Success")}));
+  EXPECT_EQ(Extract(database, out_, {"No"}), (std::vector<ShownBox>{question("No"), b_cut, told,
+                                                                   InputErrorBox(1, "No MIDI files found in the database!")}));
+  EXPECT_EQ(Extract(database, out_, {"Cancel"}), std::vector<ShownBox>{question("Cancel")});
+  EXPECT_EQ(Listing(out_), std::vector<std::string>{"a.mid"});
+}
+
+// What a database cut short at `length` bytes must give: records wholly inside are written, the
+// last record loses its end, a record that leaves the file is reported by its name as far as
+// the file holds it, and records whose signature is cut off are counted in one warning.
 std::vector<ShownBox> ExpectedForTruncation(std::size_t length, const std::vector<Bytes>& records,
                                             const std::vector<std::string>& names, std::set<std::string>& written) {
   if (length == 0) return {InputErrorBox(1, "File is empty!")};
   if (length < 78 + 8 * records.size()) return {InputErrorBox(1, "Wrong file format!")};
   std::vector<ShownBox> boxes;
+  int lost = 0;
   std::size_t offset = 78 + 8 * records.size();
   for (std::size_t i = 0; i < records.size(); ++i) {
-    std::size_t end = i + 1 < records.size() ? offset + records[i].size() : length;
-    if (end > length || offset > length || end - offset < 4) {
-      // Passed over: cannot be read.
+    const bool last = i + 1 == records.size();
+    if (offset + 4 > length) {
+      ++lost;
     } else {
-      std::size_t available = end - offset;
+      std::size_t available = length - offset;
       std::size_t name_end = 6 + names[i].size();  // index of the NUL
       std::size_t data = name_end + 1;
+      const bool cut = !last && offset + records[i].size() > length;
       if (available <= 6) {
         boxes.push_back(WarningBox("Wrong MIDI format:\r", "MIDI Error"));
       } else if (available <= name_end) {
         boxes.push_back(WarningBox("Wrong MIDI format:\r" + names[i].substr(0, available - 6), "MIDI Error"));
-      } else if (available < data + 4) {
+      } else if (cut || available < data + 4) {
         boxes.push_back(WarningBox("Wrong MIDI format:\r" + names[i], "MIDI Error"));
       } else {
         written.insert(names[i]);
@@ -568,6 +690,7 @@ std::vector<ShownBox> ExpectedForTruncation(std::size_t length, const std::vecto
     }
     offset += records[i].size();
   }
+  if (lost > 0) boxes.push_back(WarningBox(LostText(lost), "MIDI Error"));
   if (written.empty()) boxes.push_back(InputErrorBox(1, "No MIDI files found in the database!"));
   else boxes.push_back(InformationBox(Success(static_cast<int>(written.size())), "Success"));
   return boxes;
@@ -575,7 +698,7 @@ std::vector<ShownBox> ExpectedForTruncation(std::size_t length, const std::vecto
 
 TEST_F(ExtractTest, DatabaseCutShortAtEveryLengthNeverReadsOutside) {
   std::vector<std::string> names = {"one", "two", "three"};
-  std::vector<Bytes> tunes = {LabelledTune("1", 5), LabelledTune("2", 2), LabelledTune("3", 9)};
+  std::vector<Bytes> tunes = {Tune("1", 5), Tune("2", 2), Tune("3", 9)};
   std::vector<Bytes> records;
   for (std::size_t i = 0; i < names.size(); ++i) records.push_back(MidiRecord(names[i], tunes[i]));
   const Bytes full = Database(records);
@@ -599,8 +722,8 @@ TEST_F(ExtractTest, DatabaseCutShortAtEveryLengthNeverReadsOutside) {
 }
 
 TEST_F(ExtractTest, RandomlyDamagedDatabasesGiveOnlySaneOutcomes) {
-  std::vector<Bytes> records = {MidiRecord("alpha", LabelledTune("a", 20)), MidiRecord("beta", LabelledTune("b", 7)),
-                                MidiRecord("gamma", LabelledTune("c", 30))};
+  std::vector<Bytes> records = {MidiRecord("alpha", Tune("a", 20)), MidiRecord("beta", Tune("b", 7)),
+                                MidiRecord("gamma", Tune("c", 30))};
   const Bytes original = Database(records);
   const std::set<std::string> input_errors = {"Wrong file format!", "This is not a record database!",
                                               "The database is empty!", "No MIDI files found in the database!"};
@@ -633,7 +756,8 @@ TEST_F(ExtractTest, RandomlyDamagedDatabasesGiveOnlySaneOutcomes) {
     for (const ShownBox& box : shown) {
       bool sane = (box.kind == BoxKind::InputError && input_errors.count(box.text) == 1) ||
                   (box.kind == BoxKind::Warning && box.caption == "MIDI Error" &&
-                   box.text.rfind("Wrong MIDI format:\r", 0) == 0) ||
+                   (box.text.rfind("Wrong MIDI format:\r", 0) == 0 ||
+                    box.text.find(" could not be read.\r\nThe database is damaged or truncated.") != std::string::npos)) ||
                   (box.kind == BoxKind::Information && box.caption == "Success") ||
                   box.kind == BoxKind::YesNoCancel;
       EXPECT_TRUE(sane) << box;

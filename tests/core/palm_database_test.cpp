@@ -13,12 +13,67 @@
 #include "format/byte_cursor.h"
 #include "format/byte_order.h"
 #include "format/palm_date.h"
-#include "support/bytes.h"
-#include "support/midi_files.h"
-#include "support/palm_images.h"
 
 namespace palm {
 namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct TestRecord {
+  std::string name;
+  Bytes tune;
+};
+
+// A tune of `size` bytes: "MThd" and then a counting pattern, so that misplaced bytes show.
+Bytes Tune(std::size_t size, std::uint8_t seed = 0) {
+  Bytes tune(size);
+  for (std::size_t i = 0; i < size; ++i) tune[i] = static_cast<std::uint8_t>(seed + i);
+  const char tag[] = "MThd";
+  std::copy(tag, tag + std::min<std::size_t>(4, size), tune.begin());
+  return tune;
+}
+
+template <std::size_t N>
+void Append(Bytes& out, const std::array<std::uint8_t, N>& bytes) {
+  out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+// A database laid out the way the writer lays it out, from the builders.
+Bytes Assemble(const std::vector<TestRecord>& records, std::string_view name = "Tunes", std::uint32_t date = 0) {
+  Bytes image;
+  Append(image, BuildHeader(name, date, static_cast<std::uint16_t>(records.size())));
+  std::uint32_t offset = static_cast<std::uint32_t>(kHeaderSize + kRecordEntrySize * records.size());
+  for (const TestRecord& record : records) {
+    Append(image, BuildRecordEntry(offset));
+    offset += static_cast<std::uint32_t>(record.name.size() + 7 + record.tune.size());
+  }
+  for (const TestRecord& record : records) {
+    Append(image, BuildRecordHead(record.name.size()));
+    image.insert(image.end(), record.name.begin(), record.name.end());
+    image.push_back(0);
+    image.insert(image.end(), record.tune.begin(), record.tune.end());
+  }
+  return image;
+}
+
+std::uint32_t BigEndian32(const Bytes& image, std::size_t at) {
+  return (std::uint32_t{image[at]} << 24) | (std::uint32_t{image[at + 1]} << 16) | (std::uint32_t{image[at + 2]} << 8) |
+         image[at + 3];
+}
+
+void PutBigEndian32(Bytes& image, std::size_t at, std::uint32_t value) {
+  image[at] = static_cast<std::uint8_t>(value >> 24);
+  image[at + 1] = static_cast<std::uint8_t>(value >> 16);
+  image[at + 2] = static_cast<std::uint8_t>(value >> 8);
+  image[at + 3] = static_cast<std::uint8_t>(value);
+}
+
+Bytes Slice(const Bytes& image, std::size_t from, std::size_t count) {
+  return Bytes(image.begin() + static_cast<std::ptrdiff_t>(from),
+               image.begin() + static_cast<std::ptrdiff_t>(from + count));
+}
+
+Bytes ToBytes(std::span<const std::uint8_t> span) { return Bytes(span.begin(), span.end()); }
 
 // ---- building -------------------------------------------------------------------------------
 
@@ -116,9 +171,9 @@ TEST(BuildRecordHead, HoldsTheSignatureAndTheDataOffsetNamePlusSeven) {
 // ---- whole databases ------------------------------------------------------------------------
 
 TEST(Database, OneRecordBeginsAt86AndRunsToTheEnd) {
-  Bytes image = TuneDatabase({{"Ring", MidiBytes(50)}});
+  Bytes image = Assemble({{"Ring", Tune(50)}});
   ASSERT_EQ(image.size(), 86u + 4 + 7 + 50);
-  EXPECT_EQ(Big32At(image, 78), 86u);
+  EXPECT_EQ(BigEndian32(image, 78), 86u);
 
   DatabaseReader reader(image);
   ASSERT_TRUE(reader.RecordListFits());
@@ -130,19 +185,19 @@ TEST(Database, OneRecordBeginsAt86AndRunsToTheEnd) {
   RecordContents contents = reader.ReadRecord(extent);
   EXPECT_EQ(contents.status, RecordStatus::Midi);
   EXPECT_EQ(contents.name, "Ring");
-  EXPECT_EQ(ToBytes(contents.tune), MidiBytes(50));
+  EXPECT_EQ(ToBytes(contents.tune), Tune(50));
 }
 
 TEST(Database, ThreeRecordsBeginAt102NotAt104) {
-  Bytes image = TuneDatabase({{"a", MidiBytes(30, 0, 1)}, {"b", MidiBytes(40, 0, 2)}, {"c", MidiBytes(50, 0, 3)}});
-  EXPECT_EQ(Big32At(image, 78), 102u);
-  EXPECT_EQ(Big32At(image, 86), 102u + 1 + 7 + 30);
-  EXPECT_EQ(Big32At(image, 94), 102u + 1 + 7 + 30 + 1 + 7 + 40);
+  Bytes image = Assemble({{"a", Tune(30, 1)}, {"b", Tune(40, 2)}, {"c", Tune(50, 3)}});
+  EXPECT_EQ(BigEndian32(image, 78), 102u);
+  EXPECT_EQ(BigEndian32(image, 86), 102u + 1 + 7 + 30);
+  EXPECT_EQ(BigEndian32(image, 94), 102u + 1 + 7 + 30 + 1 + 7 + 40);
   EXPECT_EQ(Slice(image, 102, 4), (Bytes{'P', 'M', 'r', 'c'}));
 }
 
 TEST(Database, TwoRecordsOfOneAndTwoCharacterNamesMake411Bytes) {
-  Bytes image = TuneDatabase({{"A", MidiBytes(100, 0, 1)}, {"Bb", MidiBytes(200, 0, 2)}});
+  Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
   ASSERT_EQ(image.size(), 411u);
   EXPECT_EQ(Slice(image, 78, 8), (Bytes{0, 0, 0, 94, 0x40, 0, 0, 0}));
   EXPECT_EQ(Slice(image, 86, 8), (Bytes{0, 0, 0, 202, 0x40, 0, 0, 0}));
@@ -162,26 +217,26 @@ TEST(Database, TwoRecordsOfOneAndTwoCharacterNamesMake411Bytes) {
   RecordContents b = reader.ReadRecord(second);
   EXPECT_EQ(a.status, RecordStatus::Midi);
   EXPECT_EQ(a.name, "A");
-  EXPECT_EQ(ToBytes(a.tune), MidiBytes(100, 0, 1));
+  EXPECT_EQ(ToBytes(a.tune), Tune(100, 1));
   EXPECT_EQ(b.status, RecordStatus::Midi);
   EXPECT_EQ(b.name, "Bb");
-  EXPECT_EQ(ToBytes(b.tune), MidiBytes(200, 0, 2));
+  EXPECT_EQ(ToBytes(b.tune), Tune(200, 2));
   // The tune is a view into the image, not a copy that could outlive or exceed it.
   EXPECT_EQ(b.tune.data(), image.data() + 202 + 9);
   EXPECT_EQ(b.tune.data() + b.tune.size(), image.data() + image.size());
 }
 
 TEST(Database, AFourCharacterNameAndA100ByteTuneMakeA111ByteRecord) {
-  Bytes image = TuneDatabase({{"Ring", MidiBytes(100)}, {"Next", MidiBytes(10)}});
-  std::uint32_t first = Big32At(image, 78);
-  EXPECT_EQ(Big32At(image, 86) - first, 111u);
+  Bytes image = Assemble({{"Ring", Tune(100)}, {"Next", Tune(10)}});
+  std::uint32_t first = BigEndian32(image, 78);
+  EXPECT_EQ(BigEndian32(image, 86) - first, 111u);
   EXPECT_EQ(image[first + 4], 11);
   EXPECT_EQ(Slice(image, first + 6, 5), (Bytes{'R', 'i', 'n', 'g', 0}));
   EXPECT_EQ(Slice(image, first + 11, 4), (Bytes{'M', 'T', 'h', 'd'}));
 }
 
 TEST(Database, AnEmptyNameIsASingleNulWithDataOffset7) {
-  Bytes image = TuneDatabase({{"", MidiBytes(25)}});
+  Bytes image = Assemble({{"", Tune(25)}});
   EXPECT_EQ(Slice(image, 86, 11), (Bytes{'P', 'M', 'r', 'c', 7, 0, 0, 'M', 'T', 'h', 'd'}));
   RecordContents contents = DatabaseReader(image).ReadRecord(DatabaseReader(image).Extent(0));
   EXPECT_EQ(contents.status, RecordStatus::Midi);
@@ -191,7 +246,7 @@ TEST(Database, AnEmptyNameIsASingleNulWithDataOffset7) {
 
 TEST(Database, AThirtyOneCharacterNameGivesDataOffset38) {
   std::string name(31, 'n');
-  Bytes image = TuneDatabase({{name, MidiBytes(25)}});
+  Bytes image = Assemble({{name, Tune(25)}});
   EXPECT_EQ(image[86 + 4], 38);
   EXPECT_EQ(image[86 + 6 + 31], 0);
   RecordContents contents = DatabaseReader(image).ReadRecord(DatabaseReader(image).Extent(0));
@@ -222,7 +277,7 @@ TEST(DatabaseReader, TheResourceFlagIsBitZeroOfTheSecondAttributeByte) {
     EXPECT_EQ(reader.Attributes(), c.attributes);
     EXPECT_EQ(reader.IsResourceDatabase(), c.resource) << std::hex << c.attributes;
   }
-  EXPECT_FALSE(DatabaseReader(TuneDatabase({{"x", MidiBytes(30)}})).IsResourceDatabase());
+  EXPECT_FALSE(DatabaseReader(Assemble({{"x", Tune(30)}})).IsResourceDatabase());
 }
 
 TEST(DatabaseReader, RecordCountIsReadBigEndian) {
@@ -253,7 +308,7 @@ TEST(DatabaseReader, FieldsOutsideTheImageOrTheListRaiseInsteadOfBeingRead) {
   EXPECT_THROW(DatabaseReader(Bytes(77)).RecordCount(), OutsideImage);
   EXPECT_THROW(DatabaseReader(Bytes{}).IsResourceDatabase(), OutsideImage);
 
-  Bytes image = TuneDatabase({{"A", MidiBytes(100, 0, 1)}, {"Bb", MidiBytes(200, 0, 2)}});
+  Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
   DatabaseReader reader(image);
   EXPECT_THROW(reader.RecordOffset(2), std::out_of_range);
   EXPECT_THROW(reader.Extent(2), std::out_of_range);
@@ -269,48 +324,69 @@ TEST(DatabaseReader, FieldsOutsideTheImageOrTheListRaiseInsteadOfBeingRead) {
 
 // ---- hostile record lists -------------------------------------------------------------------
 
-TEST(DatabaseReader, OffsetsThatDoNotAscendGiveANegativeLengthAndAnUnreadableRecord) {
-  Bytes image = TuneDatabase({{"A", MidiBytes(100, 0, 1)}, {"Bb", MidiBytes(200, 0, 2)}});
-  PutBig32(image, 86, 90);  // the second record now begins before the first one
+TEST(DatabaseReader, OffsetsThatDoNotAscendGiveANegativeLengthAndADamagedRecordStillNamed) {
+  Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
+  PutBigEndian32(image, 86, 90);  // the second record now begins before the first one
   DatabaseReader reader(image);
   RecordExtent first = reader.Extent(0);
   EXPECT_EQ(first.offset, 94);
   EXPECT_EQ(first.length, -4);
-  EXPECT_EQ(reader.ReadRecord(first).status, RecordStatus::Unreadable);
+  RecordContents contents = reader.ReadRecord(first);
+  EXPECT_EQ(contents.status, RecordStatus::Damaged);
+  EXPECT_EQ(contents.name, "A");
+  EXPECT_EQ(contents.problem, "damaged: the next record begins before it");
+  EXPECT_TRUE(contents.tune.empty());
   // The last record still runs from its own offset to the end.
   EXPECT_EQ(reader.Extent(1).offset, 90);
   EXPECT_EQ(reader.Extent(1).length, 321);
 }
 
-TEST(DatabaseReader, OffsetsBeyondTheEndOrAboveTheSignedRangeGiveUnreadableRecords) {
+// A record whose signature lies in the file is named even when its extent leaves the file, so
+// that its loss can be told; only one whose signature lies past the end is unreadable.
+TEST(DatabaseReader, OffsetsBeyondTheEndOrAboveTheSignedRangeGiveDamagedOrUnreadableRecords) {
+  struct Expected {
+    RecordStatus status;
+    std::string name;
+  };
   struct Case {
     std::uint32_t first, second;
+    Expected record0, record1;
   };
+  const Expected unreadable{RecordStatus::Unreadable, ""};
+  const Expected damaged_a{RecordStatus::Damaged, "A"};
   // 411 bytes; the first record's true offset is 94, the second's 202.
-  for (Case c : {Case{94, 412}, Case{94, 411}, Case{94, 0x7FFFFFFF}, Case{94, 0x80000000}, Case{94, 0xFFFFFFFF},
-                 Case{412, 500}, Case{0x80000000, 0x7FFFFFFF}, Case{0xFFFFFFFF, 202}, Case{0x7FFFFFFF, 0x80000000}}) {
-    Bytes image = TuneDatabase({{"A", MidiBytes(100, 0, 1)}, {"Bb", MidiBytes(200, 0, 2)}});
-    PutBig32(image, 78, c.first);
-    PutBig32(image, 86, c.second);
+  const std::vector<Case> cases = {
+      {94, 412, damaged_a, unreadable},
+      // The first record then runs to the end, trailing bytes and all; 411 is the end itself.
+      {94, 411, {RecordStatus::Midi, "A"}, unreadable},
+      {94, 408, {RecordStatus::Midi, "A"}, unreadable},  // three bytes cannot hold a signature
+      {94, 0x7FFFFFFF, damaged_a, unreadable},
+      {94, 0x80000000, damaged_a, unreadable},
+      {94, 0xFFFFFFFF, damaged_a, unreadable},
+      {412, 500, unreadable, unreadable},
+      {0x80000000, 0x7FFFFFFF, unreadable, unreadable},
+      {0xFFFFFFFF, 202, unreadable, {RecordStatus::Midi, "Bb"}},
+      {0x7FFFFFFF, 0x80000000, unreadable, unreadable},
+      {408, 202, unreadable, {RecordStatus::Midi, "Bb"}},
+      // Offsets out of order with the signature inside: named, reading on to the end if need be.
+      {202, 94, {RecordStatus::Damaged, "Bb"}, {RecordStatus::Midi, "A"}},
+  };
+  for (const Case& c : cases) {
+    Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
+    ASSERT_EQ(image.size(), 411u);
+    PutBigEndian32(image, 78, c.first);
+    PutBigEndian32(image, 86, c.second);
     DatabaseReader reader(image);
+    const Expected* expected[] = {&c.record0, &c.record1};
     for (std::uint16_t i = 0; i < 2; ++i) {
-      RecordExtent extent = reader.Extent(i);
-      RecordContents contents = reader.ReadRecord(extent);
-      bool inside = extent.offset >= 0 && extent.length >= 0 &&
-                    static_cast<std::uint64_t>(extent.offset) + static_cast<std::uint64_t>(extent.length) <= 411;
-      if (!inside) {
-        EXPECT_EQ(contents.status, RecordStatus::Unreadable)
-            << std::hex << c.first << " " << c.second << " record " << i;
-        EXPECT_EQ(contents.name, "");
+      SCOPED_TRACE(testing::Message() << std::hex << c.first << " " << c.second << " record " << i);
+      RecordContents contents = reader.ReadRecord(reader.Extent(i));
+      EXPECT_EQ(contents.status, expected[i]->status);
+      EXPECT_EQ(contents.name, expected[i]->name);
+      EXPECT_EQ(contents.tune.empty(), contents.status != RecordStatus::Midi);
+      if (contents.status == RecordStatus::Unreadable) {
+        EXPECT_EQ(contents.problem, "it lies past the end of the file");
       }
-    }
-    // An offset of 411 is the end itself: an empty last record, unreadable, never a read at 411.
-    if (c.second == 411) {
-      EXPECT_EQ(reader.ReadRecord(reader.Extent(1)).status, RecordStatus::Unreadable);
-    }
-    if (c.first == 94 && c.second >= 412) {
-      // The first record then reaches past the end.
-      EXPECT_EQ(reader.ReadRecord(reader.Extent(0)).status, RecordStatus::Unreadable);
     }
   }
 }
@@ -348,8 +424,9 @@ TEST(DatabaseReader, ReadsOnlyInsideTheRecordAndNamesEveryDefect) {
       {"signature alone", {'P', 'M', 'r', 'c'}, RecordStatus::Damaged, "", 0},
       {"no name byte", {'P', 'M', 'r', 'c', 7, 0}, RecordStatus::Damaged, "", 0},
       {"empty name, no tune", {'P', 'M', 'r', 'c', 7, 0, 0}, RecordStatus::Damaged, "", 0},
-      {"three bytes", {'P', 'M', 'r'}, RecordStatus::Unreadable, "", 0},
-      {"empty record", {}, RecordStatus::Unreadable, "", 0},
+      // Too short to say "PMrc", inside the file: no MIDI record, nothing lost.
+      {"three bytes", {'P', 'M', 'r'}, RecordStatus::NotMidiRecord, "", 0},
+      {"empty record", {}, RecordStatus::NotMidiRecord, "", 0},
   };
   for (const RecordCase& c : cases) {
     // The record sits between two guards that would complete any test reading past it: the
@@ -371,16 +448,56 @@ TEST(DatabaseReader, ReadsOnlyInsideTheRecordAndNamesEveryDefect) {
   }
 }
 
-TEST(DatabaseReader, ARecordExtentOutsideTheImageIsUnreadable) {
-  Bytes image = TuneDatabase({{"A", MidiBytes(100, 0, 1)}});
+TEST(DatabaseReader, ARecordExtentOutsideTheImageIsDamagedWhileItsSignatureIsInside) {
+  Bytes image = Assemble({{"A", Tune(100, 1)}});
   DatabaseReader reader(image);
   const auto size = static_cast<std::int32_t>(image.size());
-  for (RecordExtent extent : {RecordExtent{-1, 10}, RecordExtent{86, -1}, RecordExtent{86, size - 85},
-                              RecordExtent{size, 0}, RecordExtent{size + 1, 0}, RecordExtent{INT32_MAX, INT32_MAX},
-                              RecordExtent{INT32_MIN, 100}, RecordExtent{86, INT32_MAX}}) {
-    EXPECT_EQ(reader.ReadRecord(extent).status, RecordStatus::Unreadable) << extent.offset << " " << extent.length;
+  struct Case {
+    RecordExtent extent;
+    RecordStatus status;
+    std::string problem;
+  };
+  const std::vector<Case> cases = {
+      {{-1, 10}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{size, 0}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{size + 1, 0}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{size - 3, 3}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{INT32_MAX, INT32_MAX}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{INT32_MIN, 100}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{size - 4, 2}, RecordStatus::NotMidiRecord, "it is too short for a signature"},
+      {{size - 4, 5}, RecordStatus::NotMidiRecord, "not a MIDI record"},
+      {{86, -1}, RecordStatus::Damaged, "damaged: the next record begins before it"},
+      {{86, size - 85}, RecordStatus::Damaged, "damaged: it runs past the end of the file"},
+      {{86, INT32_MAX}, RecordStatus::Damaged, "damaged: it runs past the end of the file"},
+      {{86, size - 86}, RecordStatus::Midi, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.extent.offset << " " << c.extent.length);
+    RecordContents contents = reader.ReadRecord(c.extent);
+    EXPECT_EQ(contents.status, c.status);
+    EXPECT_EQ(contents.problem, c.problem);
+    EXPECT_EQ(contents.name, c.extent.offset == 86 ? "A" : "");
   }
-  EXPECT_EQ(reader.ReadRecord({86, size - 86}).status, RecordStatus::Midi);
+}
+
+// A database cut inside a record's name: the name as far as the file goes.
+TEST(DatabaseReader, ARecordCutInsideItsNameKeepsTheNameSoFar) {
+  Bytes image = Assemble({{"Morning", Tune(50, 1)}, {"Evening", Tune(50, 2)}});
+  const std::size_t first = kHeaderSize + 2 * kRecordEntrySize;
+  struct Case {
+    std::size_t size;
+    std::string name;
+  };
+  for (Case c : {Case{first + 4, ""}, Case{first + 6, ""}, Case{first + 7, "M"}, Case{first + 13, "Morning"},
+                 Case{first + 14, "Morning"}, Case{first + 30, "Morning"}}) {
+    Bytes cut(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(c.size));
+    DatabaseReader reader(cut);
+    RecordContents contents = reader.ReadRecord(reader.Extent(0));
+    EXPECT_EQ(contents.status, RecordStatus::Damaged) << c.size;
+    EXPECT_EQ(contents.name, c.name) << c.size;
+    EXPECT_EQ(contents.problem, "damaged: it runs past the end of the file") << c.size;
+    EXPECT_EQ(reader.ReadRecord(reader.Extent(1)).status, RecordStatus::Unreadable) << c.size;
+  }
 }
 
 // ---- corruption -----------------------------------------------------------------------------
@@ -429,7 +546,7 @@ void WalkCheckingBounds(const Bytes& source) {
 }
 
 Bytes SampleDatabase() {
-  return TuneDatabase({{"Alarm", MidiBytes(40, 0, 1)}, {"", MidiBytes(25, 0, 2)}, {std::string(31, 'L'), MidiBytes(60, 0, 3)}});
+  return Assemble({{"Alarm", Tune(40, 1)}, {"", Tune(25, 2)}, {std::string(31, 'L'), Tune(60, 3)}});
 }
 
 TEST(DatabaseReaderCorruption, EveryTruncationIsReadSafely) {
@@ -467,7 +584,7 @@ TEST(DatabaseReaderCorruption, RandomDamageIsReadSafely) {
         for (std::size_t entry = 0; entry < 3; ++entry) {
           if (random() % 2 == 0) continue;
           std::uint32_t near = static_cast<std::uint32_t>(image.size()) - 8 + random() % 16;
-          PutBig32(image, 78 + 8 * entry, random() % 3 == 0 ? static_cast<std::uint32_t>(random()) : near);
+          PutBigEndian32(image, 78 + 8 * entry, random() % 3 == 0 ? static_cast<std::uint32_t>(random()) : near);
         }
         break;
       case 2:  // a record count out of step with the list, then cut short

@@ -70,6 +70,33 @@ TEST_F(ExtractWindowTest, HandWrittenDatabaseExtractsIntoByteIdenticalFiles) {
   EXPECT_FALSE(PathExists(out_ + "\\not a tune.mid"));
 }
 
+// A database cut short: the record it cuts gets its own box, the ones behind it one box together,
+// before the summary.
+TEST_F(ExtractWindowTest, TruncatedDatabaseShowsOneWarningForTheRecordsItLost) {
+  Bytes first = Tune("first");
+  Bytes db = Database({Record("PMrc", "First", first), Record("PMrc", "Second", Tune("second")),
+                       Record("PMrc", "Third", Tune("third")), Record("PMrc", "Fourth", Tune("fourth"))});
+  const std::size_t second_starts = 78 + 4 * 8 + Record("PMrc", "First", first).size();
+  db.resize(second_starts + 11);  // the file ends inside the second record's name
+  std::string database = temp_ / "cut.pdb";
+  WriteBytes(database, db);
+
+  ClickExtract(database, out_);
+
+  EXPECT_EQ(harness_.ShownBoxes(),
+            (std::vector<ShownBox>{
+                WarningBox("Wrong MIDI format:\rSecon", "MIDI Error"),
+                WarningBox("2 records could not be read.\r\nThe database is damaged or truncated.", "MIDI Error"),
+                InformationBox("1 MIDI files successfully extracted.", "Success")}));
+  ASSERT_EQ(harness_.Boxes().size(), 3u);
+  EXPECT_EQ(harness_.Boxes()[1].icon, static_cast<UINT>(MB_ICONWARNING));
+  EXPECT_EQ(harness_.Boxes()[1].buttons, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(harness_.Boxes()[1].marked_field, 0);
+  EXPECT_TRUE(harness_.Boxes()[1].owned_by_form);
+  EXPECT_EQ(ReadBytes(out_ + "\\First.mid"), first);
+  EXPECT_FALSE(PathExists(out_ + "\\Secon.mid"));
+}
+
 TEST_F(ExtractWindowTest, InputProblemsAreShownAtTheirFieldsAndTheQuestionAsksThere) {
   ClickExtract("", "");
   ASSERT_EQ(harness_.Boxes().size(), 1u);
