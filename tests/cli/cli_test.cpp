@@ -307,6 +307,8 @@ TEST_F(CommandLine, ConversionToFormat0) {
   EXPECT_EQ(extracted.status, 0) << extracted.err;
   EXPECT_EQ(Read(root_ / "out" / "one.mid"), merged);
   EXPECT_EQ(Read(root_ / "out" / "zero.mid"), Tune(0));
+}
+
 // A download cut short: the record it cuts is named, those behind it are counted, and the
 // status tells that the run did not get everything.
 TEST_F(CommandLine, TruncatedDatabaseTellsWhatWasLostAndEndsWithStatus4) {
