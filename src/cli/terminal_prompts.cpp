@@ -176,8 +176,15 @@ void TerminalPrompts::ReportProgress(std::size_t done, std::size_t total, std::u
   }
   last_progress_ = now;
   const double seconds = std::chrono::duration<double>(now - *started_).count();
-  console_.Write(Stream::Err, "\r" + std::to_string(done) + "/" + std::to_string(total) + ", " +
-                                  Rate(static_cast<double>(bytes) / seconds) + "   ");
+  // Appended piece by piece: GCC 12's -Wrestrict misfires on the chain of operator+ at -O2 and above.
+  std::string line = "\r";
+  line += std::to_string(done);
+  line += '/';
+  line += std::to_string(total);
+  line += ", ";
+  line += Rate(static_cast<double>(bytes) / seconds);
+  line += "   ";
+  console_.Write(Stream::Err, line);
   progress_shown_ = true;
 }
 
