@@ -18,6 +18,7 @@ configure native -DCMAKE_BUILD_TYPE=Debug
 cmake --build "$BUILD/win32" -j "$JOBS"
 cmake --build "$BUILD/native" -j "$JOBS"
 "$ROOT/scripts/check-exe.sh" "$BUILD/win32/src/app/carillo.exe"
+"$ROOT/scripts/check-release.sh"
 
 # The Windows tests, built for the architecture that Wine can run here.
 wintests="wintests-$WINE_ARCH"
