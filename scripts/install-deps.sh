@@ -7,7 +7,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 need=()
 for p in cmake g++ make googletest libgtest-dev \
          g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-i686 \
-         wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick openttd-openmsx zip unzip; do
+         wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick openttd-openmsx \
+         simutrans-data planetblupi-music-midi python3-mido midicsv zip unzip; do
   have_pkg "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0

@@ -3,22 +3,21 @@
 
 #include <windows.h>
 
+#include "win32/handles.h"
+
 // A 32 x 16 bitmap holding the normal glyph and the disabled one side by side; the colour of its
 // bottom-left pixel is transparent.
 class GlyphImage {
  public:
   // nullptr-like (draws nothing) when the resource is missing.
   GlyphImage(HINSTANCE instance, int resource_id);
-  ~GlyphImage();
-  GlyphImage(const GlyphImage&) = delete;
-  GlyphImage& operator=(const GlyphImage&) = delete;
 
   static constexpr int kSize = 16;
   void Draw(HDC dc, int x, int y, bool enabled) const;
 
  private:
-  HBITMAP image_ = nullptr;  // transparent pixels turned black, so the image can be ORed on
-  HBITMAP mask_ = nullptr;   // white where transparent
+  UniqueBitmap image_;  // transparent pixels turned black, so the image can be ORed on
+  UniqueBitmap mask_;   // white where transparent
 };
 
 // Paints a bitmap button for WM_DRAWITEM: frame, glyph left of the caption, the pair centred,

@@ -19,7 +19,7 @@ constexpr CommandInfo kCommands[] = {
     {CommandName::Compile, "compile", 2, 2, "DIRECTORY DATABASE",
      "--name|--all-formats|--to-smf0|--yes|--no-overwrite|--skip-bad|--quiet|"},
     {CommandName::List, "list", 1, 1, "DATABASE", "--json|"},
-    {CommandName::Convert, "convert", 2, 2, "IN.mid OUT.mid", "--quiet|"},
+    {CommandName::Convert, "convert", 2, 2, "IN.mid OUT.mid", "--yes|--no-overwrite|--quiet|"},
 };
 
 const CommandInfo* FindCommand(CommandName name) {
@@ -94,10 +94,14 @@ constexpr char kListHelp[] =
     "\n";
 
 constexpr char kConvertHelp[] =
-    "Usage: carillo convert IN.mid OUT.mid [--quiet]\n"
+    "Usage: carillo convert IN.mid OUT.mid [FLAGS]\n"
     "Writes IN.mid as a format-0 Standard MIDI File, which most Palm OS handhelds play: the\n"
-    "tracks of a format-1 file are merged into one. A format-0 file is copied unchanged; a\n"
-    "format-2 file is refused.\n"
+    "tracks of a format-1 file are merged into one, in time order. A format-0 file is copied\n"
+    "unchanged; a format-2 file, or one whose structure is broken, is refused with the reason.\n"
+    "\n"
+    "  --yes           replace an existing OUT.mid without asking\n"
+    "  --no-overwrite  keep an existing OUT.mid\n"
+    "  --quiet         no summary\n"
     "\n";
 
 }  // namespace

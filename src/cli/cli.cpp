@@ -14,6 +14,7 @@
 #include "cli/exit_status.h"
 #include "cli/terminal_prompts.h"
 #include "commands/compile_command.h"
+#include "commands/convert_command.h"
 #include "commands/database_image.h"
 #include "commands/extract_command.h"
 #include "commands/messages.h"
@@ -107,13 +108,13 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
     case CommandName::Compile: {
       TerminalPrompts prompts(console, {"", "", "DIRECTORY", "DATABASE", "--name"}, flags, arguments.quiet);
       RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files = MakeCommandLineFileSystem([&prompts](const std::string& name) {
-          prompts.ShowProblem("DIRECTORY: " + name + ": Windows-1252 cannot hold this name; the file is skipped",
-                              Encoding::Utf8);
-        });
+        std::unique_ptr<FileSystem> files =
+            MakeCommandLineFileSystem([&prompts](const std::string& name, const char* reason) {
+              prompts.ShowProblem("DIRECTORY: " + name + ": " + reason + "; the file is skipped", Encoding::Utf8);
+            });
         std::unique_ptr<Clock> clock = MakePlatformClock();
         CompileInputs inputs{operands[0], FromCurrentDirectory(operands[1]), database_name,
-                             !arguments.all_formats};
+                             !arguments.all_formats, arguments.to_smf0};
         CompileCommand command(prompts, *files, *clock, std::move(inputs));
         if (command.CheckCompileInputs()) command.CompileDatabase();
       });
@@ -143,9 +144,16 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
       });
       return Exit(prompts.Status());
     }
-    case CommandName::Convert:
+    case CommandName::Convert: {
+      TerminalPrompts prompts(console, {"IN.mid", "OUT.mid", "", "", ""}, flags, arguments.quiet);
+      RunReporting(prompts, [&] {
+        std::unique_ptr<FileSystem> files = MakeCommandLineFileSystem(nullptr);
+        ConvertMidiFile(prompts, *files, ConvertInputs{operands[0], operands[1]});
+      });
+      return Exit(prompts.Status());
+    }
     case CommandName::None:
       break;
   }
-  return UsageError(console, arguments.command, "this command is not available yet");
+  return UsageError(console, arguments.command, "no command given");
 }

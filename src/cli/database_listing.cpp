@@ -113,14 +113,14 @@ DatabaseListing ListDatabase(const palm::DatabaseReader& reader) {
 std::string ListingText(const DatabaseListing& listing) {
   char attributes[16];
   std::snprintf(attributes, sizeof attributes, "0x%04X", listing.attributes);
-  std::string text = "Name:      " + listing.name + "\n" +
+  std::string text = "Name:       " + listing.name + "\n" +
                      "Attributes: " + attributes + "\n" +
-                     "Version:   " + std::to_string(listing.version) + "\n" +
-                     "Type:      " + listing.type + "\n" +
-                     "Creator:   " + listing.creator + "\n" +
-                     "Created:   " + PalmDateIso8601(listing.created) + "\n" +
-                     "Modified:  " + PalmDateIso8601(listing.modified) + "\n" +
-                     "Records:   " + std::to_string(listing.record_count) + "\n";
+                     "Version:    " + std::to_string(listing.version) + "\n" +
+                     "Type:       " + listing.type + "\n" +
+                     "Creator:    " + listing.creator + "\n" +
+                     "Created:    " + PalmDateIso8601(listing.created) + "\n" +
+                     "Modified:   " + PalmDateIso8601(listing.modified) + "\n" +
+                     "Records:    " + std::to_string(listing.record_count) + "\n";
   for (const ListedRecord& record : listing.records) {
     char number[16];
     std::snprintf(number, sizeof number, "%5zu  ", record.number);

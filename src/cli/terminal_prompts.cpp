@@ -44,6 +44,12 @@ std::string NativeSeparators(std::string text) {
   return text;
 }
 
+// "DATABASE: " for a field that an argument stands for.
+std::string FieldPrefix(const std::array<std::string, 5>& arguments, Field field) {
+  const std::string& argument = arguments[static_cast<std::size_t>(field) - 1];
+  return argument.empty() ? std::string() : argument + ": ";
+}
+
 }  // namespace
 
 std::string TerminalLines(const std::string& text) {
@@ -67,11 +73,6 @@ TerminalPrompts::TerminalPrompts(Console& console, std::array<std::string, 5> ar
 void TerminalPrompts::Say(const std::string& prefix, const std::string& text, Encoding encoding) {
   ClearProgress();
   console_.Write(Stream::Err, "carillo: " + prefix + TerminalLines(text) + "\n", encoding);
-}
-
-static std::string FieldPrefix(const std::array<std::string, 5>& arguments, Field field) {
-  const std::string& argument = arguments[static_cast<std::size_t>(field) - 1];
-  return argument.empty() ? std::string() : argument + ": ";
 }
 
 void TerminalPrompts::ShowInputError(Field field, const std::string& message) {
@@ -176,14 +177,9 @@ void TerminalPrompts::ReportProgress(std::size_t done, std::size_t total, std::u
   }
   last_progress_ = now;
   const double seconds = std::chrono::duration<double>(now - *started_).count();
-  // Appended piece by piece: GCC 12's -Wrestrict misfires on the chain of operator+ at -O2 and above.
-  std::string line = "\r";
-  line += std::to_string(done);
-  line += '/';
-  line += std::to_string(total);
-  line += ", ";
-  line += Rate(static_cast<double>(bytes) / seconds);
-  line += "   ";
+  char line[64];
+  std::snprintf(line, sizeof line, "\r%zu/%zu, %s   ", done, total,
+                Rate(static_cast<double>(bytes) / seconds).c_str());
   console_.Write(Stream::Err, line);
   progress_shown_ = true;
 }

@@ -1,5 +1,6 @@
 #include "cli/utf8_file_system.h"
 
+#include <set>
 #include <utility>
 
 #include "format/palm_text.h"
@@ -37,17 +38,23 @@ std::vector<DirectoryEntry> Utf8FileSystem::FindFiles(const std::string& pattern
   const std::string directory = ExtractFilePath(pattern);
   const std::string native_directory = NativePathOf(directory);
   std::vector<DirectoryEntry> entries;
+  std::set<std::string> names;
   for (DirectoryEntry& entry : native_->FindFiles(native_directory + NativePath(ExtractFileName(pattern)))) {
     std::optional<std::string> name = palm::Utf8ToPalmText(entry.name);
     // A "\" would split the name into a directory and a file when it is opened again, and a
     // control character would come back as "_"; a name whose composed form another file of the
     // directory already has could not be told apart: each time another file would be opened.
-    const bool usable = name && name->find_first_of(kNotInNames) == std::string::npos &&
-                        listed_.emplace(directory + *name, native_directory + entry.name).second;
-    if (!usable) {
-      if (report_unusable_) report_unusable_(entry.name);
+    const char* reason = nullptr;
+    if (!name || name->find_first_of(kNotInNames) != std::string::npos) {
+      reason = "Windows-1252 cannot hold this name";
+    } else if (!names.insert(*name).second) {
+      reason = "in Windows-1252 this name is another file's";
+    }
+    if (reason) {
+      if (report_unusable_) report_unusable_(entry.name, reason);
       continue;
     }
+    listed_[directory + *name] = native_directory + entry.name;
     entry.name = std::move(*name);
     entries.push_back(std::move(entry));
   }

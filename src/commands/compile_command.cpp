@@ -8,6 +8,8 @@
 
 #include "commands/database_writer.h"
 #include "commands/messages.h"
+#include "commands/tune_conversion.h"
+#include "midi/smf_format0.h"
 #include "format/palm_database.h"
 #include "seams/paths.h"
 
@@ -73,16 +75,35 @@ void CompileCommand::CompileDatabase() {
   CollectMidiFiles();
   if (FileNames.empty()) return;
   WriteDatabase(prompts_, files_, clock_, inputs_.destination_path, inputs_.database_name,
-                DatabaseSources{inputs_.source_directory, FileNames, RecordNames, FileSizes});
+                DatabaseSources{inputs_.source_directory, FileNames, RecordNames, FileSizes, &Conversions});
 }
 
 void CompileCommand::ClearLists() {
   FileNames.clear();
   RecordNames.clear();
   FileSizes.clear();
+  Conversions.clear();
+}
+
+std::optional<std::uint64_t> CompileCommand::ConvertedSize(const std::string& name, std::uint64_t size) {
+  std::optional<std::vector<std::uint8_t>> tune =
+      ReadWholeFile(files_, JoinPath(inputs_.source_directory, name), kLargestConvertibleFile);
+  std::string question;
+  const char* caption = kMidiError;
+  if (!tune) {
+    question = TooLargeText(name, size);
+    caption = kCompatibilityError;
+  } else if (midi::SizeResult converted = midi::ConvertedSize(*tune); converted.problem) {
+    question = UnconvertibleText(name, ProblemText(*converted.problem));
+  } else {
+    return converted.size;
+  }
+  cancelled_ = !prompts_.AskOkCancel(question, caption);
+  return std::nullopt;
 }
 
 void CompileCommand::CollectMidiFiles() {
+  cancelled_ = false;
   std::string& source = inputs_.source_directory;
   DropTrailingSeparator(source);
 
@@ -100,7 +121,8 @@ void CompileCommand::CollectMidiFiles() {
       if (!prompts_.AskOkCancel(WrongMidiFormatText(name), kMidiError)) return ClearLists();
       continue;
     }
-    if (size > kLargestMidiFile) {
+    // A format-1 file may shrink as it is converted: its limit applies once it is.
+    if (size > kLargestMidiFile && !inputs_.to_smf0) {
       if (!prompts_.AskOkCancel(TooLargeText(name, size), kCompatibilityError)) return ClearLists();
       continue;
     }
@@ -116,6 +138,19 @@ void CompileCommand::CollectMidiFiles() {
     }
     bool smf0 = head[kFormatOffset] == 0 && head[kFormatOffset + 1] == 0;
     if (!smf0 && inputs_.smf0_only) continue;
+    const bool convert = !smf0 && inputs_.to_smf0;
+    if (convert) {
+      std::optional<std::uint64_t> converted = ConvertedSize(name, size);
+      if (!converted) {
+        if (cancelled_) return ClearLists();
+        continue;
+      }
+      size = *converted;
+    }
+    if (size > kLargestMidiFile) {
+      if (!prompts_.AskOkCancel(TooLargeText(name, size), kCompatibilityError)) return ClearLists();
+      continue;
+    }
 
     // The record count is 16 bits: one more record would wrap it and corrupt the database.
     if (FileNames.size() == palm::kMaxRecords) {
@@ -123,6 +158,7 @@ void CompileCommand::CollectMidiFiles() {
       return ClearLists();
     }
     FileSizes.push_back(static_cast<std::uint16_t>(size));
+    Conversions.push_back(convert);
     FileNames.push_back(name);
     RecordNames.push_back(RecordNameOf(name));
   }

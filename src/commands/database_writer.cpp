@@ -7,7 +7,9 @@
 #include <memory>
 #include <stdexcept>
 
+#include "commands/tune_conversion.h"
 #include "format/palm_database.h"
+#include "midi/smf_format0.h"
 #include "format/palm_date.h"
 #include "seams/app_error.h"
 #include "seams/paths.h"
@@ -17,12 +19,24 @@ namespace {
 std::size_t StoredNameLength(const std::string& record_name) {
   return std::min(record_name.size(), palm::kMaxNameLength);
 }
+// The record offsets are written already: a conversion of another size would break them all.
+std::vector<std::uint8_t> ConvertedTune(FileSystem& files, const std::string& path, const std::string& name,
+                                        std::size_t collected_size) {
+  std::optional<std::vector<std::uint8_t>> source = ReadWholeFile(files, path, kLargestConvertibleFile);
+  midi::ConvertResult converted;
+  if (source) converted = midi::ConvertToFormat0(*source);
+  if (!source || converted.problem || converted.bytes.size() != collected_size) {
+    throw AppError(ChangedWhileWrittenText(name));
+  }
+  return std::move(converted.bytes);
+}
 }  // namespace
 
 void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std::string& destination_path,
                    const std::string& database_name, const DatabaseSources& sources) {
   const std::size_t count = sources.file_names.size();
-  if (sources.record_names.size() != count || sources.file_sizes.size() != count) {
+  if (sources.record_names.size() != count || sources.file_sizes.size() != count ||
+      (sources.conversions && sources.conversions->size() != count)) {
     throw std::logic_error("WriteDatabase: the file lists are not index-aligned");
   }
   if (count > palm::kMaxRecords) throw AppError(kTooManyMidiFiles);
@@ -51,11 +65,17 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
     std::memcpy(name.data(), sources.record_names[i].data(), name_length);
     database->Write(name.data(), name_length + 1);
 
-    // Exactly the collected size: a file that has grown since contributes only that much.
-    std::vector<std::uint8_t> tune(sources.file_sizes[i]);
-    std::unique_ptr<InputFile> midi = files.OpenRead(JoinPath(sources.source_directory, sources.file_names[i]));
-    midi->Read(tune.data(), tune.size());
-    midi->Close();
+    const std::string path = JoinPath(sources.source_directory, sources.file_names[i]);
+    std::vector<std::uint8_t> tune;
+    if (sources.conversions && (*sources.conversions)[i]) {
+      tune = ConvertedTune(files, path, sources.file_names[i], sources.file_sizes[i]);
+    } else {
+      // Exactly the collected size: a file that has grown since contributes only that much.
+      tune.resize(sources.file_sizes[i]);
+      std::unique_ptr<InputFile> midi = files.OpenRead(path);
+      midi->Read(tune.data(), tune.size());
+      midi->Close();
+    }
     database->Write(tune.data(), tune.size());
     written_bytes += tune.size();
     prompts.ReportProgress(i + 1, count, written_bytes);

@@ -15,11 +15,16 @@ struct DatabaseSources {
   const std::vector<std::string>& file_names;
   const std::vector<std::string>& record_names;  // at most 31 characters each
   const std::vector<std::uint16_t>& file_sizes;
+  // Index-aligned too when given: the files to store converted to format 0, whose file_sizes
+  // entry is the conversion's size.
+  const std::vector<bool>* conversions = nullptr;
 };
 
 // Writes `destination_path` and reports " MIDI files successfully compiled.". Raises InOutError on
 // any failed file operation; what was written stays on disk. A database name longer than 31
 // characters is cut to 31. More than 65535 files raise AppError(kTooManyMidiFiles) before the
-// destination is created.
+// destination is created. A file to convert is converted again as it is stored, so that only one
+// tune is held at a time; one that no longer gives the collected size has changed meanwhile and
+// raises AppError before its bytes are written.
 void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std::string& destination_path,
                    const std::string& database_name, const DatabaseSources& sources);

@@ -21,3 +21,14 @@ std::string OverwriteText(std::string_view path) { return Joined(path, kAlreadyE
 std::string ExtractedText(std::size_t count) { return std::to_string(count) + kSuccessfullyExtracted; }
 
 std::string CompiledText(std::size_t count) { return std::to_string(count) + kSuccessfullyCompiled; }
+
+std::string UnconvertibleText(std::string_view name, std::string_view reason) {
+  return Joined(WrongMidiFormatText(name) + "\r\n", reason);
+}
+
+std::string ConvertedText(std::size_t size, bool unchanged) {
+  return unchanged ? "Already format 0: copied unchanged (" + std::to_string(size) + " bytes)."
+                   : "Converted to format 0: " + std::to_string(size) + " bytes.";
+}
+
+std::string ChangedWhileWrittenText(std::string_view name) { return Joined(kChangedWhileWritten, name); }

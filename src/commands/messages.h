@@ -40,6 +40,10 @@ inline constexpr char kCompatibilityError[] = "Compatibility Error";
 inline constexpr char kTooManyMidiFiles[] = "Too many MIDI files!\r\nA database holds at most 65535.";
 inline constexpr char kSuccessfullyCompiled[] = " MIDI files successfully compiled.";
 
+// Format-1 tunes converted to format 0 (the command line's convert, and compile --to-smf0).
+inline constexpr char kTooLargeToConvert[] = "The MIDI file is too large to convert!";
+inline constexpr char kChangedWhileWritten[] = "MIDI file changed while the database was written:\r";
+
 // Directory creation, for either command.
 inline constexpr char kUnableToCreateDirectory[] = "Unable to create directory";
 
@@ -53,3 +57,10 @@ std::string OverwriteText(std::string_view path);
 std::string ExtractedText(std::size_t count);
 // "3 MIDI files successfully compiled."
 std::string CompiledText(std::size_t count);
+// "Wrong MIDI format:\r", the name, CR LF and why it cannot become format 0.
+std::string UnconvertibleText(std::string_view name, std::string_view reason);
+// "Converted to format 0: 1234 bytes." or, for a file that was format 0 already, "Already format 0:
+// copied unchanged (1234 bytes)."
+std::string ConvertedText(std::size_t size, bool unchanged);
+// kChangedWhileWritten and the name.
+std::string ChangedWhileWrittenText(std::string_view name);

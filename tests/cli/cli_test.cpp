@@ -210,9 +210,11 @@ TEST_F(CommandLine, Windows1252NamesBothWays) {
   Write(in / "\xE2\x82\xAC uro.mid", Tune(0, 3));        // € is 0x80 in Windows-1252
   Write(in / "\xE6\x97\xA5.mid", Tune(0, 4));            // no Windows-1252 character
   Write(in / "NUL.mid", Tune(0, 5));
+  Write(in / "Na\xC3\xAFve.mid", Tune(0, 6));  // the same name composed: listed after the other
   ProcessResult compiled = Run({"compile", "tunes", "names.pdb", "--quiet"});
   EXPECT_EQ(compiled.status, 4);
   EXPECT_EQ(compiled.err,
+            "carillo: DIRECTORY: Na\xC3\xAFve.mid: in Windows-1252 this name is another file's; the file is skipped\n"
             "carillo: DIRECTORY: \xE6\x97\xA5.mid: Windows-1252 cannot hold this name; the file is skipped\n");
 
   ProcessResult extracted = Run({"extract", "names.pdb", "out", "--yes", "--quiet"});
@@ -243,8 +245,8 @@ TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
 
   ProcessResult text = Run({"list", database.string()});
   EXPECT_EQ(text.status, 0) << text.err;
-  EXPECT_EQ(text.out, "Name:      My MIDI Database\nAttributes: 0x0008\nVersion:   0\nType:      smfr\n"
-                      "Creator:   Qsnd\nCreated:   " + date + "\nModified:  " + date + "\nRecords:   4\n"
+  EXPECT_EQ(text.out, "Name:       My MIDI Database\nAttributes: 0x0008\nVersion:    0\nType:       smfr\n"
+                      "Creator:    Qsnd\nCreated:    " + date + "\nModified:   " + date + "\nRecords:    4\n"
                       "    1  a: 34 bytes, SMF 0, 1 track, 96 ticks/quarter, plays on the handheld\n"
                       "    2  b: 34 bytes, SMF 1, 1 track, 96 ticks/quarter, needs converting to format 0\n"
                       "    3  not a MIDI record\n"
@@ -263,6 +265,48 @@ TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
                       "    {\"number\": 3, \"status\": \"not_midi_record\", \"problem\": \"not a MIDI record\"},\n"
                       "    {\"number\": 4, \"status\": \"damaged\", \"name\": \"d\xC3\xA9\", "
                       "\"problem\": \"damaged: its data offset points past the record\"}\n  ]\n}\n");
+}
+
+TEST_F(CommandLine, ConversionToFormat0) {
+  // Two tracks of format 1: a tempo track and a note track.
+  const Bytes format1 = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0, 96,
+                         'M', 'T', 'r', 'k', 0, 0, 0, 11, 0, 0xFF, 0x51, 3, 7, 0xA1, 0x20, 0, 0xFF, 0x2F, 0,
+                         'M', 'T', 'r', 'k', 0, 0, 0, 12, 0, 0x90, 60, 64, 0x60, 0x90, 60, 0, 0, 0xFF, 0x2F, 0};
+  const Bytes merged = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 18,
+                        0, 0xFF, 0x51, 3, 7, 0xA1, 0x20, 0, 0x90, 60, 64, 0x60, 60, 0, 0, 0xFF, 0x2F, 0};
+  Bytes format2 = format1;
+  format2[9] = 2;
+  fs::path in = Dir("tunes");
+  Write(in / "one.mid", format1);
+  Write(in / "two.mid", format2);
+  Write(in / "zero.mid", Tune(0));
+
+  ProcessResult converted = Run({"convert", "tunes/one.mid", "one0.mid"});
+  EXPECT_EQ(converted.status, 0) << converted.err;
+  EXPECT_EQ(converted.out, "Converted to format 0: 40 bytes.\n");
+  EXPECT_EQ(Read(root_ / "one0.mid"), merged);
+  ProcessResult copied = Run({"convert", "one0.mid", "one0.mid", "--no-overwrite"});
+  EXPECT_EQ(copied.status, 0) << "an existing file kept on request";
+  EXPECT_EQ(copied.out + copied.err, "");
+  ProcessResult refused = Run({"convert", "tunes/two.mid", "two0.mid"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err.rfind("carillo: IN.mid: format 2 cannot become format 0", 0), 0u) << refused.err;
+  EXPECT_NE(refused.err.find("(at byte 8)\n"), std::string::npos) << refused.err;
+  EXPECT_FALSE(fs::exists(root_ / "two0.mid"));
+
+  ProcessResult asked = Run({"compile", "tunes", "all.pdb", "--to-smf0"});
+  EXPECT_EQ(asked.status, 1) << "the format-2 file's question is cancelled without a terminal";
+  EXPECT_EQ(asked.err.rfind("carillo: Wrong MIDI format:\ntwo.mid\nformat 2 cannot become format 0", 0), 0u)
+      << asked.err;
+  EXPECT_FALSE(fs::exists(root_ / "all.pdb"));
+
+  ProcessResult compiled = Run({"compile", "tunes", "all.pdb", "--to-smf0", "--skip-bad"});
+  EXPECT_EQ(compiled.status, 0) << compiled.err;
+  EXPECT_EQ(compiled.out, "2 MIDI files successfully compiled.\n");
+  ProcessResult extracted = Run({"extract", "all.pdb", "out", "--yes", "--quiet"});
+  EXPECT_EQ(extracted.status, 0) << extracted.err;
+  EXPECT_EQ(Read(root_ / "out" / "one.mid"), merged);
+  EXPECT_EQ(Read(root_ / "out" / "zero.mid"), Tune(0));
 }
 
 TEST_F(CommandLine, FailedWriteEndsInTheErrorReport) {

@@ -9,79 +9,23 @@
 #include <vector>
 
 #include "app/app_cursor.h"
-#include "core/compile_fixtures.h"
 #include "format/palm_date.h"
+#include "support/compile_fixtures.h"
+#include "support/midi_files.h"
 #include "support/temp_dir.h"
 #include "support/window_harness.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 const char kTitle[] = "Veltro:: Carillo for Jinglo 2";
 
-// ---- Standard MIDI Files as sequencers write them: chunks, variable-length times, meta events ----
-
-void AppendVariableLength(Bytes& out, std::uint32_t value) {
-  Bytes groups = {static_cast<std::uint8_t>(value & 0x7F)};
-  while (value >>= 7) groups.insert(groups.begin(), static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
-  out.insert(out.end(), groups.begin(), groups.end());
-}
-
-void AppendChunk(Bytes& out, const char (&tag)[5], const Bytes& body) {
-  out.insert(out.end(), tag, tag + 4);
-  AppendBig32(out, static_cast<std::uint32_t>(body.size()));
-  out.insert(out.end(), body.begin(), body.end());
-}
-
-Bytes MetaText(std::uint8_t type, const std::string& text) {
-  Bytes event = {0x00, 0xFF, type, static_cast<std::uint8_t>(text.size())};
-  event.insert(event.end(), text.begin(), text.end());
-  return event;
-}
-
-// A track: its name, a program, then `notes` notes of the pattern on `channel` with running status.
-Bytes MelodyTrack(const std::string& name, std::uint8_t channel, std::uint8_t program, int notes, int seed) {
-  Bytes track = MetaText(0x03, name);
-  track.insert(track.end(), {0x00, static_cast<std::uint8_t>(0xC0 | channel), program});
-  track.insert(track.end(), {0x00, static_cast<std::uint8_t>(0x90 | channel)});
-  for (int i = 0; i < notes; ++i) {
-    auto key = static_cast<std::uint8_t>(60 + (i * 7 + seed) % 24);
-    if (i > 0) AppendVariableLength(track, 0);
-    track.insert(track.end(), {key, static_cast<std::uint8_t>(64 + i % 32)});
-    AppendVariableLength(track, 120 + 240 * static_cast<std::uint32_t>((i + seed) % 3));
-    track.insert(track.end(), {key, 0x00});  // note off as note on with velocity 0
-  }
-  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
-  return track;
-}
-
-Bytes TempoTrack() {
-  Bytes track = MetaText(0x03, "Tempo");
-  track.insert(track.end(), {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});        // 120 beats a minute
-  track.insert(track.end(), {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08});  // 4/4
-  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
-  return track;
-}
-
-Bytes Smf(std::uint16_t format, const std::vector<Bytes>& tracks) {
-  Bytes out;
-  AppendChunk(out, "MThd", {0, static_cast<std::uint8_t>(format), 0, static_cast<std::uint8_t>(tracks.size()), 0x01, 0xE0});
-  for (const Bytes& track : tracks) AppendChunk(out, "MTrk", track);
-  return out;
-}
-
+// The Palm date of this moment as the file holds it, read as a number.
 std::uint32_t PalmDateNow() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  std::uint32_t swapped = DateTimeToPalmDate(
-      EncodeDateTime(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds));
-  return (swapped >> 24) | ((swapped >> 8) & 0xFF00) | ((swapped << 8) & 0xFF0000) | (swapped << 24);
-}
-
-std::uint32_t Big32At(const Bytes& bytes, std::size_t offset) {
-  return static_cast<std::uint32_t>(bytes[offset]) << 24 | static_cast<std::uint32_t>(bytes[offset + 1]) << 16 |
-         static_cast<std::uint32_t>(bytes[offset + 2]) << 8 | bytes[offset + 3];
+  return Big32At(HostBytes(DateTimeToPalmDate(EncodeDateTime(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                                                             now.wSecond, now.wMilliseconds))),
+                 0);
 }
 
 ShownBox WrongFormatBox(const std::string& name) { return OkCancelBox("Wrong MIDI format:\r" + name, "MIDI Error", "OK"); }
@@ -215,7 +159,7 @@ TEST_F(CompileWindowTest, SampleDirectoryRoundTripsByteForByte) {
   FindClose(find);
   ASSERT_GE(tunes.size(), 3u);
 
-  std::vector<ExpectedRecord> records;
+  std::vector<TuneRecord> records;
   for (const auto& [name, bytes] : tunes) records.push_back({name.substr(0, std::min<std::size_t>(name.size() - 4, 31)), bytes});
   MakeDirectory(temp_ / "pdb");
   harness_.SetCheck(false);

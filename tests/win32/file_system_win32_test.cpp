@@ -53,13 +53,7 @@ TEST_F(Win32FileSystemTest, RealFailuresCarryWindowsCodesAndTheirTexts) {
   HeldFile locker(temp / "locked.pdb", GENERIC_READ, 0, OPEN_EXISTING);
   ASSERT_NE(locker.get(), INVALID_HANDLE_VALUE);
 
-  struct Case {
-    const char* what;
-    std::function<void()> action;
-    int code;
-    const char* text;
-  };
-  const Case cases[] = {
+  const FailureCase cases[] = {
       {"missing file", [&] { files->OpenRead(temp / "missing.pdb"); }, ERROR_FILE_NOT_FOUND, "File not found"},
       {"missing directory", [&] { files->OpenRead(temp / "missing\\System_MIDI_Sounds.pdb"); },
        ERROR_PATH_NOT_FOUND, "Invalid filename"},
@@ -80,11 +74,7 @@ TEST_F(Win32FileSystemTest, RealFailuresCarryWindowsCodesAndTheirTexts) {
       {"replacing a file held without sharing", [&] { files->Create(temp / "locked.pdb"); },
        ERROR_SHARING_VIOLATION, "I/O error 32"},
   };
-  for (const Case& c : cases) {
-    RaisedError raised = RaisedBy(c.action);
-    EXPECT_EQ(raised.code, c.code) << c.what;
-    EXPECT_EQ(raised.text, c.text) << c.what;
-  }
+  ExpectFailures(cases);
 }
 
 TEST_F(Win32FileSystemTest, AReadOnlyFileOpensForReading) {
@@ -203,21 +193,6 @@ TEST_F(Win32FileSystemTest, SizesAbove4GiBComeFromBothHalves) {
 }
 
 // ---- directory creation ---------------------------------------------------------------------
-
-class CurrentDirectory {
- public:
-  explicit CurrentDirectory(const std::string& path) {
-    GetCurrentDirectoryA(MAX_PATH, saved_);
-    // Relative paths below must never land outside the temporary directory.
-    if (!SetCurrentDirectoryA(path.c_str())) throw std::runtime_error("cannot enter " + path);
-  }
-  ~CurrentDirectory() { SetCurrentDirectoryA(saved_); }
-  CurrentDirectory(const CurrentDirectory&) = delete;
-  CurrentDirectory& operator=(const CurrentDirectory&) = delete;
-
- private:
-  char saved_[MAX_PATH] = {};
-};
 
 std::string CreationErrorOf(FileSystem& files, const std::string& path) {
   try {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/settings_adapter.h"
+#include "app/window_text.h"
 #include "win32/support/window_harness.h"
 
 namespace {
@@ -92,9 +93,7 @@ HWND FindById(HWND root, int id) {
 // ---- Frame, size and limits ----
 
 TEST_F(MainWindow, HasTheApplicationTitleAsCaptionAndItsDesignedSize) {
-  char caption[64] = {};
-  GetWindowTextA(harness_.Window(), caption, sizeof caption);
-  EXPECT_STREQ(caption, kTitle);
+  EXPECT_EQ(WindowText(harness_.Window()), kTitle);
   EXPECT_EQ(Width(WindowRect()), 739);
   EXPECT_EQ(Height(WindowRect()), 317);
   RECT client{};
@@ -246,9 +245,7 @@ TEST_F(MainWindow, ControlsCarryTheirFixedIdsClassesAndCaptions) {
     EXPECT_EQ(control, harness_.Control(expected.id)) << expected.id;
     EXPECT_STRCASEEQ(ClassOf(control).c_str(), expected.window_class) << expected.id;
     if (!expected.text) continue;  // fields hold what the settings put there
-    char text[64] = {};
-    GetWindowTextA(control, text, sizeof text);
-    EXPECT_STREQ(text, expected.text) << expected.id;
+    EXPECT_EQ(WindowText(control), expected.text) << expected.id;
   }
 }
 
@@ -499,9 +496,7 @@ TEST_F(MainWindow, HasTwoPagesInOrderWithFixedHotTrackingTabs) {
     SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
     EXPECT_EQ(Width(rect), 128);
     EXPECT_EQ(Height(rect), 32);
-    char page_caption[32] = {};
-    GetWindowTextA(harness_.Control(index == 0 ? kTabSheet1 : kTabSheet2), page_caption, sizeof page_caption);
-    EXPECT_STREQ(page_caption, kExpected[index]);
+    EXPECT_EQ(WindowText(harness_.Control(index == 0 ? kTabSheet1 : kTabSheet2)), kExpected[index]);
   }
   LONG_PTR style = GetWindowLongPtrA(tabs, GWL_STYLE);
   EXPECT_TRUE(style & TCS_HOTTRACK);

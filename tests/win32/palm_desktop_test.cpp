@@ -9,6 +9,7 @@
 #include "desktop/palm_user_data.h"
 #include "seams/app_error.h"
 #include "support/palm_desktop_fixture.h"
+#include "support/raised_error.h"
 #include "support/temp_dir.h"
 #include "support/users_file_image.h"
 
@@ -88,13 +89,8 @@ class PalmDesktopTest : public testing::Test {
     SetString(root + "\\Pilot Desktop\\Preferences", "LastUserName", last_user);
     SetString(root + "\\Pilot Desktop\\Core", "Path", dir_.path());
   }
-  void PlantUsers(const std::vector<UserRecordImage>& users) { WriteBytes(dir_ / "users.dat", UsersFileImage(users)); }
-  std::string PlantBackup(const std::string& folder) {
-    MakeDirectory(dir_ / (folder + "\\Backup"));
-    std::string backup = dir_ / folder + kBackupTail;
-    WriteBytes(backup, {0x00, 0x01});
-    return backup;
-  }
+  void PlantUsers(const std::vector<UserRecordImage>& users) { palm_desktop_fixture::PlantUsers(dir_, users); }
+  std::string PlantBackup(const std::string& folder) { return palm_desktop_fixture::PlantBackup(dir_, folder); }
 
   std::string Find(std::string path = "") {
     std::unique_ptr<RegistryKey> current_user = OpenCurrentUserKey();
@@ -106,14 +102,7 @@ class PalmDesktopTest : public testing::Test {
                           path);
     return path;
   }
-  std::string FindError() {
-    try {
-      Find();
-    } catch (const InOutError& error) {
-      return error.what();
-    }
-    return "";
-  }
+  std::string FindError() { return RaisedBy([&] { Find(); }).text; }
 
   TempDir dir_;
   std::vector<Box> boxes_;

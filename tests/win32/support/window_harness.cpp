@@ -8,20 +8,13 @@
 
 #include <stdexcept>
 
+#include "app/window_text.h"
+
 namespace {
 
 thread_local WindowHarness* g_harness = nullptr;
 
 constexpr int kMessageTextId = 0xFFFF;
-
-std::string TextOf(HWND window) {
-  if (!window) return "";
-  int length = GetWindowTextLengthA(window);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  length = GetWindowTextA(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-  return text;
-}
 
 std::string ClassOf(HWND window) {
   char name[64] = {};
@@ -213,7 +206,7 @@ void WindowHarness::OnActivate(HWND window) {
     pending_dialog_ = window;
     SetTimer(nullptr, 0, 1, &WindowHarness::DialogTimer);
   } else {
-    ADD_FAILURE() << "unexpected dialog [" << TextOf(window) << "]";
+    ADD_FAILURE() << "unexpected dialog [" << WindowText(window) << "]";
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
   }
 }
@@ -234,8 +227,8 @@ void CALLBACK WindowHarness::DialogTimer(HWND, UINT, UINT_PTR timer, DWORD) {
 
 void WindowHarness::AnswerMessageBox(HWND box) {
   RecordedBox record;
-  record.caption = TextOf(box);
-  record.text = TextOf(GetDlgItem(box, kMessageTextId));
+  record.caption = WindowText(box);
+  record.text = WindowText(GetDlgItem(box, kMessageTextId));
   record.icon = IconOf(box);
   record.buttons = ButtonsOf(box);
   record.owner = GetWindow(box, GW_OWNER);
@@ -335,7 +328,7 @@ void WindowHarness::SetText(int id, const std::string& text) {
   SendMessageA(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-std::string WindowHarness::Text(int id) const { return TextOf(Control(id)); }
+std::string WindowHarness::Text(int id) const { return WindowText(Control(id)); }
 
 void WindowHarness::Click(int id) {
   SendMessageA(Control(id), BM_CLICK, 0, 0);
