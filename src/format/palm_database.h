@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "format/byte_cursor.h"  // OutsideImage
+
 namespace palm {
 
 inline constexpr std::size_t kHeaderSize = 78;
