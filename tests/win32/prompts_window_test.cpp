@@ -35,19 +35,6 @@ class Prompting : public ::testing::Test {
   WindowHarness harness_;
 };
 
-RecordedBox OwnedBox(const std::string& text, const std::string& caption, UINT icon, UINT buttons,
-                     const std::string& answer, int marked_field = 0) {
-  RecordedBox box;
-  box.text = text;
-  box.caption = caption;
-  box.icon = icon;
-  box.buttons = buttons;
-  box.owned_by_form = true;
-  box.marked_field = marked_field;
-  box.answer = answer;
-  return box;
-}
-
 const Field kFields[] = {Field::Edit1, Field::Edit2, Field::Edit3, Field::Edit4, Field::Edit5};
 
 // ---- The marked field ----

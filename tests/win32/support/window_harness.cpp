@@ -139,15 +139,23 @@ std::string Describe(const RecordedBox& box) {
 
 std::ostream& operator<<(std::ostream& out, const RecordedBox& box) { return out << Describe(box); }
 
-RecordedBox ErrorBox(const std::string& text, const std::string& caption, bool owned_by_form) {
+RecordedBox OwnedBox(const std::string& text, const std::string& caption, UINT icon, UINT buttons,
+                     const std::string& answer, int marked_field) {
   RecordedBox box;
-  box.caption = caption;
   box.text = text;
-  box.icon = MB_ICONERROR;
-  box.buttons = MB_OK;
+  box.caption = caption;
+  box.icon = icon;
+  box.buttons = buttons;
+  box.owned_by_form = true;
+  box.marked_field = marked_field;
+  box.answer = answer;
+  return box;
+}
+
+RecordedBox ErrorBox(const std::string& text, const std::string& caption, bool owned_by_form) {
+  RecordedBox box = OwnedBox(text, caption, MB_ICONERROR, MB_OK, "OK");
   box.owned_by_form = owned_by_form;
   box.cursor_was_normal = true;
-  box.answer = "OK";
   return box;
 }
 

@@ -54,7 +54,11 @@ bool operator==(const RecordedBox& left, const RecordedBox& right);
 std::string Describe(const RecordedBox& box);
 std::ostream& operator<<(std::ostream& out, const RecordedBox& box);
 
-// An expected error box (general error report or "Install"), for comparisons with Boxes().
+// Expected boxes, for comparisons with Boxes(): one owned by the main window, answered with
+// `answer`, marking `marked_field` (1..5, 0 none); and an error box (general error report or
+// "Install").
+RecordedBox OwnedBox(const std::string& text, const std::string& caption, UINT icon, UINT buttons,
+                     const std::string& answer, int marked_field = 0);
 RecordedBox ErrorBox(const std::string& text, const std::string& caption, bool owned_by_form);
 
 class WindowHarness {
