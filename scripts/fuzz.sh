@@ -17,7 +17,8 @@ while IFS=: read -r target corpus; do
   mkdir -p "$keep"
   log="$keep.log"
   if "$fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -print_final_stats=1 \
-       -artifact_prefix="$keep." "$keep" "$fuzz/seeds/$corpus" >"$log" 2>&1; then
+       -artifact_prefix="$keep." "$keep" "$fuzz/seeds/$corpus" \
+       $( [ -d "$ROOT/tests/fuzz/regressions/$corpus" ] && echo "$ROOT/tests/fuzz/regressions/$corpus") >"$log" 2>&1; then
     result=ok
   else
     result="FAILED (see $log)"

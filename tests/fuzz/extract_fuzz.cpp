@@ -21,6 +21,7 @@
 
 #include "commands/extract_command.h"
 #include "commands/messages.h"
+#include "format/palm_database.h"
 #include "seams/app_error.h"
 
 namespace {
@@ -59,7 +60,8 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 // Answers every overwrite question alike; checks each box as it comes.
 class CheckingPrompts : public Prompts {
  public:
-  explicit CheckingPrompts(Answer overwrite) : overwrite_(overwrite) {}
+  // `unreadable`: the records of the database whose signature lies past its end.
+  CheckingPrompts(Answer overwrite, std::size_t unreadable) : overwrite_(overwrite), unreadable_(unreadable) {}
 
   void ShowInputError(Field field, const std::string& message) override {
     static const std::string_view kRefusals[] = {kFileIsEmpty, kWrongFileFormat, kNotARecordDatabase,
@@ -76,10 +78,13 @@ class CheckingPrompts : public Prompts {
   }
   void ShowWarning(const std::string& text, const std::string& caption) override {
     if (closed_ || caption != kMidiError) Fail("warning after the run or with a caption of its own");
-    if (EndsWith(text, kDamagedOrTruncated)) {
+    // A record name may read like any text, so a record's warning is told by its beginning.
+    if (StartsWith(text, kWrongMidiFormat)) {
+      if (told_unreadable_) Fail("a record's warning after the count of unreadable ones");
+    } else if (text == UnreadableRecordsText(unreadable_)) {
       if (told_unreadable_) Fail("unreadable records told twice");
       told_unreadable_ = true;
-    } else if (!StartsWith(text, kWrongMidiFormat) || told_unreadable_) {
+    } else {
       Fail("unexpected warning: " + text);
     }
     ++boxes_;
@@ -98,6 +103,7 @@ class CheckingPrompts : public Prompts {
   }
 
   bool closed() const { return closed_; }
+  bool told_unreadable() const { return told_unreadable_; }
   bool cancelled() const { return cancelled_; }
   const std::string& summary() const { return summary_; }
   const std::string& closing() const { return closing_; }
@@ -111,6 +117,7 @@ class CheckingPrompts : public Prompts {
   }
 
   Answer overwrite_;
+  std::size_t unreadable_;
   int boxes_ = 0;
   bool closed_ = false;
   bool cancelled_ = false;
@@ -137,7 +144,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The answer to every overwrite question comes from the size, so that each input keeps its own.
   const Answer overwrite = static_cast<Answer>(size % 3);
-  CheckingPrompts prompts(overwrite);
+  // Counted apart, through the reader alone, for the warning the run must give.
+  std::size_t unreadable = 0;
+  palm::DatabaseReader reader({data, size});
+  if (reader.RecordListFits()) {
+    for (std::uint16_t i = 0; i < reader.RecordCount(); ++i) {
+      unreadable += reader.ReadRecord(reader.Extent(i)).status == palm::RecordStatus::Unreadable;
+    }
+  }
+  CheckingPrompts prompts(overwrite, unreadable);
   std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
   // A destination two levels below a missing directory: the run creates both.
   ExtractCommand command(prompts, *files, {database.string(), out.string() + "\\deep"});
@@ -153,6 +168,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fail("summary does not count the files written: " + prompts.summary());
   }
   if (prompts.closing() == kNoMidiFilesInDatabase && command.WrittenCount() != 0) Fail("none found, but written");
+  // Every run that walked the records to their end tells of the unreadable ones.
+  const bool walked = prompts.closing() == kNoMidiFilesInDatabase || !prompts.summary().empty();
+  if (walked && (unreadable > 0) != prompts.told_unreadable()) Fail("unreadable records not told");
 
   std::size_t found = 0;
   for (const fs::directory_entry& entry : fs::directory_iterator(scratch.root())) {
