@@ -73,10 +73,10 @@ TEST_F(ExtractWindowTest, HandWrittenDatabaseExtractsIntoByteIdenticalFiles) {
 // A database cut short: the record it cuts gets its own box, the ones behind it one box together,
 // before the summary.
 TEST_F(ExtractWindowTest, TruncatedDatabaseShowsOneWarningForTheRecordsItLost) {
-  Bytes first = Tune("first");
-  Bytes db = Database({Record("PMrc", "First", first), Record("PMrc", "Second", Tune("second")),
-                       Record("PMrc", "Third", Tune("third")), Record("PMrc", "Fourth", Tune("fourth"))});
-  const std::size_t second_starts = 78 + 4 * 8 + Record("PMrc", "First", first).size();
+  Bytes first = LabelledTune("first");
+  Bytes db = Database({MidiRecord("First", first), MidiRecord("Second", LabelledTune("second")),
+                       MidiRecord("Third", LabelledTune("third")), MidiRecord("Fourth", LabelledTune("fourth"))});
+  const std::size_t second_starts = 78 + 4 * 8 + MidiRecord("First", first).size();
   db.resize(second_starts + 11);  // the file ends inside the second record's name
   std::string database = temp_ / "cut.pdb";
   WriteBytes(database, db);
