@@ -3,13 +3,17 @@
 // Every box must be one the command may show, in an order it may show them; every file written
 // must be a tune of the database; nothing may appear in the scratch directory but the database
 // and the destination.
+#include <signal.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,12 +37,17 @@ namespace fs = std::filesystem;
   std::abort();
 }
 
+constexpr char kScratchPrefix[] = "carillo-extract-fuzz-";
+
 // Made once per process, removed when the process ends normally (libFuzzer exits through exit()).
+// A crash leaves it behind, so each process first removes those of processes no longer running.
 class Scratch {
  public:
   Scratch() {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/carillo-extract-fuzz-XXXXXX";
+    const fs::path parent = tmp && *tmp ? tmp : "/tmp";
+    RemoveAbandoned(parent);
+    std::string pattern = (parent / (kScratchPrefix + std::to_string(getpid()) + "-XXXXXX")).string();
     if (!mkdtemp(pattern.data())) Fail("cannot make a scratch directory");
     root_ = pattern;
   }
@@ -49,6 +58,16 @@ class Scratch {
   const fs::path& root() const { return root_; }
 
  private:
+  static void RemoveAbandoned(const fs::path& parent) {
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(parent, error)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(kScratchPrefix, 0) != 0) continue;
+      const long pid = std::strtol(name.c_str() + std::strlen(kScratchPrefix), nullptr, 10);
+      if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) fs::remove_all(entry.path(), error);
+    }
+  }
+
   fs::path root_;
 };
 
