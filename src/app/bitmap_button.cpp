@@ -36,6 +36,7 @@ GlyphImage::GlyphImage(HINSTANCE instance, int resource_id) {
   if (!image_) return;
   BITMAP info{};
   GetObjectA(image_.get(), sizeof info, &info);
+  size_ = info.bmHeight;
   mask_.reset(CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr));
   WindowDc screen;
   {
@@ -57,16 +58,16 @@ void GlyphImage::Draw(HDC dc, int x, int y, bool enabled) const {
   BitmapDc image(dc, image_.get());
   BitmapDc mask(dc, mask_.get());
   if (!image || !mask) return;
-  int source_x = enabled ? 0 : kSize;
+  int source_x = enabled ? 0 : size_;
   COLORREF old_background = SetBkColor(dc, RGB(255, 255, 255));
   COLORREF old_text = SetTextColor(dc, RGB(0, 0, 0));
-  BitBlt(dc, x, y, kSize, kSize, mask.get(), source_x, 0, SRCAND);
-  BitBlt(dc, x, y, kSize, kSize, image.get(), source_x, 0, SRCPAINT);
+  BitBlt(dc, x, y, size_, size_, mask.get(), source_x, 0, SRCAND);
+  BitBlt(dc, x, y, size_, size_, image.get(), source_x, 0, SRCPAINT);
   SetBkColor(dc, old_background);
   SetTextColor(dc, old_text);
 }
 
-void DrawBitmapButton(const DRAWITEMSTRUCT& item, const GlyphImage* glyph, int spacing) {
+void DrawBitmapButton(const DRAWITEMSTRUCT& item, const GlyphImage* glyph, int spacing, int focus_inset) {
   HDC dc = item.hDC;
   RECT frame = item.rcItem;
   const bool pushed = item.itemState & ODS_SELECTED;
@@ -87,12 +88,12 @@ void DrawBitmapButton(const DRAWITEMSTRUCT& item, const GlyphImage* glyph, int s
 
   const int width = item.rcItem.right - item.rcItem.left;
   const int height = item.rcItem.bottom - item.rcItem.top;
-  const int glyph_width = glyph ? GlyphImage::kSize : 0;
+  const int glyph_width = glyph ? glyph->Size() : 0;
   const int gap = glyph && !caption.empty() ? spacing : 0;
   const int offset = pushed ? 1 : 0;
   int x = item.rcItem.left + (width - (glyph_width + gap + text.cx) + 1) / 2 + offset;
   if (glyph) {
-    glyph->Draw(dc, x, item.rcItem.top + (height - GlyphImage::kSize + 1) / 2 + offset, enabled);
+    glyph->Draw(dc, x, item.rcItem.top + (height - glyph->Size() + 1) / 2 + offset, enabled);
     x += glyph_width + gap;
   }
   if (!caption.empty()) {
@@ -117,7 +118,7 @@ void DrawBitmapButton(const DRAWITEMSTRUCT& item, const GlyphImage* glyph, int s
 
   if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
     RECT focus = item.rcItem;
-    InflateRect(&focus, -4, -4);
+    InflateRect(&focus, -focus_inset, -focus_inset);
     DrawFocusRect(dc, &focus);
   }
 }

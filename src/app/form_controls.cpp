@@ -12,6 +12,7 @@
 namespace {
 
 constexpr char kPageClass[] = "TTabSheet";
+constexpr int kFocusInset = 4;  // a bitmap button's focus rectangle inside its edge, at 96 DPI
 
 struct KindClass {
   Kind kind;
@@ -91,7 +92,9 @@ HWND FormControls::CreateChild(HWND parent, int id, DWORD ex_style, const char* 
 
 void FormControls::LoadGlyphs(HINSTANCE instance) {
   for (const ControlSpec& spec : kControls) {
-    if (spec.glyph && !Glyph(spec.glyph)) glyphs_.emplace_back(spec.glyph, std::make_unique<GlyphImage>(instance, spec.glyph));
+    if (spec.glyph && !Glyph(spec.glyph)) {
+      glyphs_.emplace_back(spec.glyph, std::make_unique<GlyphImage>(instance, GlyphResource(spec.glyph, scale_)));
+    }
   }
 }
 
@@ -102,12 +105,13 @@ const GlyphImage* FormControls::Glyph(int resource) const {
   return nullptr;
 }
 
-void FormControls::Build(HWND form) {
+void FormControls::Build(HWND form, Scale scale) {
   form_ = form;
+  scale_ = scale;
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(form, GWLP_HINSTANCE));
   RegisterWindowClass(instance, kPageClass, PageProc, 0);
-  font_ = MakeWindowFont(FW_NORMAL);
-  bold_font_ = MakeWindowFont(FW_BOLD);
+  font_ = MakeWindowFont(FW_NORMAL, FontHeight(scale_));
+  bold_font_ = MakeWindowFont(FW_BOLD, FontHeight(scale_));
   LoadGlyphs(instance);
 
   page_control_ = CreateChild(form_, kPageControl1, 0, WC_TABCONTROLA, "",
@@ -119,7 +123,7 @@ void FormControls::Build(HWND form) {
     item.pszText = const_cast<char*>(kPageCaptions[index]);
     SendMessageA(page_control_, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
   }
-  SendMessageA(page_control_, TCM_SETITEMSIZE, 0, MAKELPARAM(kTabWidth, kTabHeight));
+  SendMessageA(page_control_, TCM_SETITEMSIZE, 0, MAKELPARAM(Scaled(kTabWidth, scale_), Scaled(kTabHeight, scale_)));
 
   // No WS_CLIPCHILDREN on the pages: group boxes do not paint their inside, the page does.
   for (int index = 0; index < kPageCount; ++index) {
@@ -179,6 +183,6 @@ bool FormControls::DrawItem(const DRAWITEMSTRUCT& item) const {
   if (item.CtlType != ODT_BUTTON) return false;
   const ControlSpec* spec = FindControl(static_cast<int>(item.CtlID));
   if (!spec || spec->kind != Kind::BitBtn || Control(spec->id) != item.hwndItem) return false;
-  DrawBitmapButton(item, Glyph(spec->glyph), spec->spacing);
+  DrawBitmapButton(item, Glyph(spec->glyph), Scaled(spec->spacing, scale_), Scaled(kFocusInset, scale_));
   return true;
 }

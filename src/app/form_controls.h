@@ -17,8 +17,9 @@ void RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure
 
 class FormControls {
  public:
-  // Builds everything on `form`, unplaced; raises AppError when a control cannot be built.
-  void Build(HWND form);
+  // Builds everything on `form` for the display's `scale` (its DPI over 96), unplaced; raises
+  // AppError when a control cannot be built.
+  void Build(HWND form, Scale scale);
   // Places everything for a client area of `width` x `height`.
   void Place(int width, int height) const;
 

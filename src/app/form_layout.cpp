@@ -1,9 +1,11 @@
-// The anchor rule. Every coordinate is scaled on its own, so a control keeps its scaled place in
-// its group box whatever the rounding of the group box's own top.
+// The anchor rule. Places in a group box are scaled on their own, so a control keeps its scaled
+// place in its group box whatever the rounding of the group box's own top.
 #include "app/form_layout.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <iterator>
 
 int Scaled(int value, Scale scale) {
   if (scale.numerator == scale.denominator) return value;
@@ -17,8 +19,10 @@ ControlBox ControlRect(const ControlSpec& spec, int client_width, Scale scale) {
   const int design_width = spec.page == kOnWindow ? kDesignClientWidth : kDesignPageWidth;
   const int grow = client_width - Scaled(design_width, scale);
   const ControlSpec* group = spec.group ? FindControl(spec.group) : nullptr;
-  ControlBox box{Scaled(spec.left, scale), Scaled(spec.top, scale), Scaled(spec.width, scale),
-                 Scaled(spec.height, scale)};
+  // Edges scale, and sizes are their differences: controls that meet at 96 DPI meet at any DPI.
+  const int left = Scaled(spec.left, scale);
+  const int top = Scaled(spec.top, scale);
+  ControlBox box{left, top, Scaled(spec.left + spec.width, scale) - left, Scaled(spec.top + spec.height, scale) - top};
   if (group) box.top += Scaled(group->top, scale);
   switch (spec.anchor) {
     case Anchor::Fixed:
@@ -32,3 +36,35 @@ ControlBox ControlRect(const ControlSpec& spec, int client_width, Scale scale) {
   }
   return box;
 }
+
+int FontHeight(Scale scale) {
+  // 96 pixels per inch at scale 1, 72 points per inch.
+  return Scaled(kFontPoints, Scale{scale.numerator * 4, scale.denominator * 3});
+}
+
+FormSize FormSizeAt(Scale scale, int frame_width, int frame_height) {
+  if (scale.numerator == scale.denominator) return {kFormWidth, kFormHeight, kMinFormWidth};
+  return {Scaled(kDesignClientWidth, scale) + frame_width, Scaled(kDesignClientHeight, scale) + frame_height,
+          Scaled(kMinClientWidth, scale) + frame_width};
+}
+
+namespace {
+
+// Distances compared unrounded, in units of 1 / denominator: |size - 16 * scale|.
+int GlyphSizeIndex(Scale scale) {
+  const auto distance = [scale](int size) {
+    return std::abs(static_cast<std::int64_t>(size) * scale.denominator -
+                    static_cast<std::int64_t>(kGlyphSizes[0]) * scale.numerator);
+  };
+  int best = 0;
+  for (int index = 1; index < static_cast<int>(std::size(kGlyphSizes)); ++index) {
+    if (distance(kGlyphSizes[index]) < distance(kGlyphSizes[best])) best = index;
+  }
+  return best;
+}
+
+}  // namespace
+
+int GlyphSize(Scale scale) { return kGlyphSizes[GlyphSizeIndex(scale)]; }
+
+int GlyphResource(int glyph, Scale scale) { return glyph + kGlyphResourceStep * GlyphSizeIndex(scale); }

@@ -52,7 +52,10 @@ inline constexpr int kDesignClientWidth = 731;
 inline constexpr int kDesignPageWidth = 723;
 inline constexpr int kTabWidth = 128;
 inline constexpr int kTabHeight = 32;
-inline constexpr int kFontHeight = 11;  // 8 points at 96 DPI
+inline constexpr int kFontPoints = 8;  // 11 pixels at 96 DPI
+// The client area the window is designed around: kFormWidth x kFormHeight less the 96-DPI frame.
+inline constexpr int kDesignClientHeight = 290;
+inline constexpr int kMinClientWidth = kMinFormWidth - (kFormWidth - kDesignClientWidth);
 inline constexpr int kEdit5MaxTyped = 31;
 
 // The pages of PageControl1, by index: 0 "MID => PDB", 1 "PDB => MID".
@@ -170,3 +173,28 @@ struct ControlBox {
 // is `client_width` pixels wide, with the table's design pixels times `scale`. A box of no size
 // (labels) leaves the control the size it was built with.
 ControlBox ControlRect(const ControlSpec& spec, int client_width, Scale scale);
+
+// The window font's character height in pixels: kFontPoints at the display's DPI. Points rather
+// than the 11 pixels of 96 DPI scaled, which would round up to text too wide for its place.
+int FontHeight(Scale scale);
+
+// The system's DPI as a factor over the 96 DPI the table is drawn at.
+constexpr Scale ScaleForDpi(int dpi) { return dpi > 0 ? Scale{dpi, 96} : Scale{}; }
+
+// The window's outer sizes: its starting width, its one height, and its narrowest width.
+struct FormSize {
+  int width, height, min_width;
+  friend bool operator==(const FormSize&, const FormSize&) = default;
+};
+// At 96 DPI the designed sizes. Elsewhere the client area scales and the frame (borders and
+// caption, `frame_width` x `frame_height` pixels at that DPI) is the system's own.
+FormSize FormSizeAt(Scale scale, int frame_width, int frame_height);
+
+// The sizes the glyphs are drawn at (scripts/draw-resources.py); each size's resource ids are the
+// 16-pixel ids plus kGlyphResourceStep times the size's index.
+inline constexpr int kGlyphSizes[] = {16, 20, 24, 32};
+inline constexpr int kGlyphResourceStep = IDB_GLYPH_SIZE_STEP;
+// The drawn size nearest to 16 pixels scaled; between two, the smaller.
+int GlyphSize(Scale scale);
+// The resource of `glyph` (its 16-pixel id) at GlyphSize(scale).
+int GlyphResource(int glyph, Scale scale);

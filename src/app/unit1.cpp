@@ -14,6 +14,7 @@
 #include "commands/extract_command.h"
 #include "desktop/palm_user_data.h"
 #include "seams/paths.h"
+#include "win32/handles.h"
 
 TForm1* Form1 = nullptr;
 
@@ -54,9 +55,18 @@ TForm1::~TForm1() {
 
 bool TForm1::Create(HINSTANCE instance) {
   RegisterWindowClass(instance, kFormClass, &TForm1::WndProc, IDI_CARILLO);
-  CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, kApplicationTitle,
-                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                  CW_USEDEFAULT, CW_USEDEFAULT, kFormWidth, kFormHeight, nullptr, nullptr, instance, this);
+  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+  // The system DPI holds for the process's life; the frame at that DPI is the system's.
+  {
+    WindowDc screen;
+    scale_ = ScaleForDpi(GetDeviceCaps(screen.get(), LOGPIXELSY));
+  }
+  RECT frame{};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  size_ = FormSizeAt(scale_, frame.right - frame.left, frame.bottom - frame.top);
+  CreateWindowExA(kExStyle, kFormClass, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, size_.width,
+                  size_.height, nullptr, nullptr, instance, this);
   if (!handle_) return false;
   FormCreate();
   return true;
@@ -164,7 +174,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 // ---- Building and laying out ----
 
 void TForm1::OnCreate() {
-  controls_.Build(handle_);
+  controls_.Build(handle_, scale_);
   // TCM_SETCURSEL from outside (automation) tells nobody; the page shown must follow it anyway.
   tab_control_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
       controls_.PageControl(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TForm1::TabControlProc)));
@@ -178,10 +188,10 @@ void TForm1::OnCreate() {
 void TForm1::OnSize(int width, int height) { controls_.Place(width, height); }
 
 void TForm1::OnGetMinMaxInfo(MINMAXINFO& info) const {
-  info.ptMinTrackSize.x = kMinFormWidth;
-  info.ptMinTrackSize.y = kFormHeight;
-  info.ptMaxTrackSize.y = kFormHeight;
-  info.ptMaxSize.y = kFormHeight;
+  info.ptMinTrackSize.x = size_.min_width;
+  info.ptMinTrackSize.y = size_.height;
+  info.ptMaxTrackSize.y = size_.height;
+  info.ptMaxSize.y = size_.height;
 }
 
 // ---- Controls ----

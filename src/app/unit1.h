@@ -42,6 +42,8 @@ class TForm1 {
   bool PreTranslateMessage(const MSG& message);
 
   HWND Handle() const { return handle_; }
+  // The outer sizes at the display's DPI: starting width, the one height, the narrowest width.
+  const FormSize& Size() const { return size_; }
   HWND Control(int id) const;
   HWND EditOf(Field field) const;
 
@@ -117,6 +119,8 @@ class TForm1 {
   FormControls controls_;
   WindowPrompts prompts_{*this};
   HWND handle_ = nullptr;
+  Scale scale_;
+  FormSize size_{};
   WNDPROC tab_control_proc_ = nullptr;
   HWND saved_focus_ = nullptr;
   bool open_maximized_ = false;

@@ -1,8 +1,6 @@
 // Faces are looked up by enumeration: CreateFont itself never fails, it silently substitutes.
 #include "app/window_font.h"
 
-#include "app/form_layout.h"
-
 namespace {
 
 constexpr const char* kFontFaces[] = {"MS Sans Serif", "Microsoft Sans Serif", "Tahoma"};
@@ -32,7 +30,7 @@ void SystemGuiFace(char (&face)[LF_FACESIZE]) {
 
 }  // namespace
 
-UniqueFont MakeWindowFont(int weight) {
+UniqueFont MakeWindowFont(int weight, int height) {
   LOGFONTA font{};
   SystemGuiFace(font.lfFaceName);
   for (const char* face : kFontFaces) {
@@ -41,7 +39,7 @@ UniqueFont MakeWindowFont(int weight) {
       break;
     }
   }
-  font.lfHeight = -kFontHeight;
+  font.lfHeight = -height;
   font.lfWeight = weight;
   font.lfCharSet = DEFAULT_CHARSET;
   return UniqueFont(CreateFontIndirectA(&font));

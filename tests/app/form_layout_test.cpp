@@ -43,14 +43,16 @@ const Case kCases[] = {
     {"edit at the minimum width", kEdit1, 464, kOne, {128, 25, 187, 21}},
     {"edit narrower than its grow", kEdit5, 100, kOne, {128, 141, 0, 21}},
     {"button narrower than designed", kBitBtn7, 100, kOne, {65, 140, 25, 25}},
-    // Scaled: every design pixel scaled on its own, halves away from zero; the width the anchors
-    // compare with is the scaled design width.
-    {"edit at 3/2", kEdit3, 1085, kHalfAgain, {192, 38, 669, 32}},
-    {"edit in a lower group box at 3/2", kEdit2, 1085, kHalfAgain, {192, 136, 669, 32}},
-    {"edit at 3/2, 100 wider", kEdit3, 1185, kHalfAgain, {192, 38, 769, 32}},
+    // Scaled: edges scale, halves away from zero, and sizes are their differences; the width the
+    // anchors compare with is the scaled design width.
+    {"edit at 3/2", kEdit3, 1085, kHalfAgain, {192, 38, 669, 31}},
+    {"edit in a lower group box at 3/2", kEdit2, 1085, kHalfAgain, {192, 136, 669, 31}},
+    {"edit at 3/2, 100 wider", kEdit3, 1185, kHalfAgain, {192, 38, 769, 31}},
+    {"group boxes that meet at 96 meet at 3/2: above", kGroupBox2, 1085, kHalfAgain, {0, 98, 1085, 97}},
+    {"group boxes that meet at 96 meet at 3/2: below", kGroupBox3, 1085, kHalfAgain, {0, 195, 1085, 98}},
     {"right button at 3/2, 100 wider", kBitBtn8, 1185, kHalfAgain, {1132, 78, 38, 38}},
     {"About at 3/2", kBitBtn9, 1097, kHalfAgain, {882, 6, 192, 38}},
-    {"edit at 5/4", kEdit3, 904, kQuarterMore, {160, 31, 558, 26}},
+    {"edit at 5/4", kEdit3, 904, kQuarterMore, {160, 31, 558, 27}},
 };
 
 TEST(ControlRect, PlacesEachAnchorForTheWidthAndScale) {
@@ -101,6 +103,54 @@ TEST(LayoutTable, EachFieldHasItsOwnEdit) {
     EXPECT_TRUE(edits.insert(spec->id).second) << static_cast<int>(field);
   }
   EXPECT_EQ(FieldControlId(static_cast<Field>(0)), 0);
+}
+
+// At 96 DPI the designed outer sizes whatever the system's frame; above it the client area scales
+// and the frame is the one given.
+TEST(FormSizeAt, KeepsTheDesignAt96AndScalesTheClientAreaAbove) {
+  struct Sizes {
+    Scale scale;
+    int frame_width, frame_height;
+    FormSize expected;
+  };
+  const Sizes kSizes[] = {
+      {ScaleForDpi(96), 8, 27, {739, 317, 480}},
+      {ScaleForDpi(96), 16, 39, {739, 317, 480}},  // a wider frame changes nothing at 96
+      {ScaleForDpi(120), 8, 30, {914 + 8, 363 + 30, 590 + 8}},
+      {ScaleForDpi(144), 12, 40, {1097 + 12, 435 + 40, 708 + 12}},
+      {ScaleForDpi(192), 16, 54, {1462 + 16, 580 + 54, 944 + 16}},
+      {ScaleForDpi(0), 8, 27, {739, 317, 480}},  // no DPI reported: as designed
+  };
+  for (const Sizes& s : kSizes) {
+    const FormSize size = FormSizeAt(s.scale, s.frame_width, s.frame_height);
+    EXPECT_EQ(size, s.expected) << s.scale.numerator << ": " << size.width << " x " << size.height << ", min "
+                                << size.min_width;
+  }
+}
+
+TEST(FontHeight, IsEightPointsAtTheDpiRounded) {
+  const int kHeights[][2] = {{96, 11}, {120, 13}, {144, 16}, {192, 21}, {72, 8}};
+  for (const auto& [dpi, height] : kHeights) EXPECT_EQ(FontHeight(ScaleForDpi(dpi)), height) << dpi;
+}
+
+TEST(Glyphs, TheNearestDrawnSizeIsPickedAndItsResourceNamed) {
+  struct Pick {
+    int dpi;
+    int size;
+    int help_resource;
+  };
+  const Pick kPicks[] = {
+      {96, 16, IDB_GLYPH_HELP},     {72, 16, IDB_GLYPH_HELP},     {108, 16, IDB_GLYPH_HELP},  // 18: a tie, the smaller
+      {110, 20, IDB_GLYPH_HELP_20}, {120, 20, IDB_GLYPH_HELP_20}, {144, 24, IDB_GLYPH_HELP_24},
+      {168, 24, IDB_GLYPH_HELP_24},  // 28: a tie, the smaller
+      {192, 32, IDB_GLYPH_HELP_32}, {288, 32, IDB_GLYPH_HELP_32},
+  };
+  for (const Pick& pick : kPicks) {
+    EXPECT_EQ(GlyphSize(ScaleForDpi(pick.dpi)), pick.size) << pick.dpi;
+    EXPECT_EQ(GlyphResource(IDB_GLYPH_HELP, ScaleForDpi(pick.dpi)), pick.help_resource) << pick.dpi;
+  }
+  EXPECT_EQ(GlyphResource(IDB_GLYPH_ABOUT, ScaleForDpi(144)), IDB_GLYPH_ABOUT_24);
+  EXPECT_EQ(GlyphResource(IDB_GLYPH_FOLDER, ScaleForDpi(192)), IDB_GLYPH_FOLDER_32);
 }
 
 }  // namespace
