@@ -151,7 +151,8 @@ constexpr int FieldControlId(Field field) {
 // Kinds the user reaches with Tab.
 constexpr bool IsTabStop(Kind kind) { return kind == Kind::Edit || kind == Kind::BitBtn || kind == Kind::CheckBox; }
 
-// A factor as a fraction (the display's DPI over 96), so that common factors are exact.
+// A factor as a fraction (the display's DPI over 96), so that common factors are exact; the
+// denominator is positive.
 struct Scale {
   int numerator = 1;
   int denominator = 1;

@@ -57,8 +57,7 @@ class TForm1 {
   // The focus goes to `control`, and comes back to it when the window is activated again.
   void FocusControl(HWND control);
 
-  // The prompts the commands get: real message boxes owned by this window.
-  Prompts& prompts() { return prompts_; }
+  // The prompts, as the commands get them from WindowPrompts: message boxes owned by this window.
   void ShowInputError(Field field, const std::string& message) { prompts_.ShowInputError(field, message); }
   bool AskMarkedQuestion(Field field, const std::string& question) {
     return prompts_.AskMarkedQuestion(field, question);
