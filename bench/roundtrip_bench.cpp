@@ -5,20 +5,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "commands/compile_command.h"
 #include "commands/extract_command.h"
 #include "seams/app_error.h"
 #include "seams/file_system.h"
+#include "seams/paths.h"
+#include "support/compile_fixtures.h"
+#include "support/midi_files.h"
+#include "support/temp_dir.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Answers every question with Cancel and keeps every text, so a stray question shows in the output.
 class RecordingPrompts : public Prompts {
@@ -42,21 +42,6 @@ class RecordingPrompts : public Prompts {
   }
 };
 
-class FixedClock : public Clock {
- public:
-  DateTime Now() override { return EncodeDateTime(2004, 1, 1); }
-};
-
-// The core joins paths with "\"; the native build's file layer turns them into "/".
-fs::path Native(std::string path) {
-#ifndef _WIN32
-  std::replace(path.begin(), path.end(), '\\', '/');
-#endif
-  return fs::path(path);
-}
-
-std::string Join(const std::string& directory, const std::string& name) { return directory + "\\" + name; }
-
 std::vector<std::uint8_t> ReadWhole(FileSystem& files, const std::string& path) {
   auto in = files.OpenRead(path);
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(in->Size()));
@@ -71,24 +56,19 @@ void WriteWhole(FileSystem& files, const std::string& path, const std::vector<st
   out->Close();
 }
 
-// Format-0 MIDI files of 2 to 60 KB; the same names, sizes and bytes on every run.
-std::vector<std::string> MakeMidiFiles(FileSystem& files, const std::string& directory, int count) {
+// Format-0 MIDI files of 2 to 60 KB; the same names, sizes and bytes on every run. Adds their
+// sizes to `total_bytes`.
+std::vector<std::string> MakeMidiFiles(const std::string& directory, int count, std::uint64_t& total_bytes) {
   std::uint32_t state = 20040101;
-  auto next = [&state] {
-    state = state * 1664525u + 1013904223u;
-    return state;
-  };
   std::vector<std::string> names;
   for (int i = 0; i < count; ++i) {
-    std::size_t size = 2 * 1024 + next() % (58 * 1024 + 1);
-    std::vector<std::uint8_t> bytes(size);
-    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(next() >> 24);
-    const std::uint8_t head[14] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96};
-    std::copy(std::begin(head), std::end(head), bytes.begin());
+    state = state * 1664525u + 1013904223u;
+    std::size_t size = 2 * 1024 + state % (58 * 1024 + 1);
     char name[32];
     std::snprintf(name, sizeof name, "tune%05d.mid", i);
     names.push_back(name);
-    WriteWhole(files, Join(directory, name), bytes);
+    WriteBytes(JoinPath(directory, name), MidiBytes(size, 0, static_cast<unsigned>(i)));
+    total_bytes += size;
   }
   return names;
 }
@@ -108,26 +88,23 @@ bool Expect(bool condition, const char* what) {
 }
 
 int Run(const std::string& parent, int count, int rounds) {
-  const std::string work = Join(parent, "carillo-roundtrip-bench");
+  const TempDir work_directory(parent);
+  const std::string& work = work_directory.path();
   auto files = MakePlatformFileSystem();
   FixedClock clock;
-  std::error_code error;
-  fs::remove_all(Native(work), error);
-  fs::create_directories(Native(work));
 
-  const std::string source = Join(work, "source");
+  const std::string source = JoinPath(work, "source");
   files->CreateDir(source);
-  std::vector<std::string> names = MakeMidiFiles(*files, source, count);
   std::uint64_t total_bytes = 0;
-  for (const auto& name : names) total_bytes += fs::file_size(Native(Join(source, name)));
+  std::vector<std::string> names = MakeMidiFiles(source, count, total_bytes);
   std::printf("%d MIDI files, %.1f MB, %d rounds (best of each shown)\n", count, total_bytes / 1048576.0, rounds);
 
   double best_copy = 1e30, best_compile = 1e30, best_extract = 1e30;
   bool ok = true;
   for (int round = 0; round < rounds; ++round) {
     const std::string tag = std::to_string(round);
-    const std::string copy = Join(work, "copy" + tag), database = Join(work, "out" + tag + ".pdb"),
-                      extracted = Join(work, "extracted" + tag);
+    const std::string copy = JoinPath(work, "copy" + tag), database = JoinPath(work, "out" + tag + ".pdb"),
+                      extracted = JoinPath(work, "extracted" + tag);
     files->CreateDir(copy);
     files->CreateDir(extracted);
 
@@ -136,8 +113,8 @@ int Run(const std::string& parent, int count, int rounds) {
     // Plain copy, in the listing's order as the compile takes them.
     auto plain_copy = [&] {
       copy_time = Time([&] {
-        for (const DirectoryEntry& entry : files->FindFiles(Join(source, "*.mid"))) {
-          WriteWhole(*files, Join(copy, entry.name), ReadWhole(*files, Join(source, entry.name)));
+        for (const DirectoryEntry& entry : files->FindFiles(JoinPath(source, "*.mid"))) {
+          WriteWhole(*files, JoinPath(copy, entry.name), ReadWhole(*files, JoinPath(source, entry.name)));
         }
       });
     };
@@ -167,7 +144,7 @@ int Run(const std::string& parent, int count, int rounds) {
 
     if (round == 0) {
       for (const auto& name : names) {
-        if (ReadWhole(*files, Join(source, name)) != ReadWhole(*files, Join(extracted, name))) {
+        if (ReadWhole(*files, JoinPath(source, name)) != ReadWhole(*files, JoinPath(extracted, name))) {
           ok &= Expect(false, ("round trip keeps " + name).c_str());
           break;
         }
@@ -182,7 +159,6 @@ int Run(const std::string& parent, int count, int rounds) {
   std::printf("plain copy  %8.3f s\n", best_copy);
   std::printf("compile     %8.3f s  %.2fx copy\n", best_compile, best_compile / best_copy);
   std::printf("extract     %8.3f s  %.2fx copy\n", best_extract, best_extract / best_copy);
-  fs::remove_all(Native(work), error);
   return ok ? 0 : 1;
 }
 
@@ -191,7 +167,7 @@ int Run(const std::string& parent, int count, int rounds) {
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: roundtrip_bench DIRECTORY [FILES=5000] [ROUNDS=3]\n"
-                         "  works in DIRECTORY\\carillo-roundtrip-bench, removed afterwards\n");
+                         "  works in a fresh directory below DIRECTORY, removed afterwards\n");
     return 2;
   }
   int count = argc > 2 ? std::atoi(argv[2]) : 5000;

@@ -3,6 +3,11 @@
 
 The pictures live here as text so that they can be reviewed and changed; the generated files in
 src/app/res are committed so that the build needs no Python.  Run again after changing a picture.
+
+The pictures are drawn for 16 pixels; for displays above 96 DPI they are also drawn at 20, 24 and
+32 pixels (name-SIZE.bmp) and the icon at 20, 24, 40 and 48 besides 16 and 32: doubled with the
+EPX rule, which keeps diagonals smooth, and brought to sizes between by a majority vote of the
+colours each new pixel covers, so that no colour outside the 16 appears.
 """
 import struct
 import sys
@@ -19,6 +24,8 @@ PALETTE = [
 # l lime, y yellow, b blue, f fuchsia, a aqua, w white; "." is the transparent colour (olive).
 LETTERS = "kmgonptsdrlybfaw"
 TRANSPARENT = LETTERS.index("o")
+# The glyph sizes the window picks from; src/app/form_layout.h lists the same.
+GLYPH_SIZES = (16, 20, 24, 32)
 GREY, WHITE = LETTERS.index("d"), LETTERS.index("w")
 
 FOLDER = """
@@ -129,17 +136,74 @@ def dark(index):
 
 
 def disabled(pixels):
-    """The greyed glyph: the dark lines in grey with a white shadow one pixel down and right."""
-    out = [[TRANSPARENT] * 16 for _ in range(16)]
-    for y in range(15):
-        for x in range(15):
+    """The greyed glyph: the dark lines in grey with a white shadow down and right, one pixel per
+    16 pixels of size."""
+    size = len(pixels)
+    shift = max(1, size // 16)
+    out = [[TRANSPARENT] * size for _ in range(size)]
+    for y in range(size - shift):
+        for x in range(size - shift):
             if dark(pixels[y][x]):
-                out[y + 1][x + 1] = WHITE
-    for y in range(16):
-        for x in range(16):
+                out[y + shift][x + shift] = WHITE
+    for y in range(size):
+        for x in range(size):
             if dark(pixels[y][x]):
                 out[y][x] = GREY
     return out
+
+
+def epx(pixels):
+    """Twice the size; a new pixel takes the colour of two neighbours that agree along its corner."""
+    size = len(pixels)
+    out = [[TRANSPARENT] * (2 * size) for _ in range(2 * size)]
+    for y in range(size):
+        for x in range(size):
+            p = pixels[y][x]
+            a = pixels[y - 1][x] if y > 0 else p
+            b = pixels[y][x + 1] if x < size - 1 else p
+            c = pixels[y][x - 1] if x > 0 else p
+            d = pixels[y + 1][x] if y < size - 1 else p
+            out[2 * y][2 * x] = a if c == a and c != d and a != b else p
+            out[2 * y][2 * x + 1] = b if a == b and a != c and b != d else p
+            out[2 * y + 1][2 * x] = c if d == c and d != b and c != a else p
+            out[2 * y + 1][2 * x + 1] = d if b == d and b != a and d != c else p
+    return out
+
+
+def resampled(pixels, size):
+    """`size` x `size`: each new pixel takes the colour covering most of its area; on a tie the
+    darker, so that outlines stay closed."""
+    source = len(pixels)
+    out = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            weights = {}
+            # The new pixel spans [x * source / size, (x + 1) * source / size) in source pixels;
+            # areas are counted in units of 1 / size squared to stay in whole numbers.
+            for sy in range(y * source // size, -(-(y + 1) * source // size)):
+                h = min((sy + 1) * size, (y + 1) * source) - max(sy * size, y * source)
+                for sx in range(x * source // size, -(-(x + 1) * source // size)):
+                    w = min((sx + 1) * size, (x + 1) * source) - max(sx * size, x * source)
+                    if w > 0 and h > 0:
+                        weights[pixels[sy][sx]] = weights.get(pixels[sy][sx], 0) + w * h
+            row.append(max(weights, key=lambda i: (weights[i], i != TRANSPARENT, -brightness(i))))
+        out.append(row)
+    return out
+
+
+def brightness(index):
+    r, g, b = PALETTE[index]
+    return r * 299 + g * 587 + b * 114
+
+
+def drawn_at(pixels, size):
+    """A 16-pixel picture at `size`: itself at 16, doubled by EPX at 32, else voted down from 64."""
+    if size == 16:
+        return pixels
+    if size == 32:
+        return epx(pixels)
+    return resampled(epx(epx(pixels)), size)
 
 
 def rows_4bpp(pixels):
@@ -167,10 +231,10 @@ def bmp(pixels):
             info_header(width, height, len(bits)) + palette_bytes() + bits)
 
 
-def glyph_pair(picture):
-    normal = parse(picture)
+def glyph_pair(picture, size):
+    normal = drawn_at(parse(picture), size)
     grey = disabled(normal)
-    return [normal[y] + grey[y] for y in range(16)]
+    return [normal[y] + grey[y] for y in range(size)]
 
 
 def scaled(pixels, factor):
@@ -186,7 +250,8 @@ def icon_image(pixels):
         for x, p in enumerate(row):
             if p == TRANSPARENT:
                 bits |= 1 << (size - 1 - x)
-        packed = bits.to_bytes(size // 8, "big")
+        width = (size + 7) // 8
+        packed = (bits << (width * 8 - size)).to_bytes(width, "big")
         mask += packed + b"\0" * (-len(packed) % 4)
     return info_header(size, size * 2, len(xor) + len(mask)) + palette_bytes() + xor + mask
 
@@ -208,9 +273,13 @@ def main():
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "src/app/res"
     out.mkdir(parents=True, exist_ok=True)
     for name, picture in [("folder", FOLDER), ("help", HELP), ("check", CHECK), ("about", ABOUT)]:
-        (out / f"{name}.bmp").write_bytes(bmp(glyph_pair(picture)))
+        (out / f"{name}.bmp").write_bytes(bmp(glyph_pair(picture, 16)))
+        for size in GLYPH_SIZES[1:]:
+            (out / f"{name}-{size}.bmp").write_bytes(bmp(glyph_pair(picture, size)))
     bell = parse(BELL)
-    (out / "carillo.ico").write_bytes(ico([bell, scaled(bell, 2)]))
+    # 16 and 32 as they have always been (96 DPI); the sizes of higher DPIs drawn smooth.
+    larger = [resampled(epx(epx(bell)), size) for size in (20, 24, 40, 48)]
+    (out / "carillo.ico").write_bytes(ico([bell, scaled(bell, 2)] + larger))
 
 
 if __name__ == "__main__":

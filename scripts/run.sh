@@ -2,13 +2,10 @@
 # Builds the program and starts it under Wine (under Xvfb when there is no display).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-"$ROOT/scripts/install-deps.sh"
-. "$ROOT/scripts/wine-env.sh"
-JOBS="$(nproc)"
+. "$ROOT/scripts/build-env.sh"
 
 if [ "$WINE_ARCH" = i686 ]; then dir=win32; else dir=win64; fi
-[ -f "$BUILD/$dir/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$BUILD/$dir" \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$WINE_ARCH-w64-mingw32.cmake" -DCMAKE_BUILD_TYPE=Release -DCARILLO_TESTS=OFF >/dev/null
+configure "$dir" "windows-$WINE_ARCH" -DCMAKE_BUILD_TYPE=Release -DCARILLO_TESTS=OFF
 cmake --build "$BUILD/$dir" -j "$JOBS" --target carillo
 ensure_wine_prefix "$BUILD/wineprefix-run-$WINE_ARCH" x11
 

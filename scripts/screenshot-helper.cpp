@@ -24,6 +24,8 @@ HWND WaitForMainWindow() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The window is DPI-aware; so is its helper, or Wine would report it in 96-DPI coordinates.
+  SetProcessDPIAware();
   HWND form = WaitForMainWindow();
   if (!form) {
     std::fprintf(stderr, "the main window did not appear\n");

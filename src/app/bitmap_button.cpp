@@ -4,27 +4,20 @@
 
 #include <string>
 
+#include "app/window_text.h"
+
 namespace {
 
 // A memory DC with one bitmap selected, restored and deleted on the way out.
-class MemoryDc {
+class BitmapDc {
  public:
-  MemoryDc(HDC like, HBITMAP bitmap) : dc_(CreateCompatibleDC(like)) {
-    if (dc_ && bitmap) previous_ = SelectObject(dc_, bitmap);
-  }
-  ~MemoryDc() {
-    if (!dc_) return;
-    if (previous_) SelectObject(dc_, previous_);
-    DeleteDC(dc_);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC get() const { return dc_; }
-  explicit operator bool() const { return dc_ != nullptr && previous_ != nullptr; }
+  BitmapDc(HDC like, HBITMAP bitmap) : dc_(CreateCompatibleDC(like)), selected_(dc_.get(), bitmap) {}
+  HDC get() const { return dc_.get(); }
+  explicit operator bool() const { return static_cast<bool>(selected_); }
 
  private:
-  HDC dc_;
-  HGDIOBJ previous_ = nullptr;
+  UniqueMemoryDc dc_;
+  SelectedObject selected_;
 };
 
 constexpr DWORD kDestinationAndNotSource = 0x00220326;  // DSna
@@ -36,26 +29,19 @@ LRESULT CALLBACK DoubleClickAsClickProc(HWND window, UINT message, WPARAM wparam
   return CallWindowProcA(g_button_proc, window, message, wparam, lparam);
 }
 
-std::string WindowText(HWND window) {
-  int length = GetWindowTextLengthA(window);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  length = GetWindowTextA(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-  return text;
-}
-
 }  // namespace
 
 GlyphImage::GlyphImage(HINSTANCE instance, int resource_id) {
-  image_ = static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(resource_id), IMAGE_BITMAP, 0, 0, 0));
+  image_.reset(static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(resource_id), IMAGE_BITMAP, 0, 0, 0)));
   if (!image_) return;
   BITMAP info{};
-  GetObjectA(image_, sizeof info, &info);
-  mask_ = CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr);
-  HDC screen = GetDC(nullptr);
+  GetObjectA(image_.get(), sizeof info, &info);
+  size_ = info.bmHeight;
+  mask_.reset(CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr));
+  WindowDc screen;
   {
-    MemoryDc image(screen, image_);
-    MemoryDc mask(screen, mask_);
+    BitmapDc image(screen.get(), image_.get());
+    BitmapDc mask(screen.get(), mask_.get());
     if (image && mask) {
       COLORREF transparent = GetPixel(image.get(), 0, info.bmHeight - 1);
       SetBkColor(image.get(), transparent);
@@ -65,29 +51,23 @@ GlyphImage::GlyphImage(HINSTANCE instance, int resource_id) {
       BitBlt(image.get(), 0, 0, info.bmWidth, info.bmHeight, mask.get(), 0, 0, kDestinationAndNotSource);
     }
   }
-  ReleaseDC(nullptr, screen);
-}
-
-GlyphImage::~GlyphImage() {
-  if (image_) DeleteObject(image_);
-  if (mask_) DeleteObject(mask_);
 }
 
 void GlyphImage::Draw(HDC dc, int x, int y, bool enabled) const {
   if (!image_ || !mask_) return;
-  MemoryDc image(dc, image_);
-  MemoryDc mask(dc, mask_);
+  BitmapDc image(dc, image_.get());
+  BitmapDc mask(dc, mask_.get());
   if (!image || !mask) return;
-  int source_x = enabled ? 0 : kSize;
+  int source_x = enabled ? 0 : size_;
   COLORREF old_background = SetBkColor(dc, RGB(255, 255, 255));
   COLORREF old_text = SetTextColor(dc, RGB(0, 0, 0));
-  BitBlt(dc, x, y, kSize, kSize, mask.get(), source_x, 0, SRCAND);
-  BitBlt(dc, x, y, kSize, kSize, image.get(), source_x, 0, SRCPAINT);
+  BitBlt(dc, x, y, size_, size_, mask.get(), source_x, 0, SRCAND);
+  BitBlt(dc, x, y, size_, size_, image.get(), source_x, 0, SRCPAINT);
   SetBkColor(dc, old_background);
   SetTextColor(dc, old_text);
 }
 
-void DrawBitmapButton(const DRAWITEMSTRUCT& item, const GlyphImage* glyph, int spacing) {
+void DrawBitmapButton(const DRAWITEMSTRUCT& item, const GlyphImage* glyph, int spacing, int focus_inset) {
   HDC dc = item.hDC;
   RECT frame = item.rcItem;
   const bool pushed = item.itemState & ODS_SELECTED;
@@ -101,22 +81,19 @@ void DrawBitmapButton(const DRAWITEMSTRUCT& item, const GlyphImage* glyph, int s
   }
   DrawFrameControl(dc, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
 
-  HGDIOBJ old_font = nullptr;
-  if (HFONT font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0))) {
-    old_font = SelectObject(dc, font);
-  }
+  SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
   const std::string caption = WindowText(item.hwndItem);
   SIZE text{};
   if (!caption.empty()) GetTextExtentPoint32A(dc, caption.data(), static_cast<int>(caption.size()), &text);
 
   const int width = item.rcItem.right - item.rcItem.left;
   const int height = item.rcItem.bottom - item.rcItem.top;
-  const int glyph_width = glyph ? GlyphImage::kSize : 0;
+  const int glyph_width = glyph ? glyph->Size() : 0;
   const int gap = glyph && !caption.empty() ? spacing : 0;
   const int offset = pushed ? 1 : 0;
   int x = item.rcItem.left + (width - (glyph_width + gap + text.cx) + 1) / 2 + offset;
   if (glyph) {
-    glyph->Draw(dc, x, item.rcItem.top + (height - GlyphImage::kSize + 1) / 2 + offset, enabled);
+    glyph->Draw(dc, x, item.rcItem.top + (height - glyph->Size() + 1) / 2 + offset, enabled);
     x += glyph_width + gap;
   }
   if (!caption.empty()) {
@@ -138,11 +115,10 @@ void DrawBitmapButton(const DRAWITEMSTRUCT& item, const GlyphImage* glyph, int s
     }
     SetBkMode(dc, old_mode);
   }
-  if (old_font) SelectObject(dc, old_font);
 
   if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
     RECT focus = item.rcItem;
-    InflateRect(&focus, -4, -4);
+    InflateRect(&focus, -focus_inset, -focus_inset);
     DrawFocusRect(dc, &focus);
   }
 }

@@ -1,5 +1,6 @@
 // Placement goes through SetWindowPos with the size limits applied here as well, so that a stored
-// size can never open the window taller, shorter or narrower than it may be.
+// size can never open the window taller, shorter or narrower than it may be. Stored sizes are
+// pixels, taken as they are at any DPI; only the limits follow the DPI.
 #include "app/settings_adapter.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@ RECT TFormSettings::Bounds() {
 
 // Only the width can change, and not below its minimum; the height is fixed.
 void TFormSettings::Place(int left, int top, int width) {
-  SetWindowPos(form_.Handle(), nullptr, left, top, std::max(width, kMinFormWidth), kFormHeight,
+  SetWindowPos(form_.Handle(), nullptr, left, top, std::max(width, form_.Size().min_width), form_.Size().height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -1,34 +1,26 @@
-// The main window: controls built from the layout table, anchors, pages, focus and keyboard,
-// the prompts as message boxes, the busy-cursor bracket and the event handlers.
+// The main window: window procedure, pages, focus and keyboard, and the event handlers.
 #include "app/unit1.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
-#include <algorithm>
-#include <exception>
-#include <new>
+#include <utility>
 
 #include "app/app_cursor.h"
 #include "app/form_layout.h"
 #include "app/resource.h"
 #include "app/settings_adapter.h"
+#include "app/window_text.h"
 #include "commands/compile_command.h"
 #include "commands/extract_command.h"
 #include "desktop/palm_user_data.h"
-#include "seams/app_error.h"
-#include "seams/clock.h"
-#include "seams/file_system.h"
 #include "seams/paths.h"
-#include "seams/registry.h"
+#include "win32/handles.h"
 
 TForm1* Form1 = nullptr;
 
 namespace {
 
 constexpr char kFormClass[] = "TForm1";
-constexpr char kPageClass[] = "TTabSheet";
-constexpr COLORREF kMarkedColor = RGB(255, 0, 0);
 
 constexpr char kDatabaseNameHelpCaption[] = "Palm database name";
 constexpr char kDatabaseNameHelp[] =
@@ -49,125 +41,32 @@ constexpr char kAboutText[] =
 constexpr char kSourceDirectoryInstruction[] = "Use MIDI files from:";
 constexpr char kDestinationDirectoryInstruction[] = "Extract MIDI files to:";
 
-// The faces tried for the window font, in order; the last resort is the system's GUI font.
-constexpr const char* kFontFaces[] = {"MS Sans Serif", "Microsoft Sans Serif", "Tahoma"};
-
-const ControlSpec* FindSpec(int id) {
-  if (id == kAboutButton.id) return &kAboutButton;
-  for (const ControlSpec& spec : kPageControls) {
-    if (spec.id == id) return &spec;
-  }
-  return nullptr;
-}
-
-int GlyphResource(Glyph glyph) {
-  switch (glyph) {
-    case Glyph::Folder: return IDB_GLYPH_FOLDER;
-    case Glyph::Help: return IDB_GLYPH_HELP;
-    case Glyph::Check: return IDB_GLYPH_CHECK;
-    case Glyph::About: return IDB_GLYPH_ABOUT;
-    case Glyph::None: break;
-  }
-  return 0;
-}
-
-int CALLBACK NoteFontFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;
-}
-
-bool FontExists(const char* face) {
-  LOGFONTA wanted{};
-  wanted.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
-  bool found = false;
-  HDC screen = GetDC(nullptr);
-  EnumFontFamiliesExA(screen, &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
-  ReleaseDC(nullptr, screen);
-  return found;
-}
-
-// The face the system really draws its GUI font with; its name may be an alias such as
-// "MS Shell Dlg".
-void SystemGuiFace(char (&face)[LF_FACESIZE]) {
-  HDC screen = GetDC(nullptr);
-  HGDIOBJ old_font = SelectObject(screen, GetStockObject(DEFAULT_GUI_FONT));
-  GetTextFaceA(screen, LF_FACESIZE, face);
-  SelectObject(screen, old_font);
-  ReleaseDC(nullptr, screen);
-}
-
-HFONT MakeWindowFont(int weight) {
-  LOGFONTA font{};
-  SystemGuiFace(font.lfFaceName);
-  for (const char* face : kFontFaces) {
-    if (FontExists(face)) {
-      lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
-      break;
-    }
-  }
-  font.lfHeight = -kFontHeight;
-  font.lfWeight = weight;
-  font.lfCharSet = DEFAULT_CHARSET;
-  return CreateFontIndirectA(&font);
-}
-
-void RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure, bool with_icon) {
-  WNDCLASSEXA window_class{};
-  if (GetClassInfoExA(instance, name, &window_class)) return;
-  window_class.cbSize = sizeof window_class;
-  window_class.style = CS_DBLCLKS;
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = instance;
-  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window_class.lpszClassName = name;
-  if (with_icon) {
-    window_class.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_CARILLO), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    window_class.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_CARILLO), IMAGE_ICON,
-                                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-  }
-  RegisterClassExA(&window_class);
-}
-
-std::string WindowText(HWND window) {
-  int length = GetWindowTextLengthA(window);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  length = GetWindowTextA(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(std::max(length, 0)));
-  return text;
-}
-
-bool IsFocusable(HWND window) { return window && IsWindowVisible(window) && IsWindowEnabled(window); }
-
 }  // namespace
 
-TForm1::TForm1()
-    : OpenDialog1(TFileDialog::Kind::Open, "Extract MIDI files from:"),
+TForm1::TForm1(Platform platform)
+    : platform_(std::move(platform)),
+      OpenDialog1(TFileDialog::Kind::Open, "Extract MIDI files from:"),
       SaveDialog1(TFileDialog::Kind::Save, "Compile MIDI files to:") {}
 
 TForm1::~TForm1() {
   if (handle_) DestroyWindow(handle_);
-  if (font_) DeleteObject(font_);
-  if (bold_font_) DeleteObject(bold_font_);
-  if (marked_brush_) DeleteObject(marked_brush_);
   if (Form1 == this) Form1 = nullptr;
 }
 
 bool TForm1::Create(HINSTANCE instance) {
-  RegisterWindowClass(instance, kFormClass, &TForm1::WndProc, true);
-  RegisterWindowClass(instance, kPageClass, &TForm1::PageProc, false);
-  font_ = MakeWindowFont(FW_NORMAL);
-  bold_font_ = MakeWindowFont(FW_BOLD);
-  marked_brush_ = CreateSolidBrush(kMarkedColor);
-  for (Glyph glyph : {Glyph::Folder, Glyph::Help, Glyph::Check, Glyph::About}) {
-    glyphs_.push_back(std::make_unique<GlyphImage>(instance, GlyphResource(glyph)));
+  RegisterWindowClass(instance, kFormClass, &TForm1::WndProc, IDI_CARILLO);
+  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+  // The system DPI holds for the process's life; the frame at that DPI is the system's.
+  {
+    WindowDc screen;
+    scale_ = ScaleForDpi(GetDeviceCaps(screen.get(), LOGPIXELSY));
   }
-
-  CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, kApplicationTitle,
-                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                  CW_USEDEFAULT, CW_USEDEFAULT, kFormWidth, kFormHeight, nullptr, nullptr, instance, this);
+  RECT frame{};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  size_ = FormSizeAt(scale_, frame.right - frame.left, frame.bottom - frame.top);
+  CreateWindowExA(kExStyle, kFormClass, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, size_.width,
+                  size_.height, nullptr, nullptr, instance, this);
   if (!handle_) return false;
   FormCreate();
   return true;
@@ -202,23 +101,8 @@ LRESULT CALLBACK TForm1::WndProc(HWND window, UINT message, WPARAM wparam, LPARA
   try {
     return form->HandleMessage(message, wparam, lparam);
   } catch (...) {
-    form->ReportException(std::current_exception());
+    form->prompts_.ReportException(std::current_exception());
     return 0;
-  }
-}
-
-// The pages are plain containers: what their controls tell them goes to the window.
-LRESULT CALLBACK TForm1::PageProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_DRAWITEM:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return SendMessageA(GetParent(window), message, wparam, lparam);
-    default:
-      return DefWindowProcA(window, message, wparam, lparam);
   }
 }
 
@@ -237,7 +121,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       try {
         OnCreate();
       } catch (...) {
-        ReportException(std::current_exception());
+        prompts_.ReportException(std::current_exception());
         return -1;
       }
       return 0;
@@ -254,7 +138,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
       return 0;
     case WM_DRAWITEM:
-      if (OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam))) return TRUE;
+      if (controls_.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam))) return TRUE;
       break;
     case WM_CTLCOLOREDIT:
       return OnCtlColorEdit(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
@@ -289,78 +173,11 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 
 // ---- Building and laying out ----
 
-HWND TForm1::CreateChild(HWND parent, int id, DWORD ex_style, const char* window_class, const char* caption,
-                         DWORD style) {
-  HWND child = CreateWindowExA(ex_style, window_class, caption, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(handle_, GWLP_HINSTANCE)), nullptr);
-  if (!child) throw AppError("Unable to create the window's controls");
-  SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  return child;
-}
-
 void TForm1::OnCreate() {
-  page_control_ = CreateChild(handle_, kPageControl1, 0, WC_TABCONTROLA, "",
-                              WS_TABSTOP | WS_CLIPSIBLINGS | TCS_FIXEDWIDTH | TCS_HOTTRACK | TCS_FOCUSONBUTTONDOWN);
-  SendMessageA(page_control_, WM_SETFONT, reinterpret_cast<WPARAM>(bold_font_), FALSE);
-  for (int index = 0; index < 2; ++index) {
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(kPageCaptions[index]);
-    SendMessageA(page_control_, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
-  }
-  SendMessageA(page_control_, TCM_SETITEMSIZE, 0, MAKELPARAM(kTabWidth, kTabHeight));
+  controls_.Build(handle_, scale_);
   // TCM_SETCURSEL from outside (automation) tells nobody; the page shown must follow it anyway.
   tab_control_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-      page_control_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TForm1::TabControlProc)));
-
-  // No WS_CLIPCHILDREN on the pages: group boxes do not paint their inside, the page does.
-  for (int index = 0; index < 2; ++index) {
-    pages_[index] = CreateChild(handle_, index == 0 ? kTabSheet1 : kTabSheet2, WS_EX_CONTROLPARENT, kPageClass,
-                                kPageCaptions[index], WS_CLIPSIBLINGS);
-  }
-
-  std::vector<HWND> group_boxes;
-  for (const ControlSpec& spec : kPageControls) {
-    HWND parent = pages_[spec.page];
-    switch (spec.kind) {
-      case Kind::GroupBox:
-        group_boxes.push_back(CreateChild(parent, spec.id, 0, "BUTTON", spec.caption, BS_GROUPBOX | WS_CLIPSIBLINGS));
-        break;
-      case Kind::Label: {
-        HWND label = CreateChild(parent, spec.id, 0, "STATIC", spec.caption, SS_LEFT | SS_NOPREFIX);
-        HDC dc = GetDC(label);
-        HGDIOBJ old_font = SelectObject(dc, font_);
-        SIZE size{};
-        GetTextExtentPoint32A(dc, spec.caption, lstrlenA(spec.caption), &size);
-        SelectObject(dc, old_font);
-        ReleaseDC(label, dc);
-        SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        break;
-      }
-      case Kind::Edit:
-        CreateChild(parent, spec.id, WS_EX_CLIENTEDGE, "EDIT", spec.caption, WS_TABSTOP | ES_AUTOHSCROLL);
-        break;
-      case Kind::CheckBox:
-        CreateChild(parent, spec.id, 0, "BUTTON", spec.caption, WS_TABSTOP | BS_AUTOCHECKBOX);
-        break;
-      case Kind::BitBtn:
-        TreatDoubleClickAsClick(CreateChild(parent, spec.id, 0, "BUTTON", spec.caption, WS_TABSTOP | BS_OWNERDRAW));
-        break;
-    }
-  }
-  // Group boxes lie beneath what they frame.
-  for (HWND group_box : group_boxes) {
-    SetWindowPos(group_box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
-  // Typing and pasting stop at 31 characters; text set by the program is not cut.
-  SendMessageA(Control(kEdit5), EM_LIMITTEXT, kEdit5MaxTyped, 0);
-
-  HWND about = CreateChild(handle_, kAboutButton.id, 0, "BUTTON", kAboutButton.caption, WS_TABSTOP | BS_OWNERDRAW);
-  TreatDoubleClickAsClick(about);
-  // The tab control lies beneath the pages and "About...", which overlap it.
-  SetWindowPos(page_control_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
+      controls_.PageControl(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TForm1::TabControlProc)));
   // As designed, the second page is selected; FormCreate chooses the page to open with.
   SelectPage(1);
   RECT client{};
@@ -368,58 +185,20 @@ void TForm1::OnCreate() {
   OnSize(client.right, client.bottom);
 }
 
-void TForm1::OnSize(int width, int height) {
-  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-  SetWindowPos(page_control_, nullptr, 0, 0, width, height, flags);
-  RECT page{0, 0, width, height};
-  SendMessageA(page_control_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
-  const int page_width = std::max<int>(page.right - page.left, 0);
-  const int page_height = std::max<int>(page.bottom - page.top, 0);
-  for (HWND sheet : pages_) SetWindowPos(sheet, nullptr, page.left, page.top, page_width, page_height, flags);
-
-  const int grow = page_width - kDesignPageWidth;
-  for (const ControlSpec& spec : kPageControls) {
-    HWND control = Control(spec.id);
-    if (spec.kind == Kind::GroupBox) {
-      SetWindowPos(control, nullptr, 0, spec.top, page_width, spec.height, flags | SWP_NOZORDER);
-      continue;
-    }
-    const ControlSpec& group = *FindSpec(spec.group);
-    int left = spec.left;
-    int top = group.top + spec.top;
-    if (spec.kind == Kind::Label) {
-      SetWindowPos(control, nullptr, left, top, 0, 0, flags | SWP_NOSIZE);
-      continue;
-    }
-    int control_width = spec.width;
-    if (spec.anchor == Anchor::Stretch) control_width = std::max(spec.width + grow, 0);
-    if (spec.anchor == Anchor::Right) left += grow;
-    SetWindowPos(control, nullptr, left, top, control_width, spec.height, flags);
-  }
-  SetWindowPos(Control(kAboutButton.id), nullptr, kAboutButton.left + width - kDesignClientWidth, kAboutButton.top,
-               kAboutButton.width, kAboutButton.height, flags);
-}
+void TForm1::OnSize(int width, int height) { controls_.Place(width, height); }
 
 void TForm1::OnGetMinMaxInfo(MINMAXINFO& info) const {
-  info.ptMinTrackSize.x = kMinFormWidth;
-  info.ptMinTrackSize.y = kFormHeight;
-  info.ptMaxTrackSize.y = kFormHeight;
-  info.ptMaxSize.y = kFormHeight;
+  info.ptMinTrackSize.x = size_.min_width;
+  info.ptMinTrackSize.y = size_.height;
+  info.ptMaxTrackSize.y = size_.height;
+  info.ptMaxSize.y = size_.height;
 }
 
 // ---- Controls ----
 
-HWND TForm1::Control(int id) const {
-  if (!handle_) return nullptr;
-  if (id == kPageControl1) return page_control_;
-  if (id == kTabSheet1) return pages_[0];
-  if (id == kTabSheet2) return pages_[1];
-  if (id == kAboutButton.id) return GetDlgItem(handle_, id);
-  const ControlSpec* spec = FindSpec(id);
-  return spec ? GetDlgItem(pages_[spec->page], id) : nullptr;
-}
+HWND TForm1::Control(int id) const { return handle_ ? controls_.Control(id) : nullptr; }
 
-HWND TForm1::EditOf(Field field) const { return Control(kEdit1 + static_cast<int>(field) - 1); }
+HWND TForm1::EditOf(Field field) const { return Control(FieldControlId(field)); }
 
 std::string TForm1::FieldText(Field field) const { return WindowText(EditOf(field)); }
 
@@ -432,26 +211,26 @@ void TForm1::SetSmf0Only(bool checked) {
 }
 
 int TForm1::SelectedPage() const {
-  return static_cast<int>(SendMessageA(page_control_, TCM_GETCURSEL, 0, 0));
+  return static_cast<int>(SendMessageA(controls_.PageControl(), TCM_GETCURSEL, 0, 0));
 }
 
 void TForm1::SelectPage(int index) {
-  if (index != 0 && index != 1) index = -1;
-  SendMessageA(page_control_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  if (index < 0 || index >= kPageCount) index = -1;
+  SendMessageA(controls_.PageControl(), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void TForm1::ShowSelectedPage() {
   const int selected = SelectedPage();
   HWND focus = GetFocus();
-  for (int index = 0; index < 2; ++index) {
+  for (int index = 0; index < kPageCount; ++index) {
     if (index == selected) continue;
     // A field on a page that goes away cannot keep the focus; the tab row takes it.
-    if (focus && IsChild(pages_[index], focus)) SetFocus(page_control_);
-    if (saved_focus_ && IsChild(pages_[index], saved_focus_)) saved_focus_ = nullptr;
+    if (focus && IsChild(controls_.Page(index), focus)) SetFocus(controls_.PageControl());
+    if (saved_focus_ && IsChild(controls_.Page(index), saved_focus_)) saved_focus_ = nullptr;
   }
-  if (selected >= 0) ShowWindow(pages_[selected], SW_SHOWNA);
-  for (int index = 0; index < 2; ++index) {
-    if (index != selected) ShowWindow(pages_[index], SW_HIDE);
+  if (selected >= 0) ShowWindow(controls_.Page(selected), SW_SHOWNA);
+  for (int index = 0; index < kPageCount; ++index) {
+    if (index != selected) ShowWindow(controls_.Page(index), SW_HIDE);
   }
 }
 
@@ -466,85 +245,6 @@ bool TForm1::IsActiveWindow() const { return handle_ && GetActiveWindow() == han
 void TForm1::RequestMaximized() {
   open_maximized_ = true;
   if (IsWindowVisible(handle_)) ShowWindow(handle_, SW_MAXIMIZE);
-}
-
-// ---- Focus and keyboard ----
-
-std::vector<HWND> TForm1::TabStops() const {
-  std::vector<HWND> stops;
-  if (IsFocusable(page_control_)) stops.push_back(page_control_);
-  const int selected = SelectedPage();
-  for (const ControlSpec& spec : kPageControls) {
-    if (spec.page != selected) continue;
-    if (spec.kind != Kind::Edit && spec.kind != Kind::BitBtn && spec.kind != Kind::CheckBox) continue;
-    HWND control = Control(spec.id);
-    if (IsFocusable(control)) stops.push_back(control);
-  }
-  HWND about = Control(kAboutButton.id);
-  if (IsFocusable(about)) stops.push_back(about);
-  return stops;
-}
-
-void TForm1::MoveFocus(bool forward) {
-  const std::vector<HWND> stops = TabStops();
-  if (stops.empty()) return;
-  const auto current = std::find(stops.begin(), stops.end(), GetFocus());
-  std::size_t next = forward ? 0 : stops.size() - 1;
-  if (current != stops.end()) {
-    const std::size_t index = static_cast<std::size_t>(current - stops.begin());
-    next = forward ? (index + 1) % stops.size() : (index + stops.size() - 1) % stops.size();
-  }
-  HWND target = stops[next];
-  SetFocus(target);
-  // As in dialogs, a field reached with Tab has its text selected.
-  char window_class[16] = {};
-  GetClassNameA(target, window_class, sizeof window_class);
-  if (lstrcmpiA(window_class, "EDIT") == 0) SendMessageA(target, EM_SETSEL, 0, -1);
-}
-
-void TForm1::RestoreFocus() {
-  HWND target = saved_focus_;
-  if (!IsWindow(target) || !IsFocusable(target) || !IsChild(handle_, target)) target = page_control_;
-  if (target) SetFocus(target);
-}
-
-void TForm1::OnActivate(bool active) {
-  if (!active) {
-    HWND focus = GetFocus();
-    if (focus && IsChild(handle_, focus)) saved_focus_ = focus;
-    return;
-  }
-  if (!IsIconic(handle_)) RestoreFocus();
-}
-
-bool TForm1::PreTranslateMessage(const MSG& message) {
-  if (!handle_ || message.message != WM_KEYDOWN) return false;
-  if (message.hwnd != handle_ && !IsChild(handle_, message.hwnd)) return false;
-  if (!IsWindowEnabled(handle_)) return false;
-  const bool control = GetKeyState(VK_CONTROL) < 0;
-  const bool shift = GetKeyState(VK_SHIFT) < 0;
-  switch (message.wParam) {
-    case VK_TAB:
-      if (GetKeyState(VK_MENU) < 0) return false;
-      if (control) {
-        const int selected = SelectedPage();
-        SendMessageA(page_control_, TCM_SETCURSEL, selected == 0 ? 1 : 0, 0);
-      } else {
-        MoveFocus(!shift);
-      }
-      return true;
-    case VK_RETURN: {
-      // Enter presses the focused button; elsewhere it does nothing (no default button).
-      HWND focus = GetFocus();
-      const int id = focus ? GetDlgCtrlID(focus) : 0;
-      if (id >= kBitBtn1 && id <= kBitBtn9 && Control(id) == focus) SendMessageA(focus, BM_CLICK, 0, 0);
-      return true;
-    }
-    case VK_ESCAPE:
-      return true;  // no cancel button
-    default:
-      return false;
-  }
 }
 
 // ---- Messages from the controls ----
@@ -566,24 +266,11 @@ void TForm1::OnCommand(int id, int code) {
 }
 
 void TForm1::OnNotify(const NMHDR& header) {
-  if (header.hwndFrom == page_control_ && header.code == static_cast<UINT>(TCN_SELCHANGE)) ShowSelectedPage();
-}
-
-bool TForm1::OnDrawItem(const DRAWITEMSTRUCT& item) {
-  if (item.CtlType != ODT_BUTTON) return false;
-  const ControlSpec* spec = FindSpec(static_cast<int>(item.CtlID));
-  if (!spec || spec->kind != Kind::BitBtn || Control(spec->id) != item.hwndItem) return false;
-  const int glyph = static_cast<int>(spec->glyph) - static_cast<int>(Glyph::Folder);
-  DrawBitmapButton(item, glyph >= 0 ? glyphs_[static_cast<std::size_t>(glyph)].get() : nullptr, spec->spacing);
-  return true;
+  if (header.hwndFrom == controls_.PageControl() && header.code == static_cast<UINT>(TCN_SELCHANGE)) ShowSelectedPage();
 }
 
 LRESULT TForm1::OnCtlColorEdit(HDC dc, HWND edit) {
-  if (edit && edit == marked_edit_) {
-    SetBkColor(dc, kMarkedColor);
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    return reinterpret_cast<LRESULT>(marked_brush_);
-  }
+  if (HBRUSH marked = prompts_.MarkedFieldBrush(dc, edit)) return reinterpret_cast<LRESULT>(marked);
   return DefWindowProcA(handle_, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
 }
 
@@ -592,137 +279,13 @@ void TForm1::OnClose() {
     FormClose();
   } catch (...) {
     // Settings that cannot be saved keep the window open; the next close tries again.
-    ReportException(std::current_exception());
+    prompts_.ReportException(std::current_exception());
     return;
   }
   DestroyWindow(handle_);
 }
 
-// ---- Asking and reporting ----
-
-int TForm1::ShowBox(const std::string& text, const std::string& caption, UINT flags) {
-  return MessageBoxA(handle_, text.c_str(), caption.c_str(), flags);
-}
-
-void TForm1::MarkField(HWND edit, bool marked) {
-  marked_edit_ = marked ? edit : nullptr;
-  InvalidateRect(edit, nullptr, TRUE);
-}
-
-void TForm1::ShowInputError(Field field, const std::string& message) {
-  HWND edit = EditOf(field);
-  MarkField(edit, true);
-  SetFocus(edit);
-  saved_focus_ = edit;
-  ShowBox(message, kUnableToContinue, MB_OK | MB_ICONWARNING);
-  MarkField(edit, false);
-}
-
-bool TForm1::AskMarkedQuestion(Field field, const std::string& question) {
-  HWND edit = EditOf(field);
-  MarkField(edit, true);
-  SetFocus(edit);
-  saved_focus_ = edit;
-  const int answer = ShowBox(question, kUnableToContinue, MB_OKCANCEL | MB_ICONWARNING);
-  MarkField(edit, false);
-  return answer == IDOK;
-}
-
-void TForm1::ShowWarning(const std::string& text, const std::string& caption) {
-  ShowBox(text, caption, MB_OK | MB_ICONWARNING);
-}
-
-bool TForm1::AskOkCancel(const std::string& text, const std::string& caption) {
-  return ShowBox(text, caption, MB_OKCANCEL | MB_ICONWARNING) == IDOK;
-}
-
-Answer TForm1::AskYesNoCancel(const std::string& text, const std::string& caption) {
-  switch (ShowBox(text, caption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
-    case IDYES: return Answer::Yes;
-    case IDNO: return Answer::No;
-    default: return Answer::Cancel;
-  }
-}
-
-void TForm1::ShowInformation(const std::string& text, const std::string& caption) {
-  ShowBox(text, caption, MB_OK | MB_ICONINFORMATION);
-}
-
-void TForm1::ShowErrorReport(const std::string& message) {
-  MessageBoxA(handle_, GeneralErrorText(message).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
-}
-
-void TForm1::ReportException(std::exception_ptr failure) noexcept {
-  app_cursor::SetNormal();
-  try {
-    try {
-      std::rethrow_exception(failure);
-    } catch (const std::bad_alloc&) {
-      ShowErrorReport("Out of memory");
-    } catch (const std::exception& error) {
-      ShowErrorReport(error.what());
-    } catch (...) {
-      ShowErrorReport("Unexpected failure");
-    }
-  } catch (...) {
-    // Not even the report could be shown (no memory left for its text); the program goes on.
-  }
-}
-
-void TForm1::RunBusy(const std::function<void()>& command) {
-  SetFocus(page_control_);
-  app_cursor::SetBusy();
-  try {
-    command();
-  } catch (...) {
-    ReportException(std::current_exception());
-    return;
-  }
-  app_cursor::SetNormal();
-}
-
-// ---- Event handlers ----
-
-void TForm1::FormCreate() {
-  try {
-    TFormSettings settings(*this);
-    LoadFormSettings(*OpenCurrentUserKey(), settings);
-  } catch (...) {
-    ReportException(std::current_exception());
-  }
-}
-
-void TForm1::FormClose() {
-  TFormSettings settings(*this);
-  SaveFormSettings(*OpenCurrentUserKey(), settings);
-}
-
-void TForm1::FindDefaultBackupPath(std::string& Path) {
-  std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
-  const ShowErrorBox show_error_box = [](const std::string& text, const std::string& caption) {
-    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
-  };
-  ::FindDefaultBackupPath(*OpenCurrentUserKey(), *files, show_error_box, Path);
-}
-
-void TForm1::BitBtn3Click() {
-  RunBusy([this] {
-    ExtractInputs inputs{FieldText(Field::Edit1), FieldText(Field::Edit2)};
-    std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
-    ExtractCommand command(*this, *files, std::move(inputs));
-    if (command.CheckExtractInputs()) command.ExtractDatabase();
-  });
-}
-
-void TForm1::BitBtn6Click() {
-  RunBusy([this] {
-    CompileInputs inputs{FieldText(Field::Edit3), FieldText(Field::Edit4), FieldText(Field::Edit5), Smf0Only()};
-    std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
-    std::unique_ptr<Clock> clock = MakePlatformClock();
-    CompileCommand command(*this, *files, *clock, std::move(inputs));
-    if (command.CheckCompileInputs()) command.CompileDatabase();
-  });
-}
+// ---- Browsing ----
 
 void TForm1::BrowseForFile(TFileDialog& dialog, Field field) {
   if (dialog.Execute(handle_, ExtractFilePath(FieldText(field)))) SetFieldText(field, dialog.FileName());
@@ -734,29 +297,55 @@ void TForm1::BrowseForDirectory(Field field, const char* instruction) {
   }
 }
 
+// ---- Event handlers ----
+
+void TForm1::FormCreate() {
+  try {
+    TFormSettings settings(*this);
+    LoadFormSettings(*platform_.current_user, settings);
+  } catch (...) {
+    prompts_.ReportException(std::current_exception());
+  }
+}
+
+void TForm1::FormClose() {
+  TFormSettings settings(*this);
+  SaveFormSettings(*platform_.current_user, settings);
+}
+
+void TForm1::FindDefaultBackupPath(std::string& Path) {
+  const ShowErrorBox show_error_box = [](const std::string& text, const std::string& caption) {
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+  };
+  ::FindDefaultBackupPath(*platform_.current_user, *platform_.files, show_error_box, Path);
+}
+
 void TForm1::BitBtn1Click() { BrowseForFile(OpenDialog1, Field::Edit1); }
 
 void TForm1::BitBtn2Click() { BrowseForDirectory(Field::Edit2, kDestinationDirectoryInstruction); }
 
+void TForm1::BitBtn3Click() {
+  RunBusy([this] {
+    ExtractInputs inputs{FieldText(Field::Edit1), FieldText(Field::Edit2)};
+    ExtractCommand command(prompts_, *platform_.files, std::move(inputs));
+    if (command.CheckExtractInputs()) command.ExtractDatabase();
+  });
+}
+
 void TForm1::BitBtn4Click() { BrowseForDirectory(Field::Edit3, kSourceDirectoryInstruction); }
 
 void TForm1::BitBtn5Click() { BrowseForFile(SaveDialog1, Field::Edit4); }
+
+void TForm1::BitBtn6Click() {
+  RunBusy([this] {
+    CompileInputs inputs{FieldText(Field::Edit3), FieldText(Field::Edit4), FieldText(Field::Edit5), Smf0Only()};
+    CompileCommand command(prompts_, *platform_.files, *platform_.clock, std::move(inputs));
+    if (command.CheckCompileInputs()) command.CompileDatabase();
+  });
+}
 
 void TForm1::BitBtn7Click() { ShowInformation(kDatabaseNameHelp, kDatabaseNameHelpCaption); }
 
 void TForm1::BitBtn8Click() { ShowInformation(kSmf0Help, kSmf0HelpCaption); }
 
 void TForm1::BitBtn9Click() { ShowInformation(kAboutText, kApplicationTitle); }
-
-// ---- Start-up ----
-
-std::unique_ptr<TForm1> CreateMainForm(HINSTANCE instance) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES};
-  InitCommonControlsEx(&controls);
-  // The folder browser is a shell object and wants a single-threaded apartment.
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  auto form = std::make_unique<TForm1>();
-  Form1 = form.get();
-  if (!form->Create(instance)) return nullptr;
-  return form;
-}

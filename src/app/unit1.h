@@ -1,25 +1,34 @@
-// The main window TForm1: two pages of fields and bitmap buttons, the shared ways of asking and
-// reporting that the commands use, and the window's event handlers.
+// The main window TForm1: its window procedure, focus and keyboard, and the event handlers, over
+// the controls of the layout table and the prompts of the window.
 #pragma once
 
 #include <windows.h>
 
-#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/bitmap_button.h"
 #include "app/file_dialogs.h"
-#include "commands/prompts.h"
+#include "app/form_controls.h"
+#include "app/window_prompts.h"
+#include "seams/clock.h"
 #include "seams/fields.h"
+#include "seams/file_system.h"
+#include "seams/registry.h"
 #include "settings/form_settings.h"
 
-class TForm1 : public Prompts {
+// What the handlers work on beyond the window, made once at start-up.
+struct Platform {
+  std::unique_ptr<FileSystem> files;
+  std::unique_ptr<Clock> clock;
+  std::unique_ptr<RegistryKey> current_user;
+};
+
+class TForm1 {
  public:
-  TForm1();
-  ~TForm1() override;
+  explicit TForm1(Platform platform);
+  ~TForm1();
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
@@ -33,6 +42,8 @@ class TForm1 : public Prompts {
   bool PreTranslateMessage(const MSG& message);
 
   HWND Handle() const { return handle_; }
+  // The outer sizes at the display's DPI: starting width, the one height, the narrowest width.
+  const FormSize& Size() const { return size_; }
   HWND Control(int id) const;
   HWND EditOf(Field field) const;
 
@@ -45,43 +56,48 @@ class TForm1 : public Prompts {
   WindowState State() const;
   bool IsActiveWindow() const;
   void RequestMaximized();        // FormCreate: open maximised
+  // The focus goes to `control`, and comes back to it when the window is activated again.
+  void FocusControl(HWND control);
 
-  // Prompts: real message boxes owned by the main window.
-  void ShowInputError(Field field, const std::string& message) override;
-  bool AskMarkedQuestion(Field field, const std::string& question) override;
-  void ShowWarning(const std::string& text, const std::string& caption) override;
-  bool AskOkCancel(const std::string& text, const std::string& caption) override;
-  Answer AskYesNoCancel(const std::string& text, const std::string& caption) override;
-  void ShowInformation(const std::string& text, const std::string& caption) override;
-
+  // The prompts, as the commands get them from WindowPrompts: message boxes owned by this window.
+  void ShowInputError(Field field, const std::string& message) { prompts_.ShowInputError(field, message); }
+  bool AskMarkedQuestion(Field field, const std::string& question) {
+    return prompts_.AskMarkedQuestion(field, question);
+  }
+  void ShowWarning(const std::string& text, const std::string& caption) { prompts_.ShowWarning(text, caption); }
+  bool AskOkCancel(const std::string& text, const std::string& caption) { return prompts_.AskOkCancel(text, caption); }
+  Answer AskYesNoCancel(const std::string& text, const std::string& caption) {
+    return prompts_.AskYesNoCancel(text, caption);
+  }
+  void ShowInformation(const std::string& text, const std::string& caption) {
+    prompts_.ShowInformation(text, caption);
+  }
   // The busy-cursor bracket: focus to PageControl1, hourglass, then `command` (which copies its
   // fields, checks and works); the normal cursor comes back on every way out, and a failure ends
   // in the general error report.
-  void RunBusy(const std::function<void()>& command);
+  void RunBusy(const std::function<void()>& command) { prompts_.RunBusy(command); }
   // The general error report: the text with the full-stop rule, captioned with the application title.
-  void ShowErrorReport(const std::string& message);
+  void ShowErrorReport(const std::string& message) { prompts_.ShowErrorReport(message); }
 
   void FindDefaultBackupPath(std::string& Path);
 
   // Event handlers.
   void FormCreate();
   void FormClose();  // raises AppError when the settings cannot be saved: the window then stays
-  void BitBtn3Click();
   void BitBtn1Click();
   void BitBtn2Click();
+  void BitBtn3Click();
   void BitBtn4Click();
   void BitBtn5Click();
-  void BitBtn7Click();
   void BitBtn6Click();
+  void BitBtn7Click();
   void BitBtn8Click();
   void BitBtn9Click();
 
  private:
   static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK TabControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
-  void ReportException(std::exception_ptr failure) noexcept;
 
   void OnCreate();
   void OnSize(int width, int height);
@@ -91,31 +107,25 @@ class TForm1 : public Prompts {
   void OnClose();
   void OnGetMinMaxInfo(MINMAXINFO& info) const;
   LRESULT OnCtlColorEdit(HDC dc, HWND edit);
-  bool OnDrawItem(const DRAWITEMSTRUCT& item);
 
-  HWND CreateChild(HWND parent, int id, DWORD ex_style, const char* window_class, const char* caption, DWORD style);
   void ShowSelectedPage();
   void MoveFocus(bool forward);
   std::vector<HWND> TabStops() const;
   void RestoreFocus();
-  void MarkField(HWND edit, bool marked);
-  int ShowBox(const std::string& text, const std::string& caption, UINT flags);
   void BrowseForFile(TFileDialog& dialog, Field field);
   void BrowseForDirectory(Field field, const char* instruction);
 
+  Platform platform_;
+  FormControls controls_;
+  WindowPrompts prompts_{*this};
   HWND handle_ = nullptr;
-  HWND page_control_ = nullptr;
+  Scale scale_;
+  FormSize size_{};
   WNDPROC tab_control_proc_ = nullptr;
-  HWND pages_[2] = {nullptr, nullptr};
-  HFONT font_ = nullptr;
-  HFONT bold_font_ = nullptr;
-  HBRUSH marked_brush_ = nullptr;
-  HWND marked_edit_ = nullptr;
   HWND saved_focus_ = nullptr;
   bool open_maximized_ = false;
   bool shown_ = false;
   bool minimize_when_shown_ = false;
-  std::vector<std::unique_ptr<GlyphImage>> glyphs_;
   TFileDialog OpenDialog1;
   TFileDialog SaveDialog1;
 };
@@ -123,6 +133,6 @@ class TForm1 : public Prompts {
 // The one main window; refers to it before its window is built, so FormCreate can use it.
 extern TForm1* Form1;
 
-// Start-up steps 1 to 3: prepares the controls library and COM, creates the main window into
-// Form1 (running FormCreate). nullptr when the window cannot be created.
+// Start-up steps 1 to 3: prepares the controls library and COM, makes the platform objects and
+// creates the main window into Form1 (running FormCreate). nullptr when the window cannot be created.
 std::unique_ptr<TForm1> CreateMainForm(HINSTANCE instance);

@@ -108,10 +108,10 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
     case CommandName::Compile: {
       TerminalPrompts prompts(console, {"", "", "DIRECTORY", "DATABASE", "--name"}, flags, arguments.quiet);
       RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files = MakeCommandLineFileSystem([&prompts](const std::string& name) {
-          prompts.ShowProblem("DIRECTORY: " + name + ": Windows-1252 cannot hold this name; the file is skipped",
-                              Encoding::Utf8);
-        });
+        std::unique_ptr<FileSystem> files =
+            MakeCommandLineFileSystem([&prompts](const std::string& name, const char* reason) {
+              prompts.ShowProblem("DIRECTORY: " + name + ": " + reason + "; the file is skipped", Encoding::Utf8);
+            });
         std::unique_ptr<Clock> clock = MakePlatformClock();
         CompileInputs inputs{operands[0], FromCurrentDirectory(operands[1]), database_name,
                              !arguments.all_formats, arguments.to_smf0};

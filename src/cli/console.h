@@ -35,5 +35,6 @@ std::optional<std::string> ArgumentAsSystemText(std::string_view argument);
 std::string SystemTextAsUtf8(std::string_view text);
 
 // The files as the commands see them: named in system text. `report_unusable` hears of each listed
-// name that system text cannot hold (in UTF-8); such names are left out of listings.
-std::unique_ptr<FileSystem> MakeCommandLineFileSystem(std::function<void(const std::string&)> report_unusable);
+// name (in UTF-8) left out of a listing because system text cannot tell it apart, and why.
+std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
+    std::function<void(const std::string& name, const char* reason)> report_unusable);

@@ -49,6 +49,7 @@ std::optional<std::string> ArgumentAsSystemText(std::string_view argument) { ret
 
 std::string SystemTextAsUtf8(std::string_view text) { return palm::PalmTextToUtf8(text); }
 
-std::unique_ptr<FileSystem> MakeCommandLineFileSystem(std::function<void(const std::string&)> report_unusable) {
+std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
+    std::function<void(const std::string& name, const char* reason)> report_unusable) {
   return std::make_unique<Utf8FileSystem>(MakePlatformFileSystem(), std::move(report_unusable));
 }

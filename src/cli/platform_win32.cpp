@@ -79,6 +79,6 @@ std::optional<std::string> ArgumentAsSystemText(std::string_view argument) { ret
 std::string SystemTextAsUtf8(std::string_view text) { return Narrow(Wide(text, CP_ACP), CP_UTF8); }
 
 // Windows names files in the ANSI code page, as the commands do: nothing to translate.
-std::unique_ptr<FileSystem> MakeCommandLineFileSystem(std::function<void(const std::string&)>) {
+std::unique_ptr<FileSystem> MakeCommandLineFileSystem(std::function<void(const std::string&, const char*)>) {
   return MakePlatformFileSystem();
 }

@@ -44,6 +44,12 @@ std::string NativeSeparators(std::string text) {
   return text;
 }
 
+// "DATABASE: " for a field that an argument stands for.
+std::string FieldPrefix(const std::array<std::string, 5>& arguments, Field field) {
+  const std::string& argument = arguments[static_cast<std::size_t>(field) - 1];
+  return argument.empty() ? std::string() : argument + ": ";
+}
+
 }  // namespace
 
 std::string TerminalLines(const std::string& text) {
@@ -67,11 +73,6 @@ TerminalPrompts::TerminalPrompts(Console& console, std::array<std::string, 5> ar
 void TerminalPrompts::Say(const std::string& prefix, const std::string& text, Encoding encoding) {
   ClearProgress();
   console_.Write(Stream::Err, "carillo: " + prefix + TerminalLines(text) + "\n", encoding);
-}
-
-static std::string FieldPrefix(const std::array<std::string, 5>& arguments, Field field) {
-  const std::string& argument = arguments[static_cast<std::size_t>(field) - 1];
-  return argument.empty() ? std::string() : argument + ": ";
 }
 
 void TerminalPrompts::ShowInputError(Field field, const std::string& message) {

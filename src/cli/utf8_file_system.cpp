@@ -58,9 +58,16 @@ std::vector<DirectoryEntry> Utf8FileSystem::FindFiles(const std::string& pattern
   std::size_t kept = 0;
   for (DirectoryEntry& entry : entries) {
     std::optional<std::string> name = palm_name(entry.name);
-    // The first of the files sharing a composed form keeps it; each later one would open the first.
-    if (!name || (shared.count(*name) != 0 && !taken.insert(*name).second)) {
-      if (report_unusable_) report_unusable_(entry.name);
+    // Of the files sharing a composed form only the first can be told apart: each later one would
+    // open the first.
+    const char* reason = nullptr;
+    if (!name) {
+      reason = "Windows-1252 cannot hold this name";
+    } else if (shared.count(*name) != 0 && !taken.insert(*name).second) {
+      reason = "in Windows-1252 this name is another file's";
+    }
+    if (reason) {
+      if (report_unusable_) report_unusable_(entry.name, reason);
       continue;
     }
     const std::string native_path = native_directory + entry.name;

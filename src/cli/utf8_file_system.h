@@ -9,9 +9,9 @@
 
 #include "seams/file_system.h"
 
-// Receives the listed names that Palm text cannot hold (or that hold a "\"), which the listing
-// leaves out rather than hand on garbled.
-using UnusableNameReport = std::function<void(const std::string& utf8_name)>;
+// Receives each listed name that the listing leaves out rather than hand on garbled, with why: Palm
+// text cannot hold it, or it reads the same as an earlier name of the directory once composed.
+using UnusableNameReport = std::function<void(const std::string& utf8_name, const char* reason)>;
 
 class Utf8FileSystem : public FileSystem {
  public:

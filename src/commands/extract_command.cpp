@@ -85,6 +85,7 @@ bool ExtractCommand::CheckExtractInputs() {
 
 void ExtractCommand::ExtractDatabase() {
   written_count_ = 0;
+  unreadable_count_ = 0;
   written_bytes_ = 0;
   cancelled_ = false;
 
@@ -115,6 +116,8 @@ void ExtractCommand::ExtractDatabase() {
 
   image_ = {};
   image.reset();
+  // Before the closing box, so that the count or "none found" stays the run's last word.
+  if (unreadable_count_ > 0) prompts_.ShowWarning(UnreadableRecordsText(unreadable_count_), kMidiError);
   if (written_count_ == 0) {
     prompts_.ShowInputError(Field::Edit1, kNoMidiFilesInDatabase);
   } else {
@@ -125,10 +128,13 @@ void ExtractCommand::ExtractDatabase() {
 void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t record_length) {
   palm::RecordContents record = palm::DatabaseReader(image_).ReadRecord({record_offset, record_length});
   switch (record.status) {
-    // A record that cannot even show its signature is no MIDI record; one that says "PMrc" but
-    // whose name or tune leaves it is a broken tune, reported by its name so far.
+    // A record that says "PMrc" but whose name or tune leaves it, or that leaves the file itself,
+    // is a broken tune, reported by its name so far; one whose signature lies past the end of the
+    // file cannot be named, so it is counted for one warning after the run.
     case palm::RecordStatus::NotMidiRecord:
+      return;
     case palm::RecordStatus::Unreadable:
+      ++unreadable_count_;
       return;
     case palm::RecordStatus::Damaged:
     case palm::RecordStatus::WrongMidiFormat:

@@ -18,6 +18,10 @@ std::string TooLargeText(std::string_view name, std::uint64_t size) {
 
 std::string OverwriteText(std::string_view path) { return Joined(path, kAlreadyExistsOverwrite); }
 
+std::string UnreadableRecordsText(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " record" : " records") + kDamagedOrTruncated;
+}
+
 std::string ExtractedText(std::size_t count) { return std::to_string(count) + kSuccessfullyExtracted; }
 
 std::string CompiledText(std::size_t count) { return std::to_string(count) + kSuccessfullyCompiled; }

@@ -26,6 +26,8 @@ inline constexpr char kOverwriteProblem[] = "Overwrite Problem";
 inline constexpr char kNoMidiFilesInDatabase[] = "No MIDI files found in the database!";
 inline constexpr char kSuccessfullyExtracted[] = " MIDI files successfully extracted.";
 inline constexpr char kSuccess[] = "Success";
+// Once after a run that met records lying past the end of the file, caption kMidiError.
+inline constexpr char kDamagedOrTruncated[] = " could not be read.\r\nThe database is damaged or truncated.";
 
 // "Compile!"
 inline constexpr char kNoDatabaseNameGiven[] = "No database name given!";
@@ -55,6 +57,8 @@ std::string WrongMidiFormatText(std::string_view name);
 std::string TooLargeText(std::string_view name, std::uint64_t size);
 // The path and "\r\nalready exists. Overwrite?".
 std::string OverwriteText(std::string_view path);
+// "1 record could not be read.\r\nThe database is damaged or truncated.", "2 records ..."
+std::string UnreadableRecordsText(std::size_t count);
 // "3 MIDI files successfully extracted."
 std::string ExtractedText(std::size_t count);
 // "3 MIDI files successfully compiled."

@@ -64,7 +64,7 @@ std::string TPalmUserData::GetUserDirectory(std::int32_t index) const {
 void TPalmUserData::ReadUsersFile(FileSystem& files) {
   std::unique_ptr<InputFile> file;
   try {
-    file = files.OpenRead(desktop_path_ + "\\users.dat");
+    file = files.OpenRead(JoinPath(desktop_path_, "users.dat"));
   } catch (const InOutError&) {
     // Closing the file that never opened fails with 103, and that error is the one reported.
     throw InOutError(kFileNotOpen);

@@ -107,25 +107,30 @@ RecordExtent DatabaseReader::Extent(std::uint16_t index) const {
 }
 
 RecordContents DatabaseReader::ReadRecord(RecordExtent extent) const {
-  RecordContents contents;  // Unreadable until the record is found inside the image
+  RecordContents contents;  // Unreadable until its signature is found inside the image
   auto refuse = [&contents](const char* problem) {
     contents.problem = problem;
     return contents;
   };
-  if (extent.length < 0) return refuse("its offset lies behind the next record's");
   ByteCursor image(image_, static_cast<std::size_t>(std::max(extent.offset, 0)));
-  if (extent.offset < 0 || image.Remaining() < static_cast<std::size_t>(extent.length)) {
+  if (extent.offset < 0 || image.Remaining() < sizeof kMidiRecordSignature) {
     return refuse("it lies past the end of the file");
   }
-  ByteCursor record(image.Bytes(static_cast<std::size_t>(extent.length)));
-
-  if (record.Remaining() < sizeof kMidiRecordSignature) return refuse("it is too short for a signature");
-  if (!Matches(record.Bytes(sizeof kMidiRecordSignature), kMidiRecordSignature)) {
-    contents.status = RecordStatus::NotMidiRecord;
-    return refuse("not a MIDI record");
+  // A record that leaves the image, or whose next record begins before it, has no tune to give;
+  // its signature and name are still read as far as the image goes, so that its loss is told.
+  const char* cut = nullptr;
+  if (extent.length < 0) {
+    cut = "damaged: the next record begins before it";
+  } else if (image.Remaining() < static_cast<std::size_t>(extent.length)) {
+    cut = "damaged: it runs past the end of the file";
   }
+  ByteCursor record(cut ? image.Rest() : image.Bytes(static_cast<std::size_t>(extent.length)));
+
+  contents.status = RecordStatus::NotMidiRecord;
+  if (record.Remaining() < sizeof kMidiRecordSignature) return refuse("it is too short for a signature");
+  if (!Matches(record.Bytes(sizeof kMidiRecordSignature), kMidiRecordSignature)) return refuse("not a MIDI record");
   contents.status = RecordStatus::Damaged;  // until the name, data offset and tune are found inside
-  if (record.Size() <= kRecordNameOffset) return refuse("damaged: the record ends before its name");
+  if (record.Size() <= kRecordNameOffset) return refuse(cut ? cut : "damaged: the record ends before its name");
   record.Seek(kDataOffsetOffset);
   const std::size_t data_offset = record.Byte();
 
@@ -133,6 +138,7 @@ RecordContents DatabaseReader::ReadRecord(RecordExtent extent) const {
   std::span<const std::uint8_t> rest = record.Rest();
   auto name_end = std::find(rest.begin(), rest.end(), std::uint8_t{0});
   contents.name.assign(rest.begin(), name_end);
+  if (cut) return refuse(cut);
   if (name_end == rest.end()) return refuse("damaged: the name does not end inside the record");
 
   record.Seek(data_offset);

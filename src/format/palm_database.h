@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "format/byte_cursor.h"  // OutsideImage
+
 namespace palm {
 
 inline constexpr std::size_t kHeaderSize = 78;
@@ -51,15 +53,17 @@ struct RecordExtent {
 
 enum class RecordStatus {
   Midi,             // "PMrc", a name and a tune beginning with "MThd", all inside the record
-  NotMidiRecord,    // its first four bytes are not "PMrc"
+  NotMidiRecord,    // its first four bytes are not "PMrc", or it is shorter than four bytes
   WrongMidiFormat,  // the bytes at its data offset are not "MThd"
-  Damaged,          // "PMrc", but its name, data offset or tune leave the record
-  Unreadable,       // the extent leaves the image or is too short to hold a signature
+  Damaged,          // "PMrc", but its name, data offset or tune leave the record, or the record
+                    // itself leaves the image or runs backwards: its tune cannot be taken
+  Unreadable,       // its first four bytes lie past the end of the image: nothing tells what it was
 };
 
 struct RecordContents {
   RecordStatus status = RecordStatus::Unreadable;
-  std::string name;                    // as far as it could be read inside the record
+  std::string name;                    // as far as it could be read inside the record (or the image,
+                                       // for a record that leaves it)
   std::string problem;                 // why it is no usable MIDI record, in plain words; "" for Midi
   std::span<const std::uint8_t> tune;  // the bytes from the data offset to the record's end; Midi only
 };
@@ -89,7 +93,7 @@ class DatabaseReader {
   // outside the image OutsideImage: check RecordListFits() first.
   std::uint32_t RecordOffset(std::uint16_t index) const;
   RecordExtent Extent(std::uint16_t index) const;
-  // Tests one record, reading only inside both the image and the extent.
+  // Tests one record, reading only inside the image, and inside the extent when it lies in the image.
   RecordContents ReadRecord(RecordExtent extent) const;
 
  private:

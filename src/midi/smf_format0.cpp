@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 namespace midi {
 
@@ -9,18 +11,44 @@ namespace {
 constexpr std::size_t kTrackLengthOffset = 18;  // in the merged file: after "MThd", 6, the header, "MTrk"
 constexpr std::size_t kMergedHeadSize = 22;
 
+// Writes through a pointer into room made beforehand, and makes more only if it runs out.
 class ByteSink {
  public:
-  explicit ByteSink(std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
-  void Put(std::uint8_t byte) { bytes_.push_back(byte); }
-  void Put(std::span<const std::uint8_t> bytes) { bytes_.insert(bytes_.end(), bytes.begin(), bytes.end()); }
-  std::size_t Size() const { return bytes_.size(); }
+  ByteSink(std::vector<std::uint8_t>& bytes, std::size_t expected) : bytes_(bytes) {
+    bytes_.resize(expected);
+    at_ = bytes_.data();
+    end_ = at_ + bytes_.size();
+  }
+  void Put(std::uint8_t byte) {
+    if (at_ == end_) Grow(1);
+    *at_++ = byte;
+  }
+  void Put(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() > static_cast<std::size_t>(end_ - at_)) Grow(bytes.size());
+    if (bytes.size() <= 2) {  // a channel event's data: cheaper than a call
+      for (std::uint8_t byte : bytes) *at_++ = byte;
+      return;
+    }
+    std::memcpy(at_, bytes.data(), bytes.size());
+    at_ += bytes.size();
+  }
+  std::size_t Size() const { return static_cast<std::size_t>(at_ - bytes_.data()); }
   void PutLength(std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes_[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
   }
+  void Finish() { bytes_.resize(Size()); }
 
  private:
+  void Grow(std::size_t more) {
+    const std::size_t used = Size();
+    bytes_.resize(std::max(used + more, 2 * bytes_.size()));
+    at_ = bytes_.data() + used;
+    end_ = bytes_.data() + bytes_.size();
+  }
+
   std::vector<std::uint8_t>& bytes_;
+  std::uint8_t* at_;
+  std::uint8_t* end_;
 };
 
 class CountingSink {
@@ -36,6 +64,10 @@ class CountingSink {
 
 template <typename Sink>
 void PutNumber(Sink& out, std::uint64_t value) {
+  if (value < 0x80) {
+    out.Put(static_cast<std::uint8_t>(value));
+    return;
+  }
   std::uint8_t reversed[10];
   std::size_t count = 0;
   reversed[count++] = static_cast<std::uint8_t>(value & 0x7F);
@@ -43,132 +75,176 @@ void PutNumber(Sink& out, std::uint64_t value) {
   while (count > 0) out.Put(reversed[--count]);
 }
 
-// The next event of each track, earliest tick first and at the same tick the earliest track: a
-// binary heap whose top is replaced by its track's next event in one pass down. Each change gives
-// the track now on top, so that the merge never reads back what was just stored (that stalls).
-class TrackQueue {
+constexpr std::uint64_t kNoMoreEvents = UINT64_MAX;  // beyond any tick: 2^28 - 1 per event at most
+
+// The tracks waiting with their next event, the earliest tick on top, then the earliest track.
+struct Pending {
+  std::uint64_t tick;
+  std::size_t track;
+};
+
+class MergeQueue {
  public:
-  struct Entry {
-    std::uint64_t tick;
-    std::size_t track;
-  };
-
-  explicit TrackQueue(std::size_t tracks) { heap_.reserve(tracks); }
+  explicit MergeQueue(std::size_t capacity) { heap_.reserve(capacity); }
   bool Empty() const { return heap_.empty(); }
-  std::size_t TopTrack() const { return heap_.front().track; }
-
-  void Push(Entry entry) {
+  const Pending& Top() const { return heap_.front(); }
+  void Push(Pending pending) {
     std::size_t at = heap_.size();
-    heap_.push_back(entry);
-    while (at > 0 && Before(entry, heap_[(at - 1) / 2])) {
-      heap_[at] = heap_[(at - 1) / 2];
+    heap_.push_back(pending);
+    while (at > 0 && Before(heap_[at], heap_[(at - 1) / 2])) {
+      std::swap(heap_[at], heap_[(at - 1) / 2]);
       at = (at - 1) / 2;
     }
-    heap_[at] = entry;
   }
-  std::size_t ReplaceTop(Entry entry) { return SiftDown(entry); }
-  // False when nothing is left.
-  bool PopTop(std::size_t& top) {
-    const Entry last = heap_.back();
+  void ReplaceTop(Pending pending) {
+    heap_.front() = pending;
+    SiftDown();
+  }
+  void Pop() {
+    heap_.front() = heap_.back();
     heap_.pop_back();
-    if (heap_.empty()) return false;
-    top = SiftDown(last);
-    return true;
+    if (!heap_.empty()) SiftDown();
   }
 
  private:
-  static bool Before(const Entry& a, const Entry& b) { return a.tick != b.tick ? a.tick < b.tick : a.track < b.track; }
-  std::size_t SiftDown(Entry entry) {
+  static bool Before(const Pending& a, const Pending& b) {
+    return a.tick != b.tick ? a.tick < b.tick : a.track < b.track;
+  }
+  void SiftDown() {
     const std::size_t size = heap_.size();
     std::size_t at = 0;
-    std::size_t top = entry.track;
     for (;;) {
-      std::size_t child = 2 * at + 1;
-      if (child >= size) break;
-      if (child + 1 < size && Before(heap_[child + 1], heap_[child])) ++child;
-      const Entry moved = heap_[child];
-      if (!Before(moved, entry)) break;
-      if (at == 0) top = moved.track;
-      heap_[at] = moved;
-      at = child;
+      std::size_t first = at;
+      const std::size_t left = 2 * at + 1;
+      if (left < size && Before(heap_[left], heap_[first])) first = left;
+      if (left + 1 < size && Before(heap_[left + 1], heap_[first])) first = left + 1;
+      if (first == at) return;
+      std::swap(heap_[at], heap_[first]);
+      at = first;
     }
-    heap_[at] = entry;
-    return top;
   }
 
-  std::vector<Entry> heap_;
+  std::vector<Pending> heap_;
 };
 
-enum class Merge { Done, Broken, TooLong };
-
-// Reads the events as it merges them: a track whose events are broken stops it (ReadSmf then
-// names the first problem in the file). Each merged delta is at most the delta its event had in
-// its own track (the track's previous event was merged before the previous merged event, or is
-// the start), so it always fits four bytes; so does End of Track's, measured from the latest
-// ending track's own last event. The last event merged, End of Track or not, has the latest tick
-// of all: the tune's end.
+// Merges the tracks into the one track of a format-0 file, reading each event once. A problem in
+// any track ends the merge; the caller then asks ReadSmf for the first problem in file order.
+//
+// Tick by tick, every track with events at that tick writes them in turn, in track order. With
+// few tracks one pass over all of them per tick finds both those tracks and the next tick; with
+// many, that pass would cost too much per tick, and a heap finds the tracks instead.
+//
+// Each merged delta is at most the delta its event had in its own track (the track's previous
+// event was merged before the previous merged event, or is the start), so it always fits four
+// bytes; so does End of Track's, measured from the latest ending track's own last event.
 template <typename Sink>
-Merge WriteMerged(const ReadResult& smf, Sink& out) {
-  const std::uint8_t head[kMergedHeadSize] = {
-      'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1,
-      static_cast<std::uint8_t>(smf.header.division >> 8), static_cast<std::uint8_t>(smf.header.division),
-      'M', 'T', 'r', 'k', 0, 0, 0, 0};
-  out.Put(head);
+class TrackMerger {
+ public:
+  static constexpr std::size_t kMostTracksToScan = 64;
 
-  const std::size_t count = smf.tracks.size();
-  std::vector<EventCursor> cursors;
-  cursors.reserve(count);
-  std::vector<Event> next(count);
-  TrackQueue queue(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    cursors.emplace_back(smf.tracks[i], i + 1);
-    if (cursors[i].Next(next[i])) {
-      queue.Push({next[i].tick, i});
-    } else if (cursors[i].problem()) {
-      return Merge::Broken;
+  TrackMerger(const ReadResult& layout, Sink& out) : layout_(layout), out_(out) {}
+
+  std::optional<Problem> Write() {
+    const std::uint8_t head[kMergedHeadSize] = {
+        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1,
+        static_cast<std::uint8_t>(layout_.header.division >> 8), static_cast<std::uint8_t>(layout_.header.division),
+        'M', 'T', 'r', 'k', 0, 0, 0, 0};
+    out_.Put(head);
+
+    const std::size_t count = layout_.tracks.size();
+    cursors_.reserve(count);
+    next_.resize(count);
+    std::vector<std::uint64_t> ticks(count, kNoMoreEvents);  // of each track's next event
+    for (std::size_t track = 0; track < count; ++track) {
+      cursors_.emplace_back(layout_.tracks[track], track + 1);
+      ticks[track] = Advance(track);
     }
+    if (problem_) return problem_;
+    if (count <= kMostTracksToScan) {
+      ScanTracks(ticks);
+    } else {
+      QueueTracks(ticks);
+    }
+    if (problem_) return problem_;
+
+    PutNumber(out_, end_ - last_);
+    const std::uint8_t end_of_track[3] = {0xFF, kEndOfTrackType, 0x00};
+    out_.Put(end_of_track);
+    const std::uint64_t length = out_.Size() - kMergedHeadSize;
+    if (length > UINT32_MAX) return Problem{0, "the merged track would be longer than a track chunk can declare"};
+    out_.PutLength(kTrackLengthOffset, static_cast<std::uint32_t>(length));
+    return std::nullopt;
   }
 
-  std::uint64_t last = 0;
-  std::uint64_t end = 0;
-  std::uint8_t running = 0;
-  std::size_t track = queue.Empty() ? 0 : queue.TopTrack();
-  while (!queue.Empty()) {
-    const Event& event = next[track];
-    end = event.tick;
-    // Channel events first: most events are, and End of Track is told only among the others.
-    if (event.kind == EventKind::Channel) {
-      PutNumber(out, event.tick - last);
-      last = event.tick;
-      if (event.status != running) {
-        out.Put(event.status);
-        running = event.status;
+ private:
+  void ScanTracks(std::vector<std::uint64_t>& ticks) {
+    std::uint64_t now = *std::min_element(ticks.begin(), ticks.end());
+    while (now != kNoMoreEvents && !problem_) {
+      std::uint64_t after = kNoMoreEvents;
+      for (std::size_t track = 0; track < ticks.size(); ++track) {
+        if (ticks[track] == now) ticks[track] = WriteAt(track, now);
+        after = std::min(after, ticks[track]);
       }
-      out.Put(event.data);
-    } else if (!event.IsEndOfTrack()) {
-      PutNumber(out, event.tick - last);
-      last = event.tick;
-      out.Put(event.status);
-      running = 0;
-      out.Put(event.data);
-    }
-    if (cursors[track].Next(next[track])) {
-      track = queue.ReplaceTop({next[track].tick, track});
-    } else if (cursors[track].problem()) {
-      return Merge::Broken;
-    } else if (!queue.PopTop(track)) {
-      break;
+      now = after;
     }
   }
-  PutNumber(out, end - last);
-  const std::uint8_t end_of_track[3] = {0xFF, kEndOfTrackType, 0x00};
-  out.Put(end_of_track);
 
-  const std::uint64_t length = out.Size() - kMergedHeadSize;
-  if (length > UINT32_MAX) return Merge::TooLong;
-  out.PutLength(kTrackLengthOffset, static_cast<std::uint32_t>(length));
-  return Merge::Done;
-}
+  void QueueTracks(const std::vector<std::uint64_t>& ticks) {
+    MergeQueue queue(ticks.size());
+    for (std::size_t track = 0; track < ticks.size(); ++track) {
+      if (ticks[track] != kNoMoreEvents) queue.Push({ticks[track], track});
+    }
+    while (!queue.Empty() && !problem_) {
+      const Pending top = queue.Top();
+      const std::uint64_t tick = WriteAt(top.track, top.tick);
+      if (tick == kNoMoreEvents) {
+        queue.Pop();
+      } else {
+        queue.ReplaceTop({tick, top.track});
+      }
+    }
+  }
+
+  // Writes the track's events at tick `now`; gives the tick of its next one.
+  std::uint64_t WriteAt(std::size_t track, std::uint64_t now) {
+    end_ = now;
+    std::uint64_t tick;
+    do {
+      WriteEvent(next_[track]);
+      tick = Advance(track);
+    } while (tick == now);
+    return tick;
+  }
+
+  std::uint64_t Advance(std::size_t track) {
+    if (cursors_[track].Next(next_[track])) return next_[track].tick;
+    if (cursors_[track].problem()) problem_ = cursors_[track].problem();
+    return kNoMoreEvents;
+  }
+
+  void WriteEvent(const Event& event) {
+    if (event.IsEndOfTrack()) return;  // one for all comes last
+    PutNumber(out_, event.tick - last_);
+    last_ = event.tick;
+    if (event.kind != EventKind::Channel) {
+      out_.Put(event.status);
+      running_ = 0;
+    } else if (event.status != running_) {
+      out_.Put(event.status);
+      running_ = event.status;
+    }
+    out_.Put(event.data);
+  }
+
+  const ReadResult& layout_;
+  Sink& out_;
+  std::vector<EventCursor> cursors_;
+  std::vector<Event> next_;
+  std::uint64_t last_ = 0;  // tick of the last event written
+  std::uint64_t end_ = 0;   // tick of the last event merged, End of Track included
+  std::uint8_t running_ = 0;
+  std::optional<Problem> problem_;
+};
 
 template <typename Sink>
 std::optional<Problem> Convert(std::span<const std::uint8_t> file, Sink& out) {
@@ -184,25 +260,27 @@ std::optional<Problem> Convert(std::span<const std::uint8_t> file, Sink& out) {
     out.Put(file);
     return std::nullopt;
   }
-  // The events are read once, as they are merged; only a broken file is read again, to find its
-  // first problem.
-  ReadResult tracks = LocateTracks(file);
-  if (tracks.problem) return ReadSmf(file).problem;
-  switch (WriteMerged(tracks, out)) {
-    case Merge::Done: return std::nullopt;
-    case Merge::Broken: return ReadSmf(file).problem;
-    case Merge::TooLong: break;
+  ReadResult layout = ReadSmfLayout(file);
+  std::optional<Problem> problem = layout.problem ? layout.problem : TrackMerger<Sink>(layout, out).Write();
+  if (problem) {
+    std::optional<Problem> first = ReadSmf(file).problem;
+    if (first) return first;
   }
-  return Problem{0, "the merged track would be longer than a track chunk can declare"};
+  return problem;
 }
 }  // namespace
 
 ConvertResult ConvertToFormat0(std::span<const std::uint8_t> file) {
   ConvertResult result;
-  result.bytes.reserve(file.size() + kMergedHeadSize);
-  ByteSink sink(result.bytes);
+  // A merged file is seldom much larger than the original: statuses that running status saved
+  // come back where tracks interleave, while their End of Track events go.
+  ByteSink sink(result.bytes, file.size() + file.size() / 8 + kMergedHeadSize + 8);
   result.problem = Convert(file, sink);
-  if (result.problem) result.bytes = std::vector<std::uint8_t>();
+  if (result.problem) {
+    result.bytes = std::vector<std::uint8_t>();
+  } else {
+    sink.Finish();
+  }
   return result;
 }
 

@@ -88,7 +88,7 @@ HeaderResult ReadSmfHeader(std::span<const std::uint8_t> file) {
 }
 
 namespace {
-ReadResult ReadChunks(std::span<const std::uint8_t> file, bool read_events) {
+ReadResult ReadChunks(std::span<const std::uint8_t> file, bool check_events) {
   ReadResult result;
   HeaderResult head = ReadSmfHeader(file);
   result.header = head.header;
@@ -117,18 +117,21 @@ ReadResult ReadChunks(std::span<const std::uint8_t> file, bool read_events) {
       Track track;
       track.offset = pos + kChunkHeadSize;
       track.body = file.subspan(track.offset, length);
-      if (read_events) {
-        EventCursor cursor(track, result.tracks.size() + 1);
-        Event event;
-        while (cursor.Next(event)) {
-          ++track.event_count;
-          track.end_tick = event.tick;
-          if (event.IsEndOfTrack()) track.has_end_of_track = true;
-        }
-        if (cursor.problem()) {
-          result.problem = cursor.problem();
-          return result;
-        }
+      if (!check_events) {
+        result.tracks.push_back(track);
+        pos += kChunkHeadSize + length;
+        continue;
+      }
+      EventCursor cursor(track, result.tracks.size() + 1);
+      Event event;
+      while (cursor.Next(event)) {
+        ++track.event_count;
+        track.end_tick = event.tick;
+        if (event.IsEndOfTrack()) track.has_end_of_track = true;
+      }
+      if (cursor.problem()) {
+        result.problem = cursor.problem();
+        return result;
       }
       result.tracks.push_back(track);
     }
@@ -141,7 +144,7 @@ ReadResult ReadChunks(std::span<const std::uint8_t> file, bool read_events) {
 
 ReadResult ReadSmf(std::span<const std::uint8_t> file) { return ReadChunks(file, true); }
 
-ReadResult LocateTracks(std::span<const std::uint8_t> file) { return ReadChunks(file, false); }
+ReadResult ReadSmfLayout(std::span<const std::uint8_t> file) { return ReadChunks(file, false); }
 
 EventCursor::EventCursor(const Track& track, std::size_t number)
     : body_(track.body), base_(track.offset), number_(number) {}
@@ -223,7 +226,6 @@ bool EventCursor::Next(Event& event) {
                                 " event before it still needs a data byte");
     }
   }
-  // Both from one value: reading event.data back just after storing it stalls the processor.
   const std::span<const std::uint8_t> data = body_.subspan(pos_, count);
   event.data = data;
   event.contents = data;

@@ -90,9 +90,10 @@ struct ReadResult {
 // Checks the whole structure of a file.
 ReadResult ReadSmf(std::span<const std::uint8_t> file);
 
-// The header and the track chunks as ReadSmf finds them, without reading the events: a problem
-// only of the header or the chunks, and no track's event_count, end_tick or has_end_of_track.
-ReadResult LocateTracks(std::span<const std::uint8_t> file);
+// The header and where the declared tracks lie, for a reader that checks the events itself:
+// their events are not read, so each Track holds only its offset and body, and a problem found
+// here may stand after an event problem that ReadSmf would report first.
+ReadResult ReadSmfLayout(std::span<const std::uint8_t> file);
 
 enum class EventKind { Channel, SysEx, Meta };
 

@@ -7,6 +7,7 @@
 
 #include "seams/app_error.h"
 #include "seams/file_system.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -15,45 +16,39 @@ namespace {
 // The largest single ReadFile/WriteFile request; a size_t above it is split, never truncated.
 constexpr std::size_t kMaxTransfer = 1u << 30;
 
+// Moves `count` bytes at `bytes` in requests of at most kMaxTransfer. `request` makes one
+// (ReadFile or WriteFile) and says how many bytes it moved; fewer than asked raises `shortfall`.
+template <typename Byte, typename Request>
+void TransferAll(Byte* bytes, std::size_t count, int shortfall, Request request) {
+  while (count > 0) {
+    DWORD wanted = static_cast<DWORD>(std::min(count, kMaxTransfer));
+    DWORD moved = 0;
+    if (!request(bytes, wanted, &moved)) FailWithLastError();
+    if (moved < wanted) throw InOutError(shortfall);
+    bytes += moved;
+    count -= moved;
+  }
+}
+
 // Owns a file handle; closing through Close() reports failure, the destructor closes quietly.
 class FileHandle {
  public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (IsOpen()) CloseHandle(handle_);
-  }
-  FileHandle(FileHandle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-  FileHandle& operator=(FileHandle&&) = delete;
+  explicit FileHandle(HANDLE handle) : file_(handle) {}
 
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool IsOpen() const { return static_cast<bool>(file_); }
   // The handle of an open file; a file already closed fails as an unopened file does.
   HANDLE get() const {
     if (!IsOpen()) throw InOutError(kFileNotOpen);
-    return handle_;
+    return file_.get();
   }
   void Close() {
     HANDLE handle = get();
-    handle_ = INVALID_HANDLE_VALUE;
+    file_.release();
     if (!CloseHandle(handle)) FailWithLastError();
   }
 
  private:
-  HANDLE handle_;
-};
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
+  UniqueFile file_;
 };
 
 class Win32InputFile : public InputFile {
@@ -67,16 +62,10 @@ class Win32InputFile : public InputFile {
   }
 
   void Read(void* buffer, std::size_t count) override {
-    auto* bytes = static_cast<char*>(buffer);
     HANDLE handle = file_.get();
-    while (count > 0) {
-      DWORD wanted = static_cast<DWORD>(std::min(count, kMaxTransfer));
-      DWORD got = 0;
-      if (!ReadFile(handle, bytes, wanted, &got, nullptr)) FailWithLastError();
-      if (got < wanted) throw InOutError(kReadBeyondEndOfFile);
-      bytes += got;
-      count -= got;
-    }
+    TransferAll(static_cast<char*>(buffer), count, kReadBeyondEndOfFile, [handle](char* at, DWORD wanted, DWORD* got) {
+      return ReadFile(handle, at, wanted, got, nullptr);
+    });
   }
 
   void Seek(std::uint64_t position) override {
@@ -99,16 +88,10 @@ class Win32OutputFile : public OutputFile {
   explicit Win32OutputFile(FileHandle file) : file_(std::move(file)) {}
 
   void Write(const void* data, std::size_t count) override {
-    const auto* bytes = static_cast<const char*>(data);
     HANDLE handle = file_.get();
-    while (count > 0) {
-      DWORD wanted = static_cast<DWORD>(std::min(count, kMaxTransfer));
-      DWORD put = 0;
-      if (!WriteFile(handle, bytes, wanted, &put, nullptr)) FailWithLastError();
-      if (put < wanted) throw InOutError(kDiskFull);
-      bytes += put;
-      count -= put;
-    }
+    TransferAll(static_cast<const char*>(data), count, kDiskFull, [handle](const char* at, DWORD wanted, DWORD* put) {
+      return WriteFile(handle, at, wanted, put, nullptr);
+    });
   }
 
   void Close() override { file_.Close(); }
@@ -134,8 +117,8 @@ class Win32FileSystem : public FileSystem {
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
     std::vector<DirectoryEntry> entries;
     WIN32_FIND_DATAA found{};
-    FindHandle find(FindFirstFileA(pattern.c_str(), &found));
-    if (find.get() == INVALID_HANDLE_VALUE) return entries;
+    UniqueFind find(FindFirstFileA(pattern.c_str(), &found));
+    if (!find) return entries;
     do {
       DirectoryEntry entry;
       entry.name = found.cFileName;

@@ -1,24 +1,24 @@
 // RegistryKey over the Win32 registry.
 #include <windows.h>
 
+#include <utility>
+
 #include "seams/registry.h"
+#include "win32/handles.h"
 
 namespace {
 
 class Win32RegistryKey : public RegistryKey {
  public:
-  Win32RegistryKey(HKEY key, bool owned) : key_(key), owned_(owned) {}
-  ~Win32RegistryKey() override {
-    if (owned_) RegCloseKey(key_);
-  }
-  Win32RegistryKey(const Win32RegistryKey&) = delete;
-  Win32RegistryKey& operator=(const Win32RegistryKey&) = delete;
+  // A predefined key such as HKEY_CURRENT_USER, which is never closed.
+  explicit Win32RegistryKey(HKEY predefined) : key_(predefined) {}
+  explicit Win32RegistryKey(UniqueKey opened) : key_(opened.get()), owned_(std::move(opened)) {}
 
   std::unique_ptr<RegistryKey> OpenSubKey(const std::string& path, RegistryAccess access) override {
     HKEY sub = nullptr;
     REGSAM sam = access == RegistryAccess::All ? KEY_ALL_ACCESS : KEY_READ;
     if (RegOpenKeyExA(key_, path.c_str(), 0, sam, &sub) != ERROR_SUCCESS) return nullptr;
-    return std::make_unique<Win32RegistryKey>(sub, true);
+    return std::make_unique<Win32RegistryKey>(UniqueKey(sub));
   }
 
   std::unique_ptr<RegistryKey> CreateSubKey(const std::string& path) override {
@@ -27,7 +27,7 @@ class Win32RegistryKey : public RegistryKey {
                         nullptr) != ERROR_SUCCESS) {
       return nullptr;
     }
-    return std::make_unique<Win32RegistryKey>(sub, true);
+    return std::make_unique<Win32RegistryKey>(UniqueKey(sub));
   }
 
   std::optional<RegistryValue> QueryValue(const std::string& name) override {
@@ -59,11 +59,11 @@ class Win32RegistryKey : public RegistryKey {
 
  private:
   HKEY key_;
-  bool owned_;
+  UniqueKey owned_;  // empty for a predefined key
 };
 
 }  // namespace
 
 std::unique_ptr<RegistryKey> OpenCurrentUserKey() {
-  return std::make_unique<Win32RegistryKey>(HKEY_CURRENT_USER, false);
+  return std::make_unique<Win32RegistryKey>(HKEY_CURRENT_USER);
 }

@@ -210,9 +210,11 @@ TEST_F(CommandLine, Windows1252NamesBothWays) {
   Write(in / "\xE2\x82\xAC uro.mid", Tune(0, 3));        // € is 0x80 in Windows-1252
   Write(in / "\xE6\x97\xA5.mid", Tune(0, 4));            // no Windows-1252 character
   Write(in / "NUL.mid", Tune(0, 5));
+  Write(in / "Na\xC3\xAFve.mid", Tune(0, 6));  // the same name composed: listed after the other
   ProcessResult compiled = Run({"compile", "tunes", "names.pdb", "--quiet"});
   EXPECT_EQ(compiled.status, 4);
   EXPECT_EQ(compiled.err,
+            "carillo: DIRECTORY: Na\xC3\xAFve.mid: in Windows-1252 this name is another file's; the file is skipped\n"
             "carillo: DIRECTORY: \xE6\x97\xA5.mid: Windows-1252 cannot hold this name; the file is skipped\n");
 
   ProcessResult extracted = Run({"extract", "names.pdb", "out", "--yes", "--quiet"});
@@ -322,6 +324,50 @@ TEST_F(CommandLine, ConversionToFormat0) {
   EXPECT_EQ(extracted.status, 0) << extracted.err;
   EXPECT_EQ(Read(root_ / "out" / "one.mid"), merged);
   EXPECT_EQ(Read(root_ / "out" / "zero.mid"), Tune(0));
+}
+
+// A download cut short: the record it cuts is named, those behind it are counted, and the
+// status tells that the run did not get everything.
+TEST_F(CommandLine, TruncatedDatabaseTellsWhatWasLostAndEndsWithStatus4) {
+  fs::path database = Compiled({{"a.mid", Tune(0, 60)}, {"b.mid", Tune(0, 61)}, {"c.mid", Tune(0, 62)}, {"d.mid", Tune(0, 63)}});
+  const Bytes image = Read(database);
+  const std::size_t first = 78 + 8 * 4;
+  const std::size_t record = 6 + 2 + Tune(0).size();  // "PMrc", offset, reserved, one letter and NUL, tune
+  ASSERT_EQ(image.size(), first + 4 * record);
+  const std::string lost = "carillo: 2 records could not be read.\nThe database is damaged or truncated.\n";
+  struct Case {
+    std::size_t size;
+    int status;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {first + record + 10, 4, "1 MIDI files successfully extracted.\n", "carillo: Wrong MIDI format:\nb\n" + lost},
+      {first + 2, 1, "", "carillo: 4 records could not be read.\nThe database is damaged or truncated.\n"
+                         "carillo: DATABASE: No MIDI files found in the database!\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.size);
+    Write(root_ / "cut.pdb", Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(c.size)));
+    fs::remove_all(root_ / "out");
+    ProcessResult result = Run({"extract", "cut.pdb", "out", "--yes"});
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(fs::exists(root_ / "out" / "a.mid"), c.status == 4);
+    if (c.status == 4) {
+      EXPECT_EQ(Read(root_ / "out" / "a.mid"), Tune(0, 60));
+    }
+  }
+
+  // The listing names each record's trouble.
+  Write(root_ / "cut.pdb", Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(first + record + 10)));
+  ProcessResult listed = Run({"list", "cut.pdb"});
+  EXPECT_EQ(listed.status, 0) << listed.err;
+  const std::string records = listed.out.substr(listed.out.find("    1  "));
+  EXPECT_EQ(records, "    1  a: 34 bytes, SMF 0, 1 track, 96 ticks/quarter, plays on the handheld\n"
+                     "    2  b: damaged: it runs past the end of the file\n"
+                     "    3  it lies past the end of the file\n"
+                     "    4  it lies past the end of the file\n");
 }
 
 TEST_F(CommandLine, FailedWriteEndsInTheErrorReport) {

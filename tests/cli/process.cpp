@@ -7,12 +7,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 
 namespace {
 
 // Forks the program with the given standard input; output through pipes read to their end.
-ProcessResult Run(const std::vector<std::string>& arguments, const std::string& directory, int input_fd) {
+ProcessResult Run(const std::vector<std::string>& arguments, const std::string& directory, int input_fd,
+                  int timeout_seconds = 0) {
   int out_pipe[2], err_pipe[2];
   if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) std::abort();
   pid_t child = fork();
@@ -36,8 +39,21 @@ ProcessResult Run(const std::vector<std::string>& arguments, const std::string& 
   pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
   int open_count = 2;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
   while (open_count > 0) {
-    if (poll(fds, 2, -1) < 0 && errno == EINTR) continue;
+    int wait_ms = -1;
+    if (timeout_seconds > 0 && !result.timed_out) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) {
+        kill(child, SIGKILL);  // the pipes close as it dies
+        result.timed_out = true;
+      } else {
+        wait_ms = static_cast<int>(left.count());
+      }
+    }
+    int ready = poll(fds, 2, wait_ms);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready == 0) continue;
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;
       char buffer[4096];
@@ -54,14 +70,16 @@ ProcessResult Run(const std::vector<std::string>& arguments, const std::string& 
   int status = 0;
   waitpid(child, &status, 0);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return result;
 }
 
 }  // namespace
 
-ProcessResult RunProgram(const std::vector<std::string>& arguments, const std::string& directory) {
+ProcessResult RunProgram(const std::vector<std::string>& arguments, const std::string& directory,
+                         int timeout_seconds) {
   int null_fd = open("/dev/null", O_RDONLY);
-  ProcessResult result = Run(arguments, directory, null_fd);
+  ProcessResult result = Run(arguments, directory, null_fd, timeout_seconds);
   close(null_fd);
   return result;
 }

@@ -9,9 +9,12 @@
 
 #include "commands/database_writer.h"
 #include "commands/extract_command.h"
-#include "compile_fixtures.h"
 #include "format/palm_database.h"
 #include "seams/app_error.h"
+#include "support/compile_fixtures.h"
+#include "support/fake_file_system.h"
+#include "support/midi_files.h"
+#include "support/raised_error.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 
@@ -134,12 +137,8 @@ TEST_F(CompileCommandTest, DestinationWithoutDirectoryPartCannotBeCreated) {
   destination = "out.pdb";
   prompts.Script({"OK"});
   CompileCommand command(prompts, *files, clock, Inputs());
-  try {
-    command.CheckCompileInputs();
-    FAIL() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "Unable to create directory");
-  }
+  RaisedError raised = RaisedBy([&] { command.CheckCompileInputs(); });
+  EXPECT_EQ(raised.text, "Unable to create directory");
   EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{MarkedQuestionBox(4, kCreateQuestion, "OK")});
 }
 
@@ -180,7 +179,7 @@ TEST_F(CompileCommandTest, EmptyDirectoryOrNoMatchFindsNoMidiFiles) {
 
 TEST_F(CompileCommandTest, SizeLimitsAtTheirEdges) {
   auto smallest = MidiBytes(25);
-  auto largest = MidiBytes(65000, 0, 0, 2);
+  auto largest = MidiBytes(65000, 0, 2);
   AddMidi("a24.mid", MidiBytes(24));
   AddMidi("b25.mid", smallest);
   AddMidi("c65000.mid", largest);
@@ -235,9 +234,9 @@ TEST_F(CompileCommandTest, CancelInAnyQuestionWritesNothingEvenAfterAcceptedFile
 }
 
 TEST_F(CompileCommandTest, Smf0OnlySkipsOtherFormatsSilently) {
-  auto format0 = MidiBytes(40, 0, 0, 1);
-  auto format1 = MidiBytes(41, 0, 1, 2);
-  auto format256 = MidiBytes(42, 1, 0, 3);
+  auto format0 = MidiBytes(40, 0, 1);
+  auto format1 = MidiBytes(41, 1, 2);
+  auto format256 = MidiBytes(42, 0x0100, 3);
   AddMidi("a.mid", format0);
   AddMidi("b.mid", format1);
   AddMidi("c.mid", format256);
@@ -257,7 +256,7 @@ TEST_F(CompileCommandTest, Smf0OnlySkipsOtherFormatsSilently) {
 }
 
 TEST_F(CompileCommandTest, AllSkippedEndsWithNoCorrectMidiFiles) {
-  AddMidi("a.mid", MidiBytes(40, 0, 1));
+  AddMidi("a.mid", MidiBytes(40, 1));
   AddMidi("b.mid", MidiBytes(10));
   prompts.Script({"OK"});
   EXPECT_TRUE(Run());
@@ -287,8 +286,8 @@ TEST_F(CompileCommandTest, RecordNamesDropTheLastFourCharactersAndKeep31) {
 }
 
 TEST_F(CompileCommandTest, TrailingSeparatorGivesTheSameDatabase) {
-  AddMidi("a.mid", MidiBytes(40, 0, 0, 4));
-  AddMidi("b.mid", MidiBytes(90, 0, 0, 5));
+  AddMidi("a.mid", MidiBytes(40, 0, 4));
+  AddMidi("b.mid", MidiBytes(90, 0, 5));
   ASSERT_TRUE(Run());
   const auto plain = ReadBytes(destination);
   for (const char* separator : {"\\", "/"}) {
@@ -317,31 +316,12 @@ TEST_F(CompileCommandTest, UnreadableMidiFileEndsTheCommandWithItsErrorAndWrites
   auto tune = MidiBytes(40);
   AddMidi("a.mid", tune);
   // Listed with its size, gone when the collection opens it.
-  class VanishingFiles : public FileSystem {
-   public:
-    explicit VanishingFiles(FileSystem& real) : real_(real) {}
-    bool FileExists(const std::string& path) override { return real_.FileExists(path); }
-    bool DirectoryExists(const std::string& path) override { return real_.DirectoryExists(path); }
-    bool CreateDir(const std::string& path) override { return real_.CreateDir(path); }
-    std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
-      auto entries = real_.FindFiles(pattern);
-      entries.push_back({"zz.mid", 40, false});
-      return entries;
-    }
-    std::unique_ptr<InputFile> OpenRead(const std::string& path) override { return real_.OpenRead(path); }
-    std::unique_ptr<OutputFile> Create(const std::string& path) override { return real_.Create(path); }
-
-   private:
-    FileSystem& real_;
-  } vanishing(*files);
+  FakeFileSystem vanishing(*files);
+  vanishing.listing_extras.push_back({"zz.mid", 40, false});
   CompileCommand command(prompts, vanishing, clock, Inputs());
   ASSERT_TRUE(command.CheckCompileInputs());
-  try {
-    command.CompileDatabase();
-    FAIL() << "no error";
-  } catch (const InOutError& error) {
-    EXPECT_EQ(error.code(), kFileNotFound);
-  }
+  RaisedError raised = RaisedBy([&] { command.CompileDatabase(); });
+  EXPECT_EQ(raised.code, kFileNotFound);
   EXPECT_TRUE(prompts.Shown().empty());
   EXPECT_FALSE(PathExists(destination));
 }
@@ -350,10 +330,10 @@ TEST_F(CompileCommandTest, UnreadableMidiFileEndsTheCommandWithItsErrorAndWrites
 
 TEST_F(CompileCommandTest, CompiledDirectoryExtractsToIdenticalFiles) {
   const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> tunes = {
-      {"alarm.mid", MidiBytes(25, 0, 0, 1)},
-      {"bells format1.mid", MidiBytes(4000, 0, 1, 2)},
-      {"chime.mid", MidiBytes(65000, 0, 0, 3)},
-      {"ding-dong-ding-dong-ding-dong-x.mid", MidiBytes(777, 0, 2, 4)},  // a 31-character stem
+      {"alarm.mid", MidiBytes(25, 0, 1)},
+      {"bells format1.mid", MidiBytes(4000, 1, 2)},
+      {"chime.mid", MidiBytes(65000, 0, 3)},
+      {"ding-dong-ding-dong-ding-dong-x.mid", MidiBytes(777, 2, 4)},  // a 31-character stem
   };
   for (const auto& [name, bytes] : tunes) AddMidi(name, bytes);
   smf0_only = false;
@@ -430,31 +410,38 @@ class ManyFiles : public FileSystem {
   std::vector<std::uint64_t> sizes_;
 };
 
-TEST(CompileRecordCount, At65535FilesTheDatabaseIsWrittenWithCountFFFF) {
-  ManyFiles many(65535);
-  ScriptedPrompts prompts;
+// Compiles a directory of `count` 25-byte format-0 MIDI files into "D\\out.pdb", all in memory;
+// gives the files afterwards.
+FakeFileSystem CompileMany(std::size_t count, ScriptedPrompts& prompts) {
+  FakeFileSystem files;
+  files.directories = {"S", "D\\"};
+  const Bytes tune = MidiBytes(25);
+  for (std::size_t i = 0; i < count; ++i) files.files["S\\t" + std::to_string(i) + ".mid"] = tune;
   FixedClock clock;
-  CompileCommand command(prompts, many, clock, {"S", "D\\out.pdb", "N", true});
-  ASSERT_TRUE(command.CheckCompileInputs());
+  CompileCommand command(prompts, files, clock, {"S", "D\\out.pdb", "N", true});
+  EXPECT_TRUE(command.CheckCompileInputs());
   command.CompileDatabase();
+  return files;
+}
+
+TEST(CompileRecordCount, At65535FilesTheDatabaseIsWrittenWithCountFFFF) {
+  ScriptedPrompts prompts;
+  FakeFileSystem many = CompileMany(65535, prompts);
   EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{SuccessBox(65535)});
-  ASSERT_EQ(many.head.size(), 78u);
-  EXPECT_EQ(many.head[76], 0xFF);
-  EXPECT_EQ(many.head[77], 0xFF);
+  const Bytes& written = many.files.at("D\\out.pdb");
+  ASSERT_GE(written.size(), 78u);
+  EXPECT_EQ(written[76], 0xFF);
+  EXPECT_EQ(written[77], 0xFF);
   // Names t0..t65534: 10 of 1 digit, 90 of 2, 900 of 3, 9000 of 4, 55535 of 5, each plus "t".
   const std::uint64_t name_bytes = 10 * 2 + 90 * 3 + 900 * 4 + 9000 * 5 + 55535 * 6;
-  EXPECT_EQ(many.written, 78 + 8 * 65535 + 65535 * (6 + 1 + 25) + name_bytes);
+  EXPECT_EQ(written.size(), 78 + 8 * 65535 + 65535 * (6 + 1 + 25) + name_bytes);
 }
 
 TEST(CompileRecordCount, MoreThan65535FilesAreRefusedBeforeTheDestinationIsTouched) {
-  ManyFiles many(65536);
   ScriptedPrompts prompts;
-  FixedClock clock;
-  CompileCommand command(prompts, many, clock, {"S", "D\\out.pdb", "N", true});
-  ASSERT_TRUE(command.CheckCompileInputs());
-  command.CompileDatabase();
+  FakeFileSystem many = CompileMany(65536, prompts);
   EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{InputErrorBox(3, "Too many MIDI files!\r\nA database holds at most 65535.")});
-  EXPECT_TRUE(many.created.empty());
+  EXPECT_TRUE(many.Logged("create").empty());
 }
 
 // ---- A database larger than extract reads (its sizes are signed 32-bit) is refused at Edit3 ----

@@ -6,8 +6,11 @@
 
 #include <stdexcept>
 
-#include "compile_fixtures.h"
+#include "midi/smf_format0.h"
 #include "seams/app_error.h"
+#include "support/compile_fixtures.h"
+#include "support/midi_files.h"
+#include "support/raised_error.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 
@@ -38,7 +41,7 @@ class DatabaseWriterTest : public ::testing::Test {
   }
 
   static Source Tune(const std::string& record_name, std::size_t size, unsigned seed = 1) {
-    auto bytes = MidiBytes(size, 0, 0, seed);
+    auto bytes = MidiBytes(size, 0, seed);
     return {record_name + ".mid", record_name, bytes, static_cast<std::uint16_t>(size)};
   }
 
@@ -71,7 +74,7 @@ TEST_F(DatabaseWriterTest, OneFileGoldenBytes) {
 }
 
 TEST_F(DatabaseWriterTest, TwoFilesLieAt94And202AndMake411Bytes) {
-  auto first = MidiBytes(100, 0, 0, 1), second = MidiBytes(200, 0, 0, 2);
+  auto first = MidiBytes(100, 0, 1), second = MidiBytes(200, 0, 2);
   Write({{"a.mid", "a", first, 100}, {"bb.mid", "bb", second, 200}});
   auto image = ReadBytes(destination);
   ASSERT_EQ(image.size(), 411u);
@@ -135,7 +138,7 @@ TEST_F(DatabaseWriterTest, TheClockIsReadOnceForBothDates) {
 
 TEST_F(DatabaseWriterTest, TwelveFilesReportTwelve) {
   std::vector<Source> sources;
-  std::vector<ExpectedRecord> records;
+  std::vector<TuneRecord> records;
   for (unsigned i = 0; i < 12; ++i) {
     sources.push_back(Tune("t" + std::to_string(i), 25 + 37 * i, i));
     records.push_back({sources.back().record_name, sources.back().bytes});
@@ -153,7 +156,7 @@ TEST_F(DatabaseWriterTest, ExistingDestinationIsReplacedNotAppendedTo) {
 }
 
 TEST_F(DatabaseWriterTest, GrownFileContributesOnlyItsCollectedSize) {
-  auto grown = MidiBytes(150, 0, 0, 7);
+  auto grown = MidiBytes(150, 0, 7);
   Source after = Tune("after", 60, 8);
   Write({{"grown.mid", "grown", grown, 100}, after});
   std::vector<std::uint8_t> first(grown.begin(), grown.begin() + 100);
@@ -162,13 +165,9 @@ TEST_F(DatabaseWriterTest, GrownFileContributesOnlyItsCollectedSize) {
 
 TEST_F(DatabaseWriterTest, ShrunkFileIsReadBeyondEndOfFileAndTheHeadStays) {
   auto shrunk = MidiBytes(60);
-  try {
-    Write({{"s.mid", "s", shrunk, 100}});
-    FAIL() << "no error";
-  } catch (const InOutError& error) {
-    EXPECT_EQ(error.code(), kReadBeyondEndOfFile);
-    EXPECT_STREQ(error.what(), "Read beyond end of file");
-  }
+  RaisedError raised = RaisedBy([&] { Write({{"s.mid", "s", shrunk, 100}}); });
+  EXPECT_EQ(raised.code, kReadBeyondEndOfFile);
+  EXPECT_EQ(raised.text, "Read beyond end of file");
   EXPECT_TRUE(prompts.Shown().empty());
   auto full = ExpectedDatabase("Ringtones", {{"s", std::vector<std::uint8_t>(100)}});
   EXPECT_EQ(ReadBytes(destination), std::vector<std::uint8_t>(full.begin(), full.begin() + 86 + 8));
@@ -176,19 +175,15 @@ TEST_F(DatabaseWriterTest, ShrunkFileIsReadBeyondEndOfFileAndTheHeadStays) {
 
 TEST_F(DatabaseWriterTest, ThirdOfFiveMissingLeavesTheDatabaseUpToItsName) {
   std::vector<Source> sources;
-  std::vector<ExpectedRecord> records;
+  std::vector<TuneRecord> records;
   for (unsigned i = 0; i < 5; ++i) {
     sources.push_back(Tune("r" + std::to_string(i), 100 + i, i));
     records.push_back({sources.back().record_name, sources.back().bytes});
   }
   sources[2].bytes.clear();  // never written: gone by its turn
-  try {
-    Write(sources);
-    FAIL() << "no error";
-  } catch (const InOutError& error) {
-    EXPECT_EQ(error.code(), kFileNotFound);
-    EXPECT_STREQ(error.what(), "File not found");
-  }
+  RaisedError raised = RaisedBy([&] { Write(sources); });
+  EXPECT_EQ(raised.code, kFileNotFound);
+  EXPECT_EQ(raised.text, "File not found");
   EXPECT_TRUE(prompts.Shown().empty());
   auto full = ExpectedDatabase("Ringtones", records);
   const std::size_t end_of_third_name = 78 + 5 * 8 + (9 + 100) + (9 + 101) + 9;
@@ -212,12 +207,8 @@ TEST_F(DatabaseWriterTest, MisalignedListsOrTooManyFilesTouchNothing) {
 
   std::vector<std::string> names(65536, "a.mid"), records(65536, "a");
   std::vector<std::uint16_t> sizes(65536, 30);
-  try {
-    WriteDatabase(prompts, *files, clock, destination, "N", DatabaseSources{dir.path(), names, records, sizes});
-    FAIL() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "Too many MIDI files!\r\nA database holds at most 65535.");
-  }
+  RaisedError raised = RaisedBy([&] { WriteDatabase(prompts, *files, clock, destination, "N", DatabaseSources{dir.path(), names, records, sizes}); });
+  EXPECT_EQ(raised.text, "Too many MIDI files!\r\nA database holds at most 65535.");
   EXPECT_FALSE(PathExists(destination));
   EXPECT_TRUE(prompts.Shown().empty());
 }
@@ -314,6 +305,35 @@ TEST(DatabaseWriterLimit, OffsetsReachTwoGibibytesLessOneAndNotOneByteMore) {
     }
     EXPECT_EQ(expected_offset, kLargest);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A format-1 file collected for conversion is stored converted; one that has changed since it was
+// collected no longer converts to the collected size, and the records after it would be misplaced.
+TEST_F(DatabaseWriterTest, ConvertedFileIsStoredAsFormat0UnlessItChangedSinceCollection) {
+  const Bytes original = Smf(1, {TempoTrack(), MelodyTrack("Lead", 0, 1, 8, 3)});
+  const Bytes converted = midi::ConvertToFormat0(original).bytes;
+  ASSERT_FALSE(converted.empty());
+  WriteBytes(dir / "song.mid", original);
+  const std::vector<std::string> names{"song.mid"}, records{"song"};
+  const std::vector<std::uint16_t> sizes{static_cast<std::uint16_t>(converted.size())};
+  const std::vector<bool> conversions{true};
+  WriteDatabase(prompts, *files, clock, destination, "Ringtones",
+                DatabaseSources{dir.path(), names, records, sizes, &conversions});
+  EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"song", converted}}));
+
+  WriteBytes(dir / "song.mid", Smf(1, {TempoTrack(), MelodyTrack("Lead", 0, 1, 9, 3)}));
+  RaisedError raised = RaisedBy([&] {
+    WriteDatabase(prompts, *files, clock, destination, "Ringtones",
+                  DatabaseSources{dir.path(), names, records, sizes, &conversions});
+  });
+  EXPECT_EQ(raised.text, "MIDI file changed while the database was written:\rsong.mid");
+  const Bytes full = ExpectedDatabase("Ringtones", {{"song", converted}});
+  EXPECT_EQ(ReadBytes(destination), Bytes(full.begin(), full.begin() + 86 + 6 + 5))
+      << "the header, the record list and the record's head and name stay; no tune bytes follow";
 }
 
 }  // namespace

@@ -570,7 +570,12 @@ TEST_F(ExtractTest, SourceOpenErrorReachesTheCaller) {
 
 // ---- Databases that break the layout ----
 
-TEST_F(ExtractTest, RecordsOutsideTheFileArePassedOverAndBrokenMidiRecordsReported) {
+std::string LostText(int count) {
+  return std::to_string(count) + (count == 1 ? " record" : " records") +
+         " could not be read.\r\nThe database is damaged or truncated.";
+}
+
+TEST_F(ExtractTest, RecordsOutsideTheFileAreCountedAndBrokenMidiRecordsReported) {
   Bytes good = Tune("good");
   Bytes good_record = MidiRecord("good", good);
   const std::uint32_t start = FirstRecordOffset(2);
@@ -583,6 +588,8 @@ TEST_F(ExtractTest, RecordsOutsideTheFileArePassedOverAndBrokenMidiRecordsReport
   };
   auto summary = InformationBox(Success(1), "Success");
   auto none = InputErrorBox(1, "No MIDI files found in the database!");
+  auto lost = WarningBox(LostText(1), "MIDI Error");
+  auto good_cut = WarningBox("Wrong MIDI format:\rgood", "MIDI Error");
 
   Bytes no_nul = {'P', 'M', 'r', 'c', 9, 0, 'e', 'n', 'd', 'l', 'e', 's', 's'};  // last record, no NUL
   Bytes far_data = {'P', 'M', 'r', 'c', 200, 0, 'F', 'a', 'r', 0, 'M', 'T', 'h', 'd'};
@@ -591,18 +598,28 @@ TEST_F(ExtractTest, RecordsOutsideTheFileArePassedOverAndBrokenMidiRecordsReport
   Bytes with_far_and_good = far_data;
   Append(with_far_and_good, good_record);
   const std::vector<Case> cases = {
-      {"first record ends past the file", DatabaseWithOffsets({start, 0x7FFFFFF0}, good_record), {none}, false},
-      {"next record starts past the file", DatabaseWithOffsets({0x10000, start}, good_record), {summary}, true},
-      {"offsets descend", DatabaseWithOffsets({end_of_good, start}, good_record), {summary}, true},
-      {"offset negative as a signed number", DatabaseWithOffsets({start, 0xFFFFFFF0}, good_record), {none}, false},
+      {"first record ends past the file", DatabaseWithOffsets({start, 0x7FFFFFF0}, good_record),
+       {good_cut, lost, none}, false},
+      {"first record starts past the file", DatabaseWithOffsets({0x10000, start}, good_record), {lost, summary}, true},
+      {"first record starts at the end", DatabaseWithOffsets({end_of_good, start}, good_record), {lost, summary}, true},
+      {"first record starts three bytes before the end",
+       DatabaseWithOffsets({end_of_good - 3, start}, good_record), {lost, summary}, true},
+      {"offsets descend, signature inside", DatabaseWithOffsets({start, start - 8}, good_record),
+       {good_cut, none}, false},
+      {"offset negative as a signed number", DatabaseWithOffsets({start, 0xFFFFFFF0}, good_record),
+       {good_cut, lost, none}, false},
+      {"both past the end", DatabaseWithOffsets({0x10000, 0x20000}, good_record),
+       {WarningBox(LostText(2), "MIDI Error"), none}, false},
+      // An empty record inside the file is no MIDI record: nothing is lost.
       {"equal offsets", DatabaseWithOffsets({start, start}, good_record), {summary}, true},
-      {"record of three bytes", DatabaseWithOffsets({start, start + 3}, Bytes{'P', 'M', 'r', 0}), {none}, false},
+      // The second entry points at the file's last byte: too little for a signature.
+      {"record of three bytes", DatabaseWithOffsets({start, start + 3}, Bytes{'P', 'M', 'r', 0}), {lost, none}, false},
       {"name without NUL", DatabaseWithOffsets({start, start}, no_nul),
        {WarningBox("Wrong MIDI format:\rendless", "MIDI Error"), none}, false},
       {"data offset past the record", DatabaseWithOffsets({start, start + 14}, with_far_and_good),
        {WarningBox("Wrong MIDI format:\rFar", "MIDI Error"), summary}, true},
       {"MThd cut off by the record's end", DatabaseWithOffsets({start, start + 12}, short_tag),
-       {WarningBox("Wrong MIDI format:\rSh", "MIDI Error"), none}, false},
+       {WarningBox("Wrong MIDI format:\rSh", "MIDI Error"), lost, none}, false},
       {"signature and no name", DatabaseWithOffsets({start, start}, bare),
        {WarningBox("Wrong MIDI format:\r", "MIDI Error"), none}, false},
   };
@@ -618,27 +635,54 @@ TEST_F(ExtractTest, RecordsOutsideTheFileArePassedOverAndBrokenMidiRecordsReport
   }
 }
 
-// What a database cut short at `length` bytes must give: records wholly inside are written,
-// the last record loses its end, records that leave the file are passed over.
+// The count of unreadable records comes once, after every record's own report and before the
+// box that closes the run; a Cancel closes the run without either.
+TEST_F(ExtractTest, UnreadableRecordsAreToldOnceBeforeTheClosingBoxAndNotAfterACancel) {
+  Bytes a = MidiRecord("a", Tune("a"));
+  Bytes b = MidiRecord("b", Tune("b"));
+  const std::uint32_t start = FirstRecordOffset(5);
+  const std::uint32_t after_a = start + static_cast<std::uint32_t>(a.size());
+  Bytes body = a;
+  Append(body, b);
+  // Entries: a, b running on to the next entry's offset past the end, three past the end.
+  std::string database = WriteDatabase(DatabaseWithOffsets({start, after_a, 0x00FFFFFF, 0x7FFFFFFF, 0x01000000}, body));
+  const ShownBox told = WarningBox(LostText(3), "MIDI Error");
+  const ShownBox b_cut = WarningBox("Wrong MIDI format:\rb", "MIDI Error");
+  auto question = [this](const std::string& answer) {
+    return YesNoCancelBox(out_ + "\\a.mid\r\nalready exists. Overwrite?", "Overwrite Problem", answer);
+  };
+
+  EXPECT_EQ(Extract(database, out_), (std::vector<ShownBox>{b_cut, told, InformationBox(Success(1), "Success")}));
+  EXPECT_EQ(Extract(database, out_, {"No"}), (std::vector<ShownBox>{question("No"), b_cut, told,
+                                                                   InputErrorBox(1, "No MIDI files found in the database!")}));
+  EXPECT_EQ(Extract(database, out_, {"Cancel"}), std::vector<ShownBox>{question("Cancel")});
+  EXPECT_EQ(Listing(out_), std::vector<std::string>{"a.mid"});
+}
+
+// What a database cut short at `length` bytes must give: records wholly inside are written, the
+// last record loses its end, a record that leaves the file is reported by its name as far as
+// the file holds it, and records whose signature is cut off are counted in one warning.
 std::vector<ShownBox> ExpectedForTruncation(std::size_t length, const std::vector<Bytes>& records,
                                             const std::vector<std::string>& names, std::set<std::string>& written) {
   if (length == 0) return {InputErrorBox(1, "File is empty!")};
   if (length < 78 + 8 * records.size()) return {InputErrorBox(1, "Wrong file format!")};
   std::vector<ShownBox> boxes;
+  int lost = 0;
   std::size_t offset = 78 + 8 * records.size();
   for (std::size_t i = 0; i < records.size(); ++i) {
-    std::size_t end = i + 1 < records.size() ? offset + records[i].size() : length;
-    if (end > length || offset > length || end - offset < 4) {
-      // Passed over: cannot be read.
+    const bool last = i + 1 == records.size();
+    if (offset + 4 > length) {
+      ++lost;
     } else {
-      std::size_t available = end - offset;
+      std::size_t available = length - offset;
       std::size_t name_end = 6 + names[i].size();  // index of the NUL
       std::size_t data = name_end + 1;
+      const bool cut = !last && offset + records[i].size() > length;
       if (available <= 6) {
         boxes.push_back(WarningBox("Wrong MIDI format:\r", "MIDI Error"));
       } else if (available <= name_end) {
         boxes.push_back(WarningBox("Wrong MIDI format:\r" + names[i].substr(0, available - 6), "MIDI Error"));
-      } else if (available < data + 4) {
+      } else if (cut || available < data + 4) {
         boxes.push_back(WarningBox("Wrong MIDI format:\r" + names[i], "MIDI Error"));
       } else {
         written.insert(names[i]);
@@ -646,6 +690,7 @@ std::vector<ShownBox> ExpectedForTruncation(std::size_t length, const std::vecto
     }
     offset += records[i].size();
   }
+  if (lost > 0) boxes.push_back(WarningBox(LostText(lost), "MIDI Error"));
   if (written.empty()) boxes.push_back(InputErrorBox(1, "No MIDI files found in the database!"));
   else boxes.push_back(InformationBox(Success(static_cast<int>(written.size())), "Success"));
   return boxes;
@@ -711,7 +756,8 @@ TEST_F(ExtractTest, RandomlyDamagedDatabasesGiveOnlySaneOutcomes) {
     for (const ShownBox& box : shown) {
       bool sane = (box.kind == BoxKind::InputError && input_errors.count(box.text) == 1) ||
                   (box.kind == BoxKind::Warning && box.caption == "MIDI Error" &&
-                   box.text.rfind("Wrong MIDI format:\r", 0) == 0) ||
+                   (box.text.rfind("Wrong MIDI format:\r", 0) == 0 ||
+                    box.text.find(" could not be read.\r\nThe database is damaged or truncated.") != std::string::npos)) ||
                   (box.kind == BoxKind::Information && box.caption == "Success") ||
                   box.kind == BoxKind::YesNoCancel;
       EXPECT_TRUE(sane) << box;

@@ -165,13 +165,7 @@ TEST_F(FileSystemTest, AReadShortOfWhatWasAskedIsReadBeyondEndOfFile) {
 TEST_F(FileSystemTest, FailuresCarryTheCodeAndTextOfTheTable) {
   WriteBytes(temp / "tune.mid", Counting(30));
   MakeDirectory(temp / "folder");
-  struct Case {
-    const char* what;
-    std::function<void()> action;
-    int code;
-    const char* text;
-  };
-  const Case cases[] = {
+  const FailureCase cases[] = {
       {"opening a missing file", [&] { files->OpenRead(temp / "missing.pdb"); }, 2, "File not found"},
       {"opening in a missing directory", [&] { files->OpenRead(temp / "missing\\tune.pdb"); }, 3,
        "Invalid filename"},
@@ -179,11 +173,7 @@ TEST_F(FileSystemTest, FailuresCarryTheCodeAndTextOfTheTable) {
       {"creating in a missing directory", [&] { files->Create(temp / "missing\\out.mid"); }, 3, "Invalid filename"},
       {"creating over a directory", [&] { files->Create(temp / "folder"); }, 5, "File access denied"},
   };
-  for (const Case& c : cases) {
-    RaisedError raised = RaisedBy(c.action);
-    EXPECT_EQ(raised.code, c.code) << c.what;
-    EXPECT_EQ(raised.text, c.text) << c.what;
-  }
+  ExpectFailures(cases);
 }
 
 TEST_F(FileSystemTest, CreateReplacesAnExistingFileAndAppendsEachWrite) {

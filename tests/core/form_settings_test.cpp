@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 
 #include "seams/app_error.h"
 #include "support/fake_settings_form.h"
 #include "support/memory_registry.h"
+#include "support/raised_error.h"
 
 namespace {
 
@@ -71,6 +73,32 @@ void AddWrite(Log& log, const std::string& section, const std::string& ident, co
             "close " + section});
 }
 
+// A whole load in its order: the placement read and set to `placement` (top, left, height, width),
+// the look-up, each field read and then `applied`, the page selected; `stored`: the sections exist.
+Log ExpectedLoad(bool stored, const std::array<const char*, 4>& placement, const std::array<const char*, 6>& applied,
+                 const std::string& select) {
+  Log expected;
+  Add(expected, {std::string("create ") + kKey});
+  AddRead(expected, "MainForm", "Status", stored);
+  const char* const placement_idents[] = {"Top", "Left", "Height", "Width"};
+  for (std::size_t i = 0; i < placement.size(); ++i) {
+    expected.push_back(std::string("get ") + placement_idents[i]);
+    AddRead(expected, "MainForm", placement_idents[i], stored);
+    expected.push_back(std::string("set ") + placement_idents[i] + " " + placement[i]);
+  }
+  expected.push_back("FindDefaultBackupPath");
+  const std::pair<const char*, const char*> fields[] = {{"PDB2MID", "Source"},      {"PDB2MID", "Destination"},
+                                                        {"MID2PDB", "Source"},      {"MID2PDB", "Destination"},
+                                                        {"MID2PDB", "Palm Name"},   {"MID2PDB", "SMF0 Only"}};
+  for (std::size_t i = 0; i < applied.size(); ++i) {
+    AddRead(expected, fields[i].first, fields[i].second, stored);
+    expected.push_back(applied[i]);
+  }
+  AddRead(expected, "MainForm", "Tab", stored);
+  Add(expected, {select, std::string("close ") + kKey});
+  return expected;
+}
+
 class FormSettingsTest : public testing::Test {
  protected:
   void Load() { LoadFormSettings(root, form); }
@@ -85,18 +113,21 @@ class FormSettingsTest : public testing::Test {
     return std::string(value.data.begin(), value.data.end() - 1);
   }
   void StoreAll() {
-    registry.SetString(Section("MainForm"), "Status", "1");
-    registry.SetString(Section("MainForm"), "Top", "10");
-    registry.SetString(Section("MainForm"), "Left", "20");
-    registry.SetString(Section("MainForm"), "Height", "317");
-    registry.SetString(Section("MainForm"), "Width", "800");
-    registry.SetString(Section("PDB2MID"), "Source", "D:\\in.pdb");
-    registry.SetString(Section("PDB2MID"), "Destination", "D:\\out");
-    registry.SetString(Section("MID2PDB"), "Source", "E:\\tunes");
-    registry.SetString(Section("MID2PDB"), "Destination", "E:\\tunes.pdb");
-    registry.SetString(Section("MID2PDB"), "Palm Name", "Tunes");
-    registry.SetString(Section("MID2PDB"), "SMF0 Only", "0");
-    registry.SetString(Section("MainForm"), "Tab", "1");
+    const char* const stored[][3] = {
+        {"MainForm", "Status", "1"},
+        {"MainForm", "Top", "10"},
+        {"MainForm", "Left", "20"},
+        {"MainForm", "Height", "317"},
+        {"MainForm", "Width", "800"},
+        {"PDB2MID", "Source", "D:\\in.pdb"},
+        {"PDB2MID", "Destination", "D:\\out"},
+        {"MID2PDB", "Source", "E:\\tunes"},
+        {"MID2PDB", "Destination", "E:\\tunes.pdb"},
+        {"MID2PDB", "Palm Name", "Tunes"},
+        {"MID2PDB", "SMF0 Only", "0"},
+        {"MainForm", "Tab", "1"},
+    };
+    for (const auto& [section, ident, text] : stored) registry.SetString(Section(section), ident, text);
   }
 
   Log log;
@@ -109,32 +140,11 @@ TEST_F(FormSettingsTest, FirstStartCreatesTheKeyAndGivesEveryDefault) {
   form.backup_lookup = [] { return std::string("C:\\Palm\\Ann\\Backup\\System_MIDI_Sounds.pdb"); };
   Load();
 
-  Log expected;
-  Add(expected, {std::string("create ") + kKey});
-  AddRead(expected, "MainForm", "Status", false);
-  for (const char* ident : {"Top", "Left", "Height", "Width"}) {
-    int current = std::string(ident) == "Top" ? 120 : std::string(ident) == "Left" ? 240
-                  : std::string(ident) == "Height" ? 317 : 739;
-    expected.push_back(std::string("get ") + ident);
-    AddRead(expected, "MainForm", ident, false);
-    expected.push_back(std::string("set ") + ident + " " + std::to_string(current));
-  }
-  expected.push_back("FindDefaultBackupPath");
-  AddRead(expected, "PDB2MID", "Source", false);
-  expected.push_back("set Edit1 C:\\Palm\\Ann\\Backup\\System_MIDI_Sounds.pdb");
-  AddRead(expected, "PDB2MID", "Destination", false);
-  expected.push_back("set Edit2 C:\\");
-  AddRead(expected, "MID2PDB", "Source", false);
-  expected.push_back("set Edit3 C:\\");
-  AddRead(expected, "MID2PDB", "Destination", false);
-  expected.push_back("set Edit4 C:\\My_MIDI_Database.pdb");
-  AddRead(expected, "MID2PDB", "Palm Name", false);
-  expected.push_back("set Edit5 My MIDI Database");
-  AddRead(expected, "MID2PDB", "SMF0 Only", false);
-  expected.push_back("set SMF0 1");
-  AddRead(expected, "MainForm", "Tab", false);
-  Add(expected, {"select 0", std::string("close ") + kKey});
-  EXPECT_EQ(log, expected);
+  EXPECT_EQ(log, ExpectedLoad(false, {"120", "240", "317", "739"},
+                              {"set Edit1 C:\\Palm\\Ann\\Backup\\System_MIDI_Sounds.pdb", "set Edit2 C:\\",
+                               "set Edit3 C:\\", "set Edit4 C:\\My_MIDI_Database.pdb", "set Edit5 My MIDI Database",
+                               "set SMF0 1"},
+                              "select 0"));
 
   MemoryRegistryNode* key = registry.Find(kKey);
   ASSERT_NE(key, nullptr);
@@ -149,32 +159,10 @@ TEST_F(FormSettingsTest, LoadAppliesEveryStoredSettingInOrder) {
   form.backup_lookup = [] { return std::string("C:\\found.pdb"); };
   Load();
 
-  Log expected;
-  Add(expected, {std::string("create ") + kKey});
-  AddRead(expected, "MainForm", "Status");
-  const std::pair<const char*, const char*> placement[] = {{"Top", "10"}, {"Left", "20"}, {"Height", "317"},
-                                                           {"Width", "800"}};
-  for (const auto& [ident, value] : placement) {
-    expected.push_back(std::string("get ") + ident);
-    AddRead(expected, "MainForm", ident);
-    expected.push_back(std::string("set ") + ident + " " + value);
-  }
-  expected.push_back("FindDefaultBackupPath");
-  AddRead(expected, "PDB2MID", "Source");
-  expected.push_back("set Edit1 D:\\in.pdb");
-  AddRead(expected, "PDB2MID", "Destination");
-  expected.push_back("set Edit2 D:\\out");
-  AddRead(expected, "MID2PDB", "Source");
-  expected.push_back("set Edit3 E:\\tunes");
-  AddRead(expected, "MID2PDB", "Destination");
-  expected.push_back("set Edit4 E:\\tunes.pdb");
-  AddRead(expected, "MID2PDB", "Palm Name");
-  expected.push_back("set Edit5 Tunes");
-  AddRead(expected, "MID2PDB", "SMF0 Only");
-  expected.push_back("set SMF0 0");
-  AddRead(expected, "MainForm", "Tab");
-  Add(expected, {"select 1", std::string("close ") + kKey});
-  EXPECT_EQ(log, expected);
+  EXPECT_EQ(log, ExpectedLoad(true, {"10", "20", "317", "800"},
+                              {"set Edit1 D:\\in.pdb", "set Edit2 D:\\out", "set Edit3 E:\\tunes",
+                               "set Edit4 E:\\tunes.pdb", "set Edit5 Tunes", "set SMF0 0"},
+                              "select 1"));
 }
 
 TEST_F(FormSettingsTest, StateCodeDecidesPlacementAndState) {
@@ -279,12 +267,8 @@ TEST_F(FormSettingsTest, TabOutsideTheTwoPagesSelectsNoneAndIsStoredAsMinusOne) 
 TEST_F(FormSettingsTest, DwordTopStopsTheLoadThere) {
   StoreAll();
   registry.SetRaw(Section("MainForm"), "Top", kRegDword, {10, 0, 0, 0});
-  try {
-    Load();
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "Invalid data type for 'Top'");
-  }
+  RaisedError raised = RaisedBy([&] { Load(); });
+  EXPECT_EQ(raised.text, "Invalid data type for 'Top'");
   Log expected;
   Add(expected, {std::string("create ") + kKey});
   AddRead(expected, "MainForm", "Status");
@@ -314,12 +298,8 @@ TEST_F(FormSettingsTest, LookupErrorStopsTheLoadBeforeTheFields) {
   StoreAll();
   registry.SetString(Section("MainForm"), "Status", "2");
   form.backup_lookup = []() -> std::string { throw InOutError(kFileNotOpen); };
-  try {
-    Load();
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "I/O error 103");
-  }
+  RaisedError raised = RaisedBy([&] { Load(); });
+  EXPECT_EQ(raised.text, "I/O error 103");
   EXPECT_EQ(form.top, 10);
   EXPECT_TRUE(form.minimize_posted);
   for (const std::string& text : form.fields) EXPECT_EQ(text, "");
@@ -437,12 +417,8 @@ TEST_F(FormSettingsTest, RoundTripRestoresEveryField) {
 TEST_F(FormSettingsTest, SaveFailureStopsThereAndTheNextSaveStartsOver) {
   registry.Node(Section("MID2PDB")).deny_set = true;
   form.fields = {"a", "b", "c", "d", "e"};
-  try {
-    Save();
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "Failed to set data for 'Source'");
-  }
+  RaisedError raised = RaisedBy([&] { Save(); });
+  EXPECT_EQ(raised.text, "Failed to set data for 'Source'");
   EXPECT_EQ(Stored("PDB2MID", "Destination"), "b");
   EXPECT_EQ(Stored("MID2PDB", "Palm Name"), "<absent>");
   EXPECT_EQ(Stored("MainForm", "Tab"), "<absent>");
@@ -458,12 +434,8 @@ TEST_F(FormSettingsTest, SaveFailureStopsThereAndTheNextSaveStartsOver) {
 
 TEST_F(FormSettingsTest, SectionThatCannotBeCreatedStopsTheSave) {
   registry.Node(kKey).deny_create = true;
-  try {
-    Save();
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "Failed to create key MainForm");
-  }
+  RaisedError raised = RaisedBy([&] { Save(); });
+  EXPECT_EQ(raised.text, "Failed to create key MainForm");
   EXPECT_EQ(Stored("MainForm", "Top"), "<absent>");
 }
 

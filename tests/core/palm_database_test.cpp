@@ -324,48 +324,69 @@ TEST(DatabaseReader, FieldsOutsideTheImageOrTheListRaiseInsteadOfBeingRead) {
 
 // ---- hostile record lists -------------------------------------------------------------------
 
-TEST(DatabaseReader, OffsetsThatDoNotAscendGiveANegativeLengthAndAnUnreadableRecord) {
+TEST(DatabaseReader, OffsetsThatDoNotAscendGiveANegativeLengthAndADamagedRecordStillNamed) {
   Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
   PutBigEndian32(image, 86, 90);  // the second record now begins before the first one
   DatabaseReader reader(image);
   RecordExtent first = reader.Extent(0);
   EXPECT_EQ(first.offset, 94);
   EXPECT_EQ(first.length, -4);
-  EXPECT_EQ(reader.ReadRecord(first).status, RecordStatus::Unreadable);
+  RecordContents contents = reader.ReadRecord(first);
+  EXPECT_EQ(contents.status, RecordStatus::Damaged);
+  EXPECT_EQ(contents.name, "A");
+  EXPECT_EQ(contents.problem, "damaged: the next record begins before it");
+  EXPECT_TRUE(contents.tune.empty());
   // The last record still runs from its own offset to the end.
   EXPECT_EQ(reader.Extent(1).offset, 90);
   EXPECT_EQ(reader.Extent(1).length, 321);
 }
 
-TEST(DatabaseReader, OffsetsBeyondTheEndOrAboveTheSignedRangeGiveUnreadableRecords) {
+// A record whose signature lies in the file is named even when its extent leaves the file, so
+// that its loss can be told; only one whose signature lies past the end is unreadable.
+TEST(DatabaseReader, OffsetsBeyondTheEndOrAboveTheSignedRangeGiveDamagedOrUnreadableRecords) {
+  struct Expected {
+    RecordStatus status;
+    std::string name;
+  };
   struct Case {
     std::uint32_t first, second;
+    Expected record0, record1;
   };
+  const Expected unreadable{RecordStatus::Unreadable, ""};
+  const Expected damaged_a{RecordStatus::Damaged, "A"};
   // 411 bytes; the first record's true offset is 94, the second's 202.
-  for (Case c : {Case{94, 412}, Case{94, 411}, Case{94, 0x7FFFFFFF}, Case{94, 0x80000000}, Case{94, 0xFFFFFFFF},
-                 Case{412, 500}, Case{0x80000000, 0x7FFFFFFF}, Case{0xFFFFFFFF, 202}, Case{0x7FFFFFFF, 0x80000000}}) {
+  const std::vector<Case> cases = {
+      {94, 412, damaged_a, unreadable},
+      // The first record then runs to the end, trailing bytes and all; 411 is the end itself.
+      {94, 411, {RecordStatus::Midi, "A"}, unreadable},
+      {94, 408, {RecordStatus::Midi, "A"}, unreadable},  // three bytes cannot hold a signature
+      {94, 0x7FFFFFFF, damaged_a, unreadable},
+      {94, 0x80000000, damaged_a, unreadable},
+      {94, 0xFFFFFFFF, damaged_a, unreadable},
+      {412, 500, unreadable, unreadable},
+      {0x80000000, 0x7FFFFFFF, unreadable, unreadable},
+      {0xFFFFFFFF, 202, unreadable, {RecordStatus::Midi, "Bb"}},
+      {0x7FFFFFFF, 0x80000000, unreadable, unreadable},
+      {408, 202, unreadable, {RecordStatus::Midi, "Bb"}},
+      // Offsets out of order with the signature inside: named, reading on to the end if need be.
+      {202, 94, {RecordStatus::Damaged, "Bb"}, {RecordStatus::Midi, "A"}},
+  };
+  for (const Case& c : cases) {
     Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
+    ASSERT_EQ(image.size(), 411u);
     PutBigEndian32(image, 78, c.first);
     PutBigEndian32(image, 86, c.second);
     DatabaseReader reader(image);
+    const Expected* expected[] = {&c.record0, &c.record1};
     for (std::uint16_t i = 0; i < 2; ++i) {
-      RecordExtent extent = reader.Extent(i);
-      RecordContents contents = reader.ReadRecord(extent);
-      bool inside = extent.offset >= 0 && extent.length >= 0 &&
-                    static_cast<std::uint64_t>(extent.offset) + static_cast<std::uint64_t>(extent.length) <= 411;
-      if (!inside) {
-        EXPECT_EQ(contents.status, RecordStatus::Unreadable)
-            << std::hex << c.first << " " << c.second << " record " << i;
-        EXPECT_EQ(contents.name, "");
+      SCOPED_TRACE(testing::Message() << std::hex << c.first << " " << c.second << " record " << i);
+      RecordContents contents = reader.ReadRecord(reader.Extent(i));
+      EXPECT_EQ(contents.status, expected[i]->status);
+      EXPECT_EQ(contents.name, expected[i]->name);
+      EXPECT_EQ(contents.tune.empty(), contents.status != RecordStatus::Midi);
+      if (contents.status == RecordStatus::Unreadable) {
+        EXPECT_EQ(contents.problem, "it lies past the end of the file");
       }
-    }
-    // An offset of 411 is the end itself: an empty last record, unreadable, never a read at 411.
-    if (c.second == 411) {
-      EXPECT_EQ(reader.ReadRecord(reader.Extent(1)).status, RecordStatus::Unreadable);
-    }
-    if (c.first == 94 && c.second >= 412) {
-      // The first record then reaches past the end.
-      EXPECT_EQ(reader.ReadRecord(reader.Extent(0)).status, RecordStatus::Unreadable);
     }
   }
 }
@@ -403,8 +424,9 @@ TEST(DatabaseReader, ReadsOnlyInsideTheRecordAndNamesEveryDefect) {
       {"signature alone", {'P', 'M', 'r', 'c'}, RecordStatus::Damaged, "", 0},
       {"no name byte", {'P', 'M', 'r', 'c', 7, 0}, RecordStatus::Damaged, "", 0},
       {"empty name, no tune", {'P', 'M', 'r', 'c', 7, 0, 0}, RecordStatus::Damaged, "", 0},
-      {"three bytes", {'P', 'M', 'r'}, RecordStatus::Unreadable, "", 0},
-      {"empty record", {}, RecordStatus::Unreadable, "", 0},
+      // Too short to say "PMrc", inside the file: no MIDI record, nothing lost.
+      {"three bytes", {'P', 'M', 'r'}, RecordStatus::NotMidiRecord, "", 0},
+      {"empty record", {}, RecordStatus::NotMidiRecord, "", 0},
   };
   for (const RecordCase& c : cases) {
     // The record sits between two guards that would complete any test reading past it: the
@@ -426,16 +448,56 @@ TEST(DatabaseReader, ReadsOnlyInsideTheRecordAndNamesEveryDefect) {
   }
 }
 
-TEST(DatabaseReader, ARecordExtentOutsideTheImageIsUnreadable) {
+TEST(DatabaseReader, ARecordExtentOutsideTheImageIsDamagedWhileItsSignatureIsInside) {
   Bytes image = Assemble({{"A", Tune(100, 1)}});
   DatabaseReader reader(image);
   const auto size = static_cast<std::int32_t>(image.size());
-  for (RecordExtent extent : {RecordExtent{-1, 10}, RecordExtent{86, -1}, RecordExtent{86, size - 85},
-                              RecordExtent{size, 0}, RecordExtent{size + 1, 0}, RecordExtent{INT32_MAX, INT32_MAX},
-                              RecordExtent{INT32_MIN, 100}, RecordExtent{86, INT32_MAX}}) {
-    EXPECT_EQ(reader.ReadRecord(extent).status, RecordStatus::Unreadable) << extent.offset << " " << extent.length;
+  struct Case {
+    RecordExtent extent;
+    RecordStatus status;
+    std::string problem;
+  };
+  const std::vector<Case> cases = {
+      {{-1, 10}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{size, 0}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{size + 1, 0}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{size - 3, 3}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{INT32_MAX, INT32_MAX}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{INT32_MIN, 100}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{size - 4, 2}, RecordStatus::NotMidiRecord, "it is too short for a signature"},
+      {{size - 4, 5}, RecordStatus::NotMidiRecord, "not a MIDI record"},
+      {{86, -1}, RecordStatus::Damaged, "damaged: the next record begins before it"},
+      {{86, size - 85}, RecordStatus::Damaged, "damaged: it runs past the end of the file"},
+      {{86, INT32_MAX}, RecordStatus::Damaged, "damaged: it runs past the end of the file"},
+      {{86, size - 86}, RecordStatus::Midi, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.extent.offset << " " << c.extent.length);
+    RecordContents contents = reader.ReadRecord(c.extent);
+    EXPECT_EQ(contents.status, c.status);
+    EXPECT_EQ(contents.problem, c.problem);
+    EXPECT_EQ(contents.name, c.extent.offset == 86 ? "A" : "");
   }
-  EXPECT_EQ(reader.ReadRecord({86, size - 86}).status, RecordStatus::Midi);
+}
+
+// A database cut inside a record's name: the name as far as the file goes.
+TEST(DatabaseReader, ARecordCutInsideItsNameKeepsTheNameSoFar) {
+  Bytes image = Assemble({{"Morning", Tune(50, 1)}, {"Evening", Tune(50, 2)}});
+  const std::size_t first = kHeaderSize + 2 * kRecordEntrySize;
+  struct Case {
+    std::size_t size;
+    std::string name;
+  };
+  for (Case c : {Case{first + 4, ""}, Case{first + 6, ""}, Case{first + 7, "M"}, Case{first + 13, "Morning"},
+                 Case{first + 14, "Morning"}, Case{first + 30, "Morning"}}) {
+    Bytes cut(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(c.size));
+    DatabaseReader reader(cut);
+    RecordContents contents = reader.ReadRecord(reader.Extent(0));
+    EXPECT_EQ(contents.status, RecordStatus::Damaged) << c.size;
+    EXPECT_EQ(contents.name, c.name) << c.size;
+    EXPECT_EQ(contents.problem, "damaged: it runs past the end of the file") << c.size;
+    EXPECT_EQ(reader.ReadRecord(reader.Extent(1)).status, RecordStatus::Unreadable) << c.size;
+  }
 }
 
 // ---- corruption -----------------------------------------------------------------------------

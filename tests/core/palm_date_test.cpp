@@ -3,26 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
-#include <cstring>
 
-#include "format/byte_order.h"
+#include "support/bytes.h"
 
 namespace {
 
-using Bytes = std::array<std::uint8_t, 4>;
-
 // DateTimeToPalmDate's result is stored as it lies in memory; these are the bytes in the file.
-Bytes StoredBytes(DateTime moment) {
-  std::uint32_t stored = DateTimeToPalmDate(moment);
-  Bytes bytes;
-  std::memcpy(bytes.data(), &stored, sizeof stored);
-  return bytes;
-}
+Bytes StoredBytes(DateTime moment) { return HostBytes(DateTimeToPalmDate(moment)); }
 
 // The Palm date as the file holds it, read as a number for readable comparisons.
-std::uint32_t Seconds(DateTime moment) { return LoadBig32(StoredBytes(moment)); }
+std::uint32_t Seconds(DateTime moment) { return Big32At(StoredBytes(moment), 0); }
 
 TEST(EncodeDateTime, CountsDaysFrom1899_12_30WithTheTimeAsFraction) {
   EXPECT_EQ(EncodeDateTime(1899, 12, 30), 0.0);

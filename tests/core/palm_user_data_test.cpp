@@ -7,8 +7,10 @@
 #include <utility>
 
 #include "seams/app_error.h"
+#include "support/fake_file_system.h"
 #include "support/memory_registry.h"
 #include "support/palm_desktop_fixture.h"
+#include "support/raised_error.h"
 #include "support/temp_dir.h"
 #include "support/users_file_image.h"
 
@@ -48,51 +50,11 @@ class LoggingKey : public RegistryKey {
   std::vector<std::string>& log_;
 };
 
-// Forwards to the platform's files, logs opens, closes and existence tests, and refuses writing.
-class LoggingFiles : public FileSystem {
- public:
-  explicit LoggingFiles(std::vector<std::string>& log) : inner_(MakePlatformFileSystem()), log_(log) {}
-
-  bool FileExists(const std::string& path) override {
-    log_.push_back("exists " + path);
-    return inner_->FileExists(path);
-  }
-  bool DirectoryExists(const std::string& path) override { return inner_->DirectoryExists(path); }
-  bool CreateDir(const std::string& path) override {
-    ADD_FAILURE() << "creates directory " << path;
-    return false;
-  }
-  std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override { return inner_->FindFiles(pattern); }
-  std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
-    log_.push_back("open " + path);
-    return std::make_unique<LoggingInput>(inner_->OpenRead(path), log_);
-  }
-  std::unique_ptr<OutputFile> Create(const std::string& path) override {
-    ADD_FAILURE() << "creates file " << path;
-    throw InOutError(kFileAccessDenied);
-  }
-
- private:
-  class LoggingInput : public InputFile {
-   public:
-    LoggingInput(std::unique_ptr<InputFile> inner, std::vector<std::string>& log)
-        : inner_(std::move(inner)), log_(log) {}
-    std::uint64_t Size() override { return inner_->Size(); }
-    void Read(void* buffer, std::size_t count) override { inner_->Read(buffer, count); }
-    void Seek(std::uint64_t position) override { inner_->Seek(position); }
-    void Close() override {
-      log_.push_back("close");
-      inner_->Close();
-    }
-
-   private:
-    std::unique_ptr<InputFile> inner_;
-    std::vector<std::string>& log_;
-  };
-
-  std::unique_ptr<FileSystem> inner_;
-  std::vector<std::string>& log_;
-};
+FakeFileSystem ReadOnly(FileSystem& real) {
+  FakeFileSystem files(real);
+  files.read_only = true;
+  return files;
+}
 
 // One Palm Desktop installation in a temporary directory, with its registry keys.
 class PalmUserDataTest : public testing::Test {
@@ -101,35 +63,21 @@ class PalmUserDataTest : public testing::Test {
     registry_.SetString(std::string(root) + "\\Pilot Desktop\\Preferences", "LastUserName", last_user);
     registry_.SetString(std::string(root) + "\\Pilot Desktop\\Core", "Path", dir_.path());
   }
-  void PlantUsers(const std::vector<UserRecordImage>& users) { WriteBytes(dir_ / "users.dat", UsersFileImage(users)); }
-  std::string PlantBackup(const std::string& folder) {
-    MakeDirectory(dir_ / (folder + "\\Backup"));
-    std::string backup = dir_ / folder + kBackupTail;
-    WriteBytes(backup, {0x01, 0x02});
-    return backup;
-  }
+  void PlantUsers(const std::vector<UserRecordImage>& users) { palm_desktop_fixture::PlantUsers(dir_, users); }
+  std::string PlantBackup(const std::string& folder) { return palm_desktop_fixture::PlantBackup(dir_, folder); }
 
   // Runs the lookup with `path` as its starting value and gives the value it leaves.
   std::string Find(std::string path = "") {
     LoggingKey root(registry_.Root(), "", registry_log_);
-    LoggingFiles files(file_log_);
-    FindDefaultBackupPath(root, files, Recorder(), path);
+    FindDefaultBackupPath(root, files_, Recorder(), path);
     return path;
   }
   TPalmUserData Read() {
     LoggingKey root(registry_.Root(), "", registry_log_);
-    LoggingFiles files(file_log_);
-    return TPalmUserData(root, files, Recorder());
+    return TPalmUserData(root, files_, Recorder());
   }
   // The text of the InOutError the lookup raises; empty when it raises none.
-  std::string FindError() {
-    try {
-      Find();
-    } catch (const InOutError& error) {
-      return error.what();
-    }
-    return "";
-  }
+  std::string FindError() { return RaisedBy([&] { Find(); }).text; }
   ShowErrorBox Recorder() {
     return [this](const std::string& text, const std::string& caption) { boxes_.push_back({text, caption}); };
   }
@@ -138,7 +86,9 @@ class PalmUserDataTest : public testing::Test {
   TempDir dir_;
   std::vector<Box> boxes_;
   std::vector<std::string> registry_log_;
-  std::vector<std::string> file_log_;
+  // The real files, every open, close and existence test logged; the lookup must never write.
+  std::unique_ptr<FileSystem> real_files_ = MakePlatformFileSystem();
+  FakeFileSystem files_ = ReadOnly(*real_files_);
 };
 
 
@@ -164,7 +114,7 @@ TEST_F(PalmUserDataTest, ReadsOnlyWhatItNeedsInOrder) {
                                "open Software\\U.S. Robotics\\Pilot Desktop\\Core",
                                "query Software\\U.S. Robotics\\Pilot Desktop\\Core:Path",
                            }));
-  EXPECT_EQ(file_log_, (std::vector<std::string>{"open " + dir_.path() + "\\users.dat", "close", "exists " + backup}));
+  EXPECT_EQ(files_.log, (std::vector<std::string>{"open " + dir_.path() + "\\users.dat", "close", "exists " + backup}));
 }
 
 TEST_F(PalmUserDataTest, PalmComputingIsTheFallback) {
@@ -185,7 +135,7 @@ TEST_F(PalmUserDataTest, RoboticsWinsEvenWithoutItsSubkeys) {
   EXPECT_EQ(Find(), "");
   for (const std::string& entry : registry_log_) EXPECT_EQ(entry.find("Palm Computing"), std::string::npos) << entry;
   EXPECT_TRUE(boxes_.empty());
-  EXPECT_TRUE(file_log_.empty());
+  EXPECT_TRUE(files_.log.empty());
 
   registry_.SetString(std::string(kRobotics) + "\\Pilot Desktop\\Preferences", "LastUserName", "Bob");
   EXPECT_EQ(Find(), "");
@@ -197,7 +147,7 @@ TEST_F(PalmUserDataTest, NeitherKeyShowsTheInstallBoxOnce) {
   EXPECT_EQ(Find("kept"), "kept");
   EXPECT_EQ(boxes_, std::vector<Box>{kInstallBox});
   EXPECT_EQ(registry_log_, (std::vector<std::string>{"open Software\\U.S. Robotics", "open Software\\Palm Computing"}));
-  EXPECT_TRUE(file_log_.empty());
+  EXPECT_TRUE(files_.log.empty());
 }
 
 TEST_F(PalmUserDataTest, RefusedKeysCountAsMissing) {
@@ -256,17 +206,17 @@ struct LastUserNameCase {
   std::string expected;
 };
 
-std::vector<std::uint8_t> Bytes(const std::string& text) { return std::vector<std::uint8_t>(text.begin(), text.end()); }
+Bytes BytesOf(const std::string& text) { return std::vector<std::uint8_t>(text.begin(), text.end()); }
 
 TEST_F(PalmUserDataTest, LastUserNameFitsItsBuffer) {
   const LastUserNameCase cases[] = {
-      {"plain", Bytes(std::string("Bob\0", 4)), "Bob"},
-      {"without closing zero", Bytes("Bob"), "Bob"},
-      {"text ends at the first zero", Bytes(std::string("Bob\0Ann\0", 8)), "Bob"},
-      {"31 characters", Bytes(std::string(31, 'x') + '\0'), std::string(31, 'x')},
-      {"32 bytes without a zero", Bytes(std::string(32, 'x')), ""},
-      {"32 characters", Bytes(std::string(32, 'x') + '\0'), ""},
-      {"over 32 bytes even with an early zero", Bytes(std::string("Bob\0", 4) + std::string(29, 'x')), ""},
+      {"plain", BytesOf(std::string("Bob\0", 4)), "Bob"},
+      {"without closing zero", BytesOf("Bob"), "Bob"},
+      {"text ends at the first zero", BytesOf(std::string("Bob\0Ann\0", 8)), "Bob"},
+      {"31 characters", BytesOf(std::string(31, 'x') + '\0'), std::string(31, 'x')},
+      {"32 bytes without a zero", BytesOf(std::string(32, 'x')), ""},
+      {"32 characters", BytesOf(std::string(32, 'x') + '\0'), ""},
+      {"over 32 bytes even with an early zero", BytesOf(std::string("Bob\0", 4) + std::string(29, 'x')), ""},
       {"empty data", {}, ""},
   };
   PlantUsers({{"Bob", "BobF"}});
@@ -286,7 +236,7 @@ TEST_F(PalmUserDataTest, MissingCoreOrPathMeansNoUsersAndNoMessage) {
   registry_.Find(std::string(kRobotics) + "\\Pilot Desktop")->subkeys.erase("Core");
   EXPECT_EQ(Find("kept"), "kept");
   EXPECT_TRUE(boxes_.empty());
-  EXPECT_TRUE(file_log_.empty());
+  EXPECT_TRUE(files_.log.empty());
 }
 
 TEST_F(PalmUserDataTest, PathLongerThanItsBufferIsAFailedRead) {
@@ -294,13 +244,13 @@ TEST_F(PalmUserDataTest, PathLongerThanItsBufferIsAFailedRead) {
   const std::string core = std::string(kRobotics) + "\\Pilot Desktop\\Core";
   registry_.SetString(core, "Path", std::string(256, 'p'));
   EXPECT_EQ(FindError(), "");
-  registry_.SetRaw(core, "Path", kRegSz, Bytes(std::string(256, 'p')));
+  registry_.SetRaw(core, "Path", kRegSz, BytesOf(std::string(256, 'p')));
   EXPECT_EQ(FindError(), "");
-  EXPECT_TRUE(file_log_.empty());
+  EXPECT_TRUE(files_.log.empty());
   // 255 characters fit, so users.dat is looked for there.
   registry_.SetString(core, "Path", std::string(255, 'p'));
   EXPECT_EQ(FindError(), "I/O error 103");
-  EXPECT_EQ(file_log_.at(0), "open " + std::string(255, 'p') + "\\users.dat");
+  EXPECT_EQ(files_.log.at(0), "open " + std::string(255, 'p') + "\\users.dat");
   EXPECT_TRUE(boxes_.empty());
 }
 
@@ -308,7 +258,7 @@ TEST_F(PalmUserDataTest, PathOfAnyTypeEndsAtItsFirstZero) {
   Plant(kRobotics, "Bob");
   PlantUsers({{"Bob", "BobF"}});
   std::string backup = PlantBackup("BobF");
-  std::vector<std::uint8_t> data = Bytes(dir_.path());
+  std::vector<std::uint8_t> data = BytesOf(dir_.path());
   data.push_back(0);
   data.insert(data.end(), {'x', 'y', 0});
   registry_.SetRaw(std::string(kRobotics) + "\\Pilot Desktop\\Core", "Path", kRegExpandSz, data);
@@ -335,12 +285,7 @@ TEST_F(PalmUserDataTest, ReadOnlyUsersFileIsRead) {
   Plant(kRobotics, "Bob");
   PlantUsers({{"Bob", "BobF"}});
   std::string backup = PlantBackup("BobF");
-  std::string native = dir_ / "users.dat";
-#ifndef _WIN32
-  for (char& c : native) {
-    if (c == '\\') c = '/';
-  }
-#endif
+  std::string native = NativePath(dir_ / "users.dat");
   std::filesystem::permissions(native, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
                                            std::filesystem::perms::others_read);
   EXPECT_EQ(Find(), backup);
@@ -350,10 +295,10 @@ TEST_F(PalmUserDataTest, ShortUsersFileIsReadBeyondEndAndClosed) {
   Plant(kRobotics, "Bob");
   std::vector<std::uint8_t> image = UsersFileImage({{"Ann", "AnnF"}, {"Bob", "BobF"}});
   for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{13}, image.size() - 1}) {
-    file_log_.clear();
+    files_.log.clear();
     WriteBytes(dir_ / "users.dat", std::vector<std::uint8_t>(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(length)));
     EXPECT_EQ(FindError(), "Read beyond end of file") << length;
-    EXPECT_EQ(file_log_, (std::vector<std::string>{"open " + dir_.path() + "\\users.dat", "close"})) << length;
+    EXPECT_EQ(files_.log, (std::vector<std::string>{"open " + dir_.path() + "\\users.dat", "close"})) << length;
   }
 }
 
@@ -371,7 +316,7 @@ TEST_F(PalmUserDataTest, MissingBackupLeavesThePath) {
   PlantUsers({{"Ann", "AnnF"}, {"Bob", "BobF"}});
   PlantBackup("AnnF");  // only another user's backup
   EXPECT_EQ(Find("C:\\old.pdb"), "C:\\old.pdb");
-  EXPECT_EQ(file_log_.back(), "exists " + dir_.path() + "\\BobF" + kBackupTail);
+  EXPECT_EQ(files_.log.back(), "exists " + dir_.path() + "\\BobF" + kBackupTail);
 }
 
 TEST_F(PalmUserDataTest, BackupThatIsADirectoryDoesNotCount) {
@@ -387,7 +332,7 @@ TEST_F(PalmUserDataTest, DesktopPathEndingInSeparatorDoublesIt) {
   PlantUsers({{"Bob", "BobF"}});
   PlantBackup("BobF");
   EXPECT_EQ(Find(), dir_.path() + "\\\\BobF" + kBackupTail);
-  EXPECT_EQ(file_log_.at(0), "open " + dir_.path() + "\\\\users.dat");
+  EXPECT_EQ(files_.log.at(0), "open " + dir_.path() + "\\\\users.dat");
 }
 
 TEST_F(PalmUserDataTest, EmptyFolderNameGivesDoubledSeparator) {

@@ -4,13 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "seams/app_error.h"
 #include "seams/file_system.h"
+#include "support/fake_file_system.h"
+#include "support/raised_error.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -64,33 +65,12 @@ TEST(PathParts, SeparatorsTrimmingAndJoining) {
   }
 }
 
-// Directories as a set of Windows paths; records every creation in order.
-class RecordingFileSystem : public FileSystem {
- public:
-  explicit RecordingFileSystem(std::set<std::string> existing) : directories_(std::move(existing)) {}
-
-  std::vector<std::string> created;
-  std::set<std::string> refused;  // creations that fail although the parent exists
-
-  bool FileExists(const std::string&) override { return false; }
-  bool DirectoryExists(const std::string& path) override { return directories_.count(path) != 0; }
-  bool CreateDir(const std::string& path) override {
-    created.push_back(path);
-    std::string parent = ExtractFilePath(path);
-    bool drive_root = parent.size() == 3 && parent[1] == ':';
-    if (parent.size() > 1 && parent.back() == '\\' && !drive_root) parent.pop_back();
-    bool parent_exists = parent.empty() || directories_.count(parent) != 0;
-    if (!parent_exists || refused.count(path) != 0 || directories_.count(path) != 0) return false;
-    directories_.insert(path);
-    return true;
-  }
-  std::vector<DirectoryEntry> FindFiles(const std::string&) override { return {}; }
-  std::unique_ptr<InputFile> OpenRead(const std::string&) override { throw InOutError(kFileNotFound); }
-  std::unique_ptr<OutputFile> Create(const std::string&) override { throw InOutError(kFileNotFound); }
-
- private:
-  std::set<std::string> directories_;
-};
+// Directories held in memory as a set of Windows paths; every creation is logged in order.
+FakeFileSystem Directories(std::set<std::string> existing) {
+  FakeFileSystem files;
+  files.directories = std::move(existing);
+  return files;
+}
 
 TEST(ForceDirectories, CreatesTheMissingParentsFromTheTopDown) {
   struct Case {
@@ -111,73 +91,48 @@ TEST(ForceDirectories, CreatesTheMissingParentsFromTheTopDown) {
       {"C:\\a\\b\\\\", {"C:\\a", "C:\\a\\b"}},
   };
   for (const Case& c : cases) {
-    RecordingFileSystem files({"C:\\", "C:\\Palm", "\\"});
+    FakeFileSystem files = Directories({"C:\\", "C:\\Palm", "\\"});
     EXPECT_TRUE(ForceDirectories(files, c.path)) << c.path;
-    EXPECT_EQ(files.created, c.created) << c.path;
+    EXPECT_EQ(files.Logged("mkdir"), c.created) << c.path;
   }
 }
 
 TEST(ForceDirectories, AnEmptyPathCannotBeCreated) {
-  RecordingFileSystem files({"C:\\"});
-  try {
-    ForceDirectories(files, "");
-    FAIL() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "Unable to create directory");
-  }
-  EXPECT_TRUE(files.created.empty());
+  FakeFileSystem files = Directories({"C:\\"});
+  RaisedError raised = RaisedBy([&] { ForceDirectories(files, ""); });
+  EXPECT_EQ(raised.text, "Unable to create directory");
+  EXPECT_TRUE(files.Logged("mkdir").empty());
 }
 
 TEST(ForceDirectories, ARelativePathWithAMissingFirstComponentOfThreeOrMoreCharactersFails) {
   for (std::string path : {"abc", "abc\\def", "tunes\\new\\deeper", "abc\\"}) {
-    RecordingFileSystem files({"C:\\"});
-    try {
-      ForceDirectories(files, path);
-      FAIL() << path << ": no error";
-    } catch (const AppError& error) {
-      EXPECT_STREQ(error.what(), "Unable to create directory") << path;
-    }
-    EXPECT_TRUE(files.created.empty()) << path;
+    FakeFileSystem files = Directories({"C:\\"});
+    RaisedError raised = RaisedBy([&] { ForceDirectories(files, path); });
+    EXPECT_EQ(raised.text, "Unable to create directory") << path;
+    EXPECT_TRUE(files.Logged("mkdir").empty()) << path;
   }
 }
 
 TEST(ForceDirectories, ARelativePathWithAMissingFirstComponentOfOneOrTwoCharactersCreatesNothing) {
   for (std::string path : {"ab\\def", "a\\def", "ab\\cd\\ef"}) {
-    RecordingFileSystem files({"C:\\"});
+    FakeFileSystem files = Directories({"C:\\"});
     EXPECT_FALSE(ForceDirectories(files, path)) << path;
-    for (const std::string& attempt : files.created) EXPECT_FALSE(files.DirectoryExists(attempt)) << attempt;
+    for (const std::string& attempt : files.Logged("mkdir")) EXPECT_FALSE(files.DirectoryExists(attempt)) << attempt;
   }
   // One or two characters alone are taken for a drive or a root: nothing to do, and no error.
-  RecordingFileSystem files({});
+  FakeFileSystem files = Directories({});
   EXPECT_TRUE(ForceDirectories(files, "ab"));
-  EXPECT_TRUE(files.created.empty());
+  EXPECT_TRUE(files.Logged("mkdir").empty());
 }
 
 TEST(ForceDirectories, AFailedCreationEndsTheWalkWithFalse) {
-  RecordingFileSystem files({"C:\\"});
-  files.refused.insert("C:\\a\\b");
+  FakeFileSystem files = Directories({"C:\\"});
+  files.refused_directories.insert("C:\\a\\b");
   EXPECT_FALSE(ForceDirectories(files, "C:\\a\\b\\c"));
-  EXPECT_EQ(files.created, (std::vector<std::string>{"C:\\a", "C:\\a\\b"}));
+  EXPECT_EQ(files.Logged("mkdir"), (std::vector<std::string>{"C:\\a", "C:\\a\\b"}));
 }
 
 // ---- the platform's file system -------------------------------------------------------------
-
-// Runs a block with the current directory set to `path`, and restores it afterwards.
-class CurrentDirectory {
- public:
-  explicit CurrentDirectory(const std::string& path) : saved_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path);
-  }
-  ~CurrentDirectory() {
-    std::error_code ignored;
-    std::filesystem::current_path(saved_, ignored);
-  }
-  CurrentDirectory(const CurrentDirectory&) = delete;
-  CurrentDirectory& operator=(const CurrentDirectory&) = delete;
-
- private:
-  std::filesystem::path saved_;
-};
 
 TEST(ForceDirectoriesOnDisk, CreatesEveryMissingParentOfAnAbsolutePath) {
   TempDir temp;
@@ -212,12 +167,8 @@ TEST(ForceDirectoriesOnDisk, RelativePathsFollowTheEmptyParentRule) {
   auto files = MakePlatformFileSystem();
   CurrentDirectory inside(temp.path());
 
-  try {
-    ForceDirectories(*files, "abc\\def");
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "Unable to create directory");
-  }
+  RaisedError raised = RaisedBy([&] { ForceDirectories(*files, "abc\\def"); });
+  EXPECT_EQ(raised.text, "Unable to create directory");
   EXPECT_FALSE(PathExists(temp / "abc"));
 
   EXPECT_FALSE(ForceDirectories(*files, "ab\\def"));

@@ -8,6 +8,7 @@
 
 #include "seams/app_error.h"
 #include "support/memory_registry.h"
+#include "support/raised_error.h"
 
 namespace {
 
@@ -64,12 +65,8 @@ TEST(RegIniFileRead, TextOrDataTypeError) {
       EXPECT_EQ(store.ReadString("MainForm", "Top", "default"), c.text);
       continue;
     }
-    try {
-      store.ReadString("MainForm", "Top", "default");
-      ADD_FAILURE() << "no error";
-    } catch (const AppError& error) {
-      EXPECT_STREQ(error.what(), "Invalid data type for 'Top'");
-    }
+    RaisedError raised = RaisedBy([&] { store.ReadString("MainForm", "Top", "default"); });
+    EXPECT_EQ(raised.text, "Invalid data type for 'Top'");
   }
 }
 
@@ -132,16 +129,12 @@ TEST(RegIniFileRead, DataTypeErrorNamesTheIdentifierForEveryKindOfRead) {
   registry.SetRaw(kSection, "Palm Name", kRegDword, {1, 0, 0, 0});
   auto root = registry.Root();
   TRegIniFile store(*root, kKey);
-  for (int kind = 0; kind < 3; ++kind) {
-    try {
-      if (kind == 0) store.ReadString("MainForm", "Palm Name", "");
-      if (kind == 1) store.ReadInteger("MainForm", "Palm Name", 0);
-      if (kind == 2) store.ReadBool("MainForm", "Palm Name", true);
-      ADD_FAILURE() << "no error for kind " << kind;
-    } catch (const AppError& error) {
-      EXPECT_STREQ(error.what(), "Invalid data type for 'Palm Name'");
-    }
-  }
+  const std::function<void()> reads[] = {
+      [&] { store.ReadString("MainForm", "Palm Name", ""); },
+      [&] { store.ReadInteger("MainForm", "Palm Name", 0); },
+      [&] { store.ReadBool("MainForm", "Palm Name", true); },
+  };
+  for (const auto& read : reads) EXPECT_EQ(RaisedBy(read).text, "Invalid data type for 'Palm Name'");
 }
 
 TEST(RegIniFileOpen, CreatesTheKeyPathBeforeAnythingIsWritten) {
@@ -207,12 +200,8 @@ TEST(RegIniFileWrite, SectionThatCannotBeCreatedRaises) {
   registry.Node(kKey).deny_create = true;
   auto root = registry.Root();
   TRegIniFile store(*root, kKey);
-  try {
-    store.WriteInteger("MainForm", "Top", 1);
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "Failed to create key MainForm");
-  }
+  RaisedError raised = RaisedBy([&] { store.WriteInteger("MainForm", "Top", 1); });
+  EXPECT_EQ(raised.text, "Failed to create key MainForm");
 }
 
 TEST(RegIniFileWrite, ValueThatCannotBeSetRaises) {
@@ -220,12 +209,8 @@ TEST(RegIniFileWrite, ValueThatCannotBeSetRaises) {
   registry.Node(kSection).deny_set = true;
   auto root = registry.Root();
   TRegIniFile store(*root, kKey);
-  try {
-    store.WriteString("MainForm", "Palm Name", "x");
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "Failed to set data for 'Palm Name'");
-  }
+  RaisedError raised = RaisedBy([&] { store.WriteString("MainForm", "Palm Name", "x"); });
+  EXPECT_EQ(raised.text, "Failed to set data for 'Palm Name'");
 }
 
 // Lets a section be created but refuses to open it afterwards.

@@ -37,6 +37,15 @@ ConvertResult Convert(const Bytes& file) {
   return result;
 }
 
+// Empty tracks change nothing in a merge; enough of them make the merge queue its tracks rather
+// than scan them, so each merge case is run both ways.
+constexpr std::size_t kEnoughTracksToQueue = 65;
+
+std::vector<Bytes> WithEmptyTracks(std::vector<Bytes> tracks, std::size_t count) {
+  tracks.insert(tracks.end(), count, Bytes{});
+  return tracks;
+}
+
 std::string Hex(const Bytes& bytes) {
   std::string text;
   char hex[4];
@@ -89,9 +98,14 @@ TEST(ConvertToFormat0, MergesATuneOfThreeTracksByTickThenTrack) {
       0x84, 0x40, 0x91, 0x43, 0x00,        // 1056
       0x81, 0x10, 0xFF, 0x2F, 0x00,        // 1200
   };
-  ConvertResult result = Convert(File(1, {conductor, piano, strings}));
-  ASSERT_FALSE(result.problem) << result.problem->text;
-  EXPECT_EQ(Hex(result.bytes), Hex(Merged(expected)));
+  for (std::size_t empty : {std::size_t{0}, kEnoughTracksToQueue}) {
+    // Empty tracks before the others too, so that track order is not file order shifted by one.
+    std::vector<Bytes> tracks = WithEmptyTracks({conductor}, empty / 2);
+    tracks.insert(tracks.end(), {piano, strings});
+    ConvertResult result = Convert(File(1, WithEmptyTracks(tracks, empty - empty / 2)));
+    ASSERT_FALSE(result.problem) << result.problem->text;
+    EXPECT_EQ(Hex(result.bytes), Hex(Merged(expected))) << empty << " empty tracks";
+  }
 }
 
 TEST(ConvertToFormat0, MergedTrackEventsAndEnd) {
@@ -135,9 +149,11 @@ TEST(ConvertToFormat0, MergedTrackEventsAndEnd) {
       {"a delta written longer than needed", {{0x80, 0x80, 0x05, 0xC0, 0x01}}, {0x05, 0xC0, 0x01, 0x00, 0xFF, 0x2F, 0x00}},
   };
   for (const Case& c : cases) {
-    ConvertResult result = Convert(File(1, c.tracks));
-    ASSERT_FALSE(result.problem) << c.what << ": " << result.problem->text;
-    EXPECT_EQ(Hex(result.bytes), Hex(Merged(c.expected))) << c.what;
+    for (std::size_t empty : {std::size_t{0}, kEnoughTracksToQueue}) {
+      ConvertResult result = Convert(File(1, WithEmptyTracks(c.tracks, empty)));
+      ASSERT_FALSE(result.problem) << c.what << ": " << result.problem->text;
+      EXPECT_EQ(Hex(result.bytes), Hex(Merged(c.expected))) << c.what << ", " << empty << " empty tracks";
+    }
   }
 }
 
@@ -203,6 +219,8 @@ TEST(ConvertToFormat0, RefusesFormat2AndFilesTheReaderRefuses) {
       {"a broken format-0 file", File(0, {{0x00, 0x3C}}), 23, "track 1: data byte 0x3C with no status before it"},
       {"a broken second track", File(1, {{0x00, 0xC0, 0x01}, {0x00, 0xC0}}), 33,
        "track 2: the event at this offset is cut off by the end of the track"},
+      {"a broken track among many", File(1, WithEmptyTracks({{0x00, 0xC0, 0x01}, {0x00, 0xF9}}, 70)), 34,
+       "track 2: status byte 0xF9 cannot stand in a MIDI file"},
       {"a missing track", Join({Header(1, 2), TrackChunk({})}), 22,
        "the file ends after 1 of the 2 tracks its header declares"},
       // The first problem in the file is named, not the first the merge meets.

@@ -2,6 +2,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "support/users_file_image.h"
 
 namespace palm_desktop_fixture {
 
@@ -17,5 +21,18 @@ struct Box {
 };
 
 inline const Box kInstallBox{"The Palm Desktop software is not correctly installed.", "Install"};
+
+// The installation's users.dat in `dir`.
+inline void PlantUsers(const TempDir& dir, const std::vector<UserRecordImage>& users) {
+  WriteBytes(dir / "users.dat", UsersFileImage(users));
+}
+
+// A backup database in `folder` below `dir`; gives its path.
+inline std::string PlantBackup(const TempDir& dir, const std::string& folder) {
+  MakeDirectory(dir / (folder + "\\Backup"));
+  std::string backup = dir / folder + kBackupTail;
+  WriteBytes(backup, {0x01, 0x02});
+  return backup;
+}
 
 }  // namespace palm_desktop_fixture

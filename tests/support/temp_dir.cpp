@@ -1,5 +1,6 @@
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -8,37 +9,36 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "seams/paths.h"
+
 namespace fs = std::filesystem;
 
-namespace {
-// The native build's file layer turns "\" into "/"; fixtures do the same.
-fs::path Native(const std::string& path) {
+std::string NativePath(const std::string& path) {
 #ifdef _WIN32
-  return fs::path(path);
+  return path;
 #else
-  std::string p = path;
-  for (char& c : p) {
-    if (c == '\\') c = '/';
-  }
-  return fs::path(p);
+  std::string native = path;
+  std::replace(native.begin(), native.end(), '\\', '/');
+  return native;
 #endif
 }
+
+namespace {
+fs::path Native(const std::string& path) { return fs::path(NativePath(path)); }
 }  // namespace
 
-TempDir::TempDir() {
+TempDir::TempDir(const std::string& parent) {
   static std::atomic<unsigned> counter{0};
   std::random_device random;
-  fs::path base = fs::temp_directory_path();
+  fs::path base = parent.empty() ? fs::temp_directory_path() : Native(parent);
   for (int attempt = 0; attempt < 100; ++attempt) {
     fs::path candidate = base / ("carillo-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
     std::error_code error;
     if (fs::create_directory(candidate, error)) {
       path_ = candidate.string();
 #ifdef _WIN32
-      for (char& c : path_) {
-        if (c == '/') c = '\\';
-      }
-      if (!path_.empty() && path_.back() == '\\') path_.pop_back();
+      std::replace(path_.begin(), path_.end(), '/', '\\');
+      DropTrailingSeparator(path_);
 #endif
       return;
     }
@@ -54,6 +54,18 @@ TempDir::~TempDir() {
     fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
   }
   fs::remove_all(Native(path_), error);
+}
+
+std::string TempDir::operator/(const std::string& relative) const { return JoinPath(path_, relative); }
+
+CurrentDirectory::CurrentDirectory(const std::string& path) : saved_(fs::current_path().string()) {
+  // Relative paths below must never land outside the directory given.
+  fs::current_path(Native(path));
+}
+
+CurrentDirectory::~CurrentDirectory() {
+  std::error_code ignored;
+  fs::current_path(saved_, ignored);
 }
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {

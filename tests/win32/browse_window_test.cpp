@@ -9,16 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "app/window_text.h"
 #include "support/temp_dir.h"
 #include "win32/support/window_harness.h"
 
 namespace {
-
-std::string TextOf(HWND window) {
-  char text[MAX_PATH * 2] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
 
 std::string ClassOf(HWND window) {
   char name[64] = {};
@@ -37,7 +32,7 @@ BOOL CALLBACK Match(HWND window, LPARAM data) {
   auto* search = reinterpret_cast<Search*>(data);
   if (search->id && GetDlgCtrlID(window) != search->id) return TRUE;
   if (search->window_class && lstrcmpiA(ClassOf(window).c_str(), search->window_class) != 0) return TRUE;
-  if (!search->text.empty() && TextOf(window) != search->text) return TRUE;
+  if (!search->text.empty() && WindowText(window) != search->text) return TRUE;
   search->found = window;
   return FALSE;
 }
@@ -91,9 +86,9 @@ class Browsing : public ::testing::Test {
     SeenDialog seen;
     HWND form = harness_.Window();
     harness_.OnDialog([&](HWND dialog) {
-      seen.title = TextOf(dialog);
+      seen.title = WindowText(dialog);
       seen.folder = FolderOf(dialog);
-      seen.file_name = TextOf(FileNameBox(dialog));
+      seen.file_name = WindowText(FileNameBox(dialog));
       if (HWND filter = GetDlgItem(dialog, cmb1)) {
         LRESULT count = SendMessageA(filter, CB_GETCOUNT, 0, 0);
         for (LRESULT index = 0; index < count; ++index) {

@@ -9,79 +9,24 @@
 #include <vector>
 
 #include "app/app_cursor.h"
-#include "core/compile_fixtures.h"
 #include "format/palm_date.h"
+#include "support/compile_fixtures.h"
+#include "support/midi_files.h"
 #include "support/temp_dir.h"
 #include "support/window_harness.h"
+#include "win32/handles.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 const char kTitle[] = "Veltro:: Carillo for Jinglo 2";
 
-// ---- Standard MIDI Files as sequencers write them: chunks, variable-length times, meta events ----
-
-void AppendVariableLength(Bytes& out, std::uint32_t value) {
-  Bytes groups = {static_cast<std::uint8_t>(value & 0x7F)};
-  while (value >>= 7) groups.insert(groups.begin(), static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
-  out.insert(out.end(), groups.begin(), groups.end());
-}
-
-void AppendChunk(Bytes& out, const char (&tag)[5], const Bytes& body) {
-  out.insert(out.end(), tag, tag + 4);
-  AppendBig32(out, static_cast<std::uint32_t>(body.size()));
-  out.insert(out.end(), body.begin(), body.end());
-}
-
-Bytes MetaText(std::uint8_t type, const std::string& text) {
-  Bytes event = {0x00, 0xFF, type, static_cast<std::uint8_t>(text.size())};
-  event.insert(event.end(), text.begin(), text.end());
-  return event;
-}
-
-// A track: its name, a program, then `notes` notes of the pattern on `channel` with running status.
-Bytes MelodyTrack(const std::string& name, std::uint8_t channel, std::uint8_t program, int notes, int seed) {
-  Bytes track = MetaText(0x03, name);
-  track.insert(track.end(), {0x00, static_cast<std::uint8_t>(0xC0 | channel), program});
-  track.insert(track.end(), {0x00, static_cast<std::uint8_t>(0x90 | channel)});
-  for (int i = 0; i < notes; ++i) {
-    auto key = static_cast<std::uint8_t>(60 + (i * 7 + seed) % 24);
-    if (i > 0) AppendVariableLength(track, 0);
-    track.insert(track.end(), {key, static_cast<std::uint8_t>(64 + i % 32)});
-    AppendVariableLength(track, 120 + 240 * static_cast<std::uint32_t>((i + seed) % 3));
-    track.insert(track.end(), {key, 0x00});  // note off as note on with velocity 0
-  }
-  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
-  return track;
-}
-
-Bytes TempoTrack() {
-  Bytes track = MetaText(0x03, "Tempo");
-  track.insert(track.end(), {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});        // 120 beats a minute
-  track.insert(track.end(), {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08});  // 4/4
-  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
-  return track;
-}
-
-Bytes Smf(std::uint16_t format, const std::vector<Bytes>& tracks) {
-  Bytes out;
-  AppendChunk(out, "MThd", {0, static_cast<std::uint8_t>(format), 0, static_cast<std::uint8_t>(tracks.size()), 0x01, 0xE0});
-  for (const Bytes& track : tracks) AppendChunk(out, "MTrk", track);
-  return out;
-}
-
+// The Palm date of this moment as the file holds it, read as a number.
 std::uint32_t PalmDateNow() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  std::uint32_t swapped = DateTimeToPalmDate(
-      EncodeDateTime(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds));
-  return (swapped >> 24) | ((swapped >> 8) & 0xFF00) | ((swapped << 8) & 0xFF0000) | (swapped << 24);
-}
-
-std::uint32_t Big32At(const Bytes& bytes, std::size_t offset) {
-  return static_cast<std::uint32_t>(bytes[offset]) << 24 | static_cast<std::uint32_t>(bytes[offset + 1]) << 16 |
-         static_cast<std::uint32_t>(bytes[offset + 2]) << 8 | bytes[offset + 3];
+  return Big32At(HostBytes(DateTimeToPalmDate(EncodeDateTime(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                                                             now.wSecond, now.wMilliseconds))),
+                 0);
 }
 
 ShownBox WrongFormatBox(const std::string& name) { return OkCancelBox("Wrong MIDI format:\r" + name, "MIDI Error", "OK"); }
@@ -196,26 +141,25 @@ TEST_F(CompileWindowTest, SampleDirectoryRoundTripsByteForByte) {
 
   std::vector<std::pair<std::string, Bytes>> tunes;  // in the order the compiled directory lists them
   WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((std::string(samples) + "\\*.mid").c_str(), &found);
-  ASSERT_NE(find, INVALID_HANDLE_VALUE) << samples;
+  UniqueFind find(FindFirstFileA((std::string(samples) + "\\*.mid").c_str(), &found));
+  ASSERT_TRUE(find) << samples;
   do {
     Bytes bytes = ReadBytes(std::string(samples) + "\\" + found.cFileName);
     if (bytes.size() >= 25 && bytes.size() <= 65000 && std::equal(bytes.begin(), bytes.begin() + 4, "MThd")) {
       WriteBytes(source_ + "\\" + found.cFileName, bytes);
     }
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &found));
   WriteBytes(source_ + "\\zz format 0.mid", Smf(0, {MelodyTrack("Zero", 0, 80, 300, 7)}));
   WriteBytes(source_ + "\\zz format 2.mid", Smf(2, {MelodyTrack("Two A", 1, 4, 50, 8), MelodyTrack("Two B", 2, 5, 60, 9)}));
-  find = FindFirstFileA((source_ + "\\*.mid").c_str(), &found);
-  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  find.reset(FindFirstFileA((source_ + "\\*.mid").c_str(), &found));
+  ASSERT_TRUE(find);
   do {
     tunes.emplace_back(found.cFileName, ReadBytes(source_ + "\\" + found.cFileName));
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &found));
+  find.reset();
   ASSERT_GE(tunes.size(), 3u);
 
-  std::vector<ExpectedRecord> records;
+  std::vector<TuneRecord> records;
   for (const auto& [name, bytes] : tunes) records.push_back({name.substr(0, std::min<std::size_t>(name.size() - 4, 31)), bytes});
   MakeDirectory(temp_ / "pdb");
   harness_.SetCheck(false);
@@ -291,10 +235,10 @@ TEST_F(CompileWindowTest, FailuresReachTheGeneralErrorReport) {
   // Another program holds the MIDI file open without sharing it.
   harness_.ClearBoxes();
   MakeDirectory(temp_ / "pdb");
-  HANDLE held = CreateFileA((source_ + "\\alarm.mid").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  UniqueFile held(CreateFileA((source_ + "\\alarm.mid").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
   ClickCompile(source_, database_, "N");
-  CloseHandle(held);
+  held.reset();
   EXPECT_EQ(harness_.Boxes(), std::vector<RecordedBox>{ErrorBox("I/O error 32.", kTitle, true)});
   EXPECT_FALSE(PathExists(database_));
 }

@@ -6,54 +6,14 @@
 #include <vector>
 
 #include "app/app_cursor.h"
+#include "support/midi_files.h"
+#include "support/palm_images.h"
 #include "support/temp_dir.h"
 #include "support/window_harness.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 const char kTitle[] = "Veltro:: Carillo for Jinglo 2";
-
-void AppendBe32(Bytes& bytes, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
-Bytes Tune(const std::string& label) {
-  Bytes tune = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 0x60, 'M', 'T', 'r', 'k', 0, 0, 0, 4};
-  tune.insert(tune.end(), label.begin(), label.end());
-  tune.insert(tune.end(), {0x00, 0xFF, 0x2F, 0x00});
-  return tune;
-}
-
-Bytes Record(const char (&signature)[5], const std::string& name, const Bytes& tune) {
-  Bytes record(signature, signature + 4);
-  record.push_back(static_cast<std::uint8_t>(name.size() + 7));
-  record.push_back(0);
-  record.insert(record.end(), name.begin(), name.end());
-  record.push_back(0);
-  record.insert(record.end(), tune.begin(), tune.end());
-  return record;
-}
-
-// A record database laid out by hand: 78-byte header, 8-byte entries, the records back to back.
-Bytes Database(const std::vector<Bytes>& records) {
-  Bytes db(78, 0);
-  const std::string name = "System MIDI Sounds";
-  std::copy(name.begin(), name.end(), db.begin());
-  db[33] = 0x08;  // backup flag
-  const std::string type_and_creator = "smfrQsnd";
-  std::copy(type_and_creator.begin(), type_and_creator.end(), db.begin() + 60);
-  db[77] = static_cast<std::uint8_t>(records.size());
-  std::uint32_t offset = static_cast<std::uint32_t>(78 + 8 * records.size());
-  for (const Bytes& record : records) {
-    AppendBe32(db, offset);
-    db.insert(db.end(), {0x40, 0, 0, 0});
-    offset += static_cast<std::uint32_t>(record.size());
-  }
-  for (const Bytes& record : records) db.insert(db.end(), record.begin(), record.end());
-  return db;
-}
 
 class ExtractWindowTest : public ::testing::Test {
  protected:
@@ -84,15 +44,15 @@ class ExtractWindowTest : public ::testing::Test {
 };
 
 TEST_F(ExtractWindowTest, HandWrittenDatabaseExtractsIntoByteIdenticalFiles) {
-  Bytes morning = Tune("morning");
-  Bytes slash = Tune("slash");
-  Bytes nul = Tune("nul");
-  Bytes broken = Tune("broken");
+  Bytes morning = LabelledTune("morning");
+  Bytes slash = LabelledTune("slash");
+  Bytes nul = LabelledTune("nul");
+  Bytes broken = LabelledTune("broken");
   broken[1] = 'X';
   std::string database = temp_ / "System_MIDI_Sounds.pdb";
-  WriteBytes(database, Database({Record("PMrc", "Morning", morning), Record("DATA", "not a tune", Tune("x")),
-                                 Record("PMrc", "Broken", broken), Record("PMrc", "Alarm 1/2", slash),
-                                 Record("PMrc", "NUL", nul)}));
+  WriteBytes(database, Database({MidiRecord("Morning", morning), MidiRecord("not a tune", LabelledTune("x"), "DATA"),
+                                 MidiRecord("Broken", broken), MidiRecord("Alarm 1/2", slash),
+                                 MidiRecord("NUL", nul)}));
 
   ClickExtract(database, out_ + "\\");
 
@@ -110,6 +70,33 @@ TEST_F(ExtractWindowTest, HandWrittenDatabaseExtractsIntoByteIdenticalFiles) {
   EXPECT_FALSE(PathExists(out_ + "\\not a tune.mid"));
 }
 
+// A database cut short: the record it cuts gets its own box, the ones behind it one box together,
+// before the summary.
+TEST_F(ExtractWindowTest, TruncatedDatabaseShowsOneWarningForTheRecordsItLost) {
+  Bytes first = LabelledTune("first");
+  Bytes db = Database({MidiRecord("First", first), MidiRecord("Second", LabelledTune("second")),
+                       MidiRecord("Third", LabelledTune("third")), MidiRecord("Fourth", LabelledTune("fourth"))});
+  const std::size_t second_starts = 78 + 4 * 8 + MidiRecord("First", first).size();
+  db.resize(second_starts + 11);  // the file ends inside the second record's name
+  std::string database = temp_ / "cut.pdb";
+  WriteBytes(database, db);
+
+  ClickExtract(database, out_);
+
+  EXPECT_EQ(harness_.ShownBoxes(),
+            (std::vector<ShownBox>{
+                WarningBox("Wrong MIDI format:\rSecon", "MIDI Error"),
+                WarningBox("2 records could not be read.\r\nThe database is damaged or truncated.", "MIDI Error"),
+                InformationBox("1 MIDI files successfully extracted.", "Success")}));
+  ASSERT_EQ(harness_.Boxes().size(), 3u);
+  EXPECT_EQ(harness_.Boxes()[1].icon, static_cast<UINT>(MB_ICONWARNING));
+  EXPECT_EQ(harness_.Boxes()[1].buttons, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(harness_.Boxes()[1].marked_field, 0);
+  EXPECT_TRUE(harness_.Boxes()[1].owned_by_form);
+  EXPECT_EQ(ReadBytes(out_ + "\\First.mid"), first);
+  EXPECT_FALSE(PathExists(out_ + "\\Secon.mid"));
+}
+
 TEST_F(ExtractWindowTest, InputProblemsAreShownAtTheirFieldsAndTheQuestionAsksThere) {
   ClickExtract("", "");
   ASSERT_EQ(harness_.Boxes().size(), 1u);
@@ -119,8 +106,8 @@ TEST_F(ExtractWindowTest, InputProblemsAreShownAtTheirFieldsAndTheQuestionAsksTh
 
   harness_.ClearBoxes();
   std::string database = temp_ / "one.pdb";
-  Bytes tune = Tune("one");
-  WriteBytes(database, Database({Record("PMrc", "one", tune)}));
+  Bytes tune = LabelledTune("one");
+  WriteBytes(database, Database({MidiRecord("one", tune)}));
   std::string destination = temp_ / "new\\deeper";
   ClickExtract(database, destination, {"OK"});
   ASSERT_EQ(harness_.Boxes().size(), 2u);
@@ -135,7 +122,7 @@ TEST_F(ExtractWindowTest, InputProblemsAreShownAtTheirFieldsAndTheQuestionAsksTh
 
 TEST_F(ExtractWindowTest, OverwriteQuestionCancelEndsTheRunWithoutAnotherBox) {
   std::string database = temp_ / "two.pdb";
-  WriteBytes(database, Database({Record("PMrc", "first", Tune("1")), Record("PMrc", "second", Tune("2"))}));
+  WriteBytes(database, Database({MidiRecord("first", LabelledTune("1")), MidiRecord("second", LabelledTune("2"))}));
   WriteBytes(out_ + "\\first.mid", {'o', 'l', 'd'});
 
   ClickExtract(database, out_, {"Cancel"});
@@ -151,8 +138,8 @@ TEST_F(ExtractWindowTest, OverwriteQuestionCancelEndsTheRunWithoutAnotherBox) {
 
 TEST_F(ExtractWindowTest, FailureToCreateAnOutputFileReachesTheGeneralErrorReport) {
   std::string database = temp_ / "taken.pdb";
-  Bytes tune = Tune("kept");
-  WriteBytes(database, Database({Record("PMrc", "kept", tune), Record("PMrc", "taken", Tune("t"))}));
+  Bytes tune = LabelledTune("kept");
+  WriteBytes(database, Database({MidiRecord("kept", tune), MidiRecord("taken", LabelledTune("t"))}));
   MakeDirectory(out_ + "\\taken.mid");
 
   ClickExtract(database, out_);

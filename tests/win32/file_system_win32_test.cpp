@@ -14,6 +14,7 @@
 #include "seams/paths.h"
 #include "support/raised_error.h"
 #include "support/temp_dir.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -21,20 +22,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 
 // A handle the test holds open, closed on every way out.
-class HeldFile {
- public:
-  HeldFile(const std::string& path, DWORD access, DWORD share, DWORD disposition)
-      : handle_(CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~HeldFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  HeldFile(const HeldFile&) = delete;
-  HeldFile& operator=(const HeldFile&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
+UniqueFile HoldFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+  return UniqueFile(CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
 
 class Win32FileSystemTest : public testing::Test {
  protected:
@@ -50,16 +40,10 @@ TEST_F(Win32FileSystemTest, RealFailuresCarryWindowsCodesAndTheirTexts) {
   WriteBytes(temp / "tune.mid", Bytes(24, 7));
   WriteBytes(temp / "locked.pdb", Bytes(10, 1));
   MakeDirectory(temp / "folder");
-  HeldFile locker(temp / "locked.pdb", GENERIC_READ, 0, OPEN_EXISTING);
+  UniqueFile locker = HoldFile(temp / "locked.pdb", GENERIC_READ, 0, OPEN_EXISTING);
   ASSERT_NE(locker.get(), INVALID_HANDLE_VALUE);
 
-  struct Case {
-    const char* what;
-    std::function<void()> action;
-    int code;
-    const char* text;
-  };
-  const Case cases[] = {
+  const FailureCase cases[] = {
       {"missing file", [&] { files->OpenRead(temp / "missing.pdb"); }, ERROR_FILE_NOT_FOUND, "File not found"},
       {"missing directory", [&] { files->OpenRead(temp / "missing\\System_MIDI_Sounds.pdb"); },
        ERROR_PATH_NOT_FOUND, "Invalid filename"},
@@ -80,11 +64,7 @@ TEST_F(Win32FileSystemTest, RealFailuresCarryWindowsCodesAndTheirTexts) {
       {"replacing a file held without sharing", [&] { files->Create(temp / "locked.pdb"); },
        ERROR_SHARING_VIOLATION, "I/O error 32"},
   };
-  for (const Case& c : cases) {
-    RaisedError raised = RaisedBy(c.action);
-    EXPECT_EQ(raised.code, c.code) << c.what;
-    EXPECT_EQ(raised.text, c.text) << c.what;
-  }
+  ExpectFailures(cases);
 }
 
 TEST_F(Win32FileSystemTest, AReadOnlyFileOpensForReading) {
@@ -98,7 +78,7 @@ TEST_F(Win32FileSystemTest, AReadOnlyFileOpensForReading) {
 }
 
 TEST_F(Win32FileSystemTest, OpensAFileThatAnotherProgramIsWriting) {
-  HeldFile writer(temp / "live.pdb", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS);
+  UniqueFile writer = HoldFile(temp / "live.pdb", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS);
   ASSERT_NE(writer.get(), INVALID_HANDLE_VALUE);
   DWORD put = 0;
   ASSERT_TRUE(WriteFile(writer.get(), "live", 4, &put, nullptr));
@@ -134,12 +114,11 @@ TEST_F(Win32FileSystemTest, FilesOfEveryAttributeExistAndDirectoriesToo) {
 std::vector<std::string> RawListing(const std::string& pattern) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found{};
-  HANDLE find = FindFirstFileA(pattern.c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  UniqueFind find(FindFirstFileA(pattern.c_str(), &found));
+  if (!find) return names;
   do {
     names.push_back(found.cFileName);
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &found));
   return names;
 }
 
@@ -182,7 +161,7 @@ TEST_F(Win32FileSystemTest, AStarListingKeepsTheDotEntriesAsWindowsGivesThem) {
 TEST_F(Win32FileSystemTest, SizesAbove4GiBComeFromBothHalves) {
   constexpr std::uint64_t kSize = 0x100000005ull;
   {
-    HeldFile big(temp / "big.bin", GENERIC_WRITE, 0, CREATE_ALWAYS);
+    UniqueFile big = HoldFile(temp / "big.bin", GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_NE(big.get(), INVALID_HANDLE_VALUE);
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(kSize - 5);
@@ -203,21 +182,6 @@ TEST_F(Win32FileSystemTest, SizesAbove4GiBComeFromBothHalves) {
 }
 
 // ---- directory creation ---------------------------------------------------------------------
-
-class CurrentDirectory {
- public:
-  explicit CurrentDirectory(const std::string& path) {
-    GetCurrentDirectoryA(MAX_PATH, saved_);
-    // Relative paths below must never land outside the temporary directory.
-    if (!SetCurrentDirectoryA(path.c_str())) throw std::runtime_error("cannot enter " + path);
-  }
-  ~CurrentDirectory() { SetCurrentDirectoryA(saved_); }
-  CurrentDirectory(const CurrentDirectory&) = delete;
-  CurrentDirectory& operator=(const CurrentDirectory&) = delete;
-
- private:
-  char saved_[MAX_PATH] = {};
-};
 
 std::string CreationErrorOf(FileSystem& files, const std::string& path) {
   try {

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/settings_adapter.h"
+#include "app/window_text.h"
+#include "win32/handles.h"
 #include "win32/support/window_harness.h"
 
 namespace {
@@ -92,17 +94,13 @@ HWND FindById(HWND root, int id) {
 // ---- Frame, size and limits ----
 
 TEST_F(MainWindow, HasTheApplicationTitleAsCaptionAndItsDesignedSize) {
-  char caption[64] = {};
-  GetWindowTextA(harness_.Window(), caption, sizeof caption);
-  EXPECT_STREQ(caption, kTitle);
+  EXPECT_EQ(WindowText(harness_.Window()), kTitle);
   EXPECT_EQ(Width(WindowRect()), 739);
   EXPECT_EQ(Height(WindowRect()), 317);
   RECT client{};
   GetClientRect(harness_.Window(), &client);
   EXPECT_EQ(client.right, 731);
-  HDC screen = GetDC(nullptr);
-  EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), 96) << "placements are checked at 96 DPI";
-  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(GetDeviceCaps(WindowDc().get(), LOGPIXELSX), 96) << "placements are checked at 96 DPI";
 }
 
 TEST_F(MainWindow, HasAResizableFrameWithMinimiseButNoMaximiseButton) {
@@ -122,12 +120,11 @@ TEST_F(MainWindow, PaintsWithTheButtonFaceAndShowsItsIconsInBothSizes) {
     ASSERT_NE(icon, nullptr);
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(icon, &info));
+    const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
     BITMAP bitmap{};
-    GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+    GetObjectA(colour.get(), sizeof bitmap, &bitmap);
     EXPECT_EQ(bitmap.bmWidth, size);
     EXPECT_EQ(bitmap.bmHeight, size);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
   }
 }
 
@@ -184,12 +181,7 @@ TEST_F(MainWindow, ReportsItsStateAndWhetherItIsActive) {
 
 TEST(MainWindowStart, OpensMaximisedWhenFormCreateAskedForIt) {
   ResetUserRegistry();
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Veltro\\Carillo2\\MainForm", 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "Status", 0, REG_SZ, reinterpret_cast<const BYTE*>("3"), 2);
-  RegCloseKey(key);
+  SetUserText("Software\\Veltro\\Carillo2\\MainForm", "Status", "3");
   WindowHarness harness;
   harness.CreateForm();
   EXPECT_TRUE(IsZoomed(harness.Window()));
@@ -246,9 +238,7 @@ TEST_F(MainWindow, ControlsCarryTheirFixedIdsClassesAndCaptions) {
     EXPECT_EQ(control, harness_.Control(expected.id)) << expected.id;
     EXPECT_STRCASEEQ(ClassOf(control).c_str(), expected.window_class) << expected.id;
     if (!expected.text) continue;  // fields hold what the settings put there
-    char text[64] = {};
-    GetWindowTextA(control, text, sizeof text);
-    EXPECT_STREQ(text, expected.text) << expected.id;
+    EXPECT_EQ(WindowText(control), expected.text) << expected.id;
   }
 }
 
@@ -425,11 +415,10 @@ std::set<COLORREF> ColoursIn(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
   std::set<COLORREF> colours;
-  HDC dc = GetDC(window);
+  WindowDc dc(window);
   for (int y = 0; y < client.bottom; ++y) {
-    for (int x = 0; x < client.right; ++x) colours.insert(GetPixel(dc, x, y));
+    for (int x = 0; x < client.right; ++x) colours.insert(GetPixel(dc.get(), x, y));
   }
-  ReleaseDC(window, dc);
   return colours;
 }
 
@@ -440,14 +429,14 @@ TEST_F(MainWindow, PagesPaintTheButtonFaceBetweenAndInsideTheirGroupBoxes) {
     harness_.SelectPage(page);
     HWND form = harness_.Window();
     RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    HDC dc = GetDC(form);
+    WindowDc dc(form);
     RECT sheet = RectInClient(page == 0 ? kTabSheet1 : kTabSheet2);
     // Inside the first group box, between its label and the bottom edge, and right of the last button.
     for (POINT point : {POINT{sheet.left + 60, sheet.top + 20}, POINT{sheet.left + 300, sheet.top + 55},
                         POINT{sheet.right - 5, sheet.top + 120}}) {
-      EXPECT_EQ(GetPixel(dc, point.x, point.y), GetSysColor(COLOR_BTNFACE)) << page << ": " << point.x << "," << point.y;
+      EXPECT_EQ(GetPixel(dc.get(), point.x, point.y), GetSysColor(COLOR_BTNFACE))
+          << page << ": " << point.x << "," << point.y;
     }
-    ReleaseDC(form, dc);
   }
 }
 
@@ -499,9 +488,7 @@ TEST_F(MainWindow, HasTwoPagesInOrderWithFixedHotTrackingTabs) {
     SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
     EXPECT_EQ(Width(rect), 128);
     EXPECT_EQ(Height(rect), 32);
-    char page_caption[32] = {};
-    GetWindowTextA(harness_.Control(index == 0 ? kTabSheet1 : kTabSheet2), page_caption, sizeof page_caption);
-    EXPECT_STREQ(page_caption, kExpected[index]);
+    EXPECT_EQ(WindowText(harness_.Control(index == 0 ? kTabSheet1 : kTabSheet2)), kExpected[index]);
   }
   LONG_PTR style = GetWindowLongPtrA(tabs, GWL_STYLE);
   EXPECT_TRUE(style & TCS_HOTTRACK);
@@ -521,12 +508,12 @@ TEST_F(MainWindow, UsesAnEightPointRegularFontAndBoldTabCaptions) {
     EXPECT_STREQ(font.lfFaceName, tabs.lfFaceName) << id;
   }
   // Where the system has it, the face is "MS Sans Serif"; elsewhere a face that exists.
-  HDC screen = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(screen, reinterpret_cast<HFONT>(SendMessageA(harness_.Control(kEdit1), WM_GETFONT, 0, 0)));
   char face[LF_FACESIZE] = {};
-  GetTextFaceA(screen, sizeof face, face);
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
+  {
+    WindowDc screen;
+    SelectedObject font(screen.get(), reinterpret_cast<HFONT>(SendMessageA(harness_.Control(kEdit1), WM_GETFONT, 0, 0)));
+    GetTextFaceA(screen.get(), sizeof face, face);
+  }
   if (std::string(FontOf(harness_.Control(kEdit1)).lfFaceName) == "MS Sans Serif") {
     EXPECT_STREQ(face, "MS Sans Serif");
   } else {
@@ -711,11 +698,7 @@ TEST(StartUp, ClosingRunsFormCloseThenEndsTheMessageLoop) {
   EXPECT_FALSE(IsWindow(window));
   MSG quit{};
   EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-  HKEY key = nullptr;
-  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Veltro\\Carillo2\\MainForm", 0, KEY_READ, &key),
-            ERROR_SUCCESS)
-      << "FormClose saved the settings";
-  if (key) RegCloseKey(key);
+  EXPECT_TRUE(UserKeyExists("Software\\Veltro\\Carillo2\\MainForm")) << "FormClose saved the settings";
   ResetUserRegistry();
 }
 

@@ -10,18 +10,6 @@
 
 namespace {
 
-void SetUserString(const std::string& path, const char* name, const std::string& text) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr),
-            ERROR_SUCCESS)
-      << path;
-  LONG result = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                               static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
-  ASSERT_EQ(result, ERROR_SUCCESS) << path << " " << name;
-}
-
 class PalmDesktopWindowTest : public testing::Test {
  protected:
   void SetUp() override { ResetUserRegistry(); }
@@ -44,8 +32,8 @@ TEST_F(PalmDesktopWindowTest, WithoutPalmDesktopEveryStartShowsOneInstallBox) {
 
 TEST_F(PalmDesktopWindowTest, StartProposesTheLastUsersBackup) {
   TempDir palm;
-  SetUserString("Software\\Palm Computing\\Pilot Desktop\\Preferences", "LastUserName", "Bob");
-  SetUserString("Software\\Palm Computing\\Pilot Desktop\\Core", "Path", palm.path());
+  SetUserText("Software\\Palm Computing\\Pilot Desktop\\Preferences", "LastUserName", "Bob");
+  SetUserText("Software\\Palm Computing\\Pilot Desktop\\Core", "Path", palm.path());
   WriteBytes(palm / "users.dat", UsersFileImage({{"Ann", "AnnF"}, {"Bob", "BobF"}}));
   for (const char* folder : {"AnnF", "BobF"}) {
     MakeDirectory(palm / folder + "\\Backup");

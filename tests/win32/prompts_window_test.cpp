@@ -30,30 +30,10 @@ class Prompting : public ::testing::Test {
   // The page that holds the field, as when a command of that page runs.
   void ShowPageOf(Field field) { harness_.SelectPage(field == Field::Edit1 || field == Field::Edit2 ? 1 : 0); }
 
-  COLORREF BackgroundOf(Field field) {
-    HWND edit = form().EditOf(field);
-    HDC dc = CreateCompatibleDC(nullptr);
-    SendMessageA(GetParent(edit), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
-    COLORREF color = GetBkColor(dc);
-    DeleteDC(dc);
-    return color;
-  }
+  COLORREF BackgroundOf(Field field) { return ::BackgroundOf(form().EditOf(field)); }
 
   WindowHarness harness_;
 };
-
-RecordedBox OwnedBox(const std::string& text, const std::string& caption, UINT icon, UINT buttons,
-                     const std::string& answer, int marked_field = 0) {
-  RecordedBox box;
-  box.text = text;
-  box.caption = caption;
-  box.icon = icon;
-  box.buttons = buttons;
-  box.owned_by_form = true;
-  box.marked_field = marked_field;
-  box.answer = answer;
-  return box;
-}
 
 const Field kFields[] = {Field::Edit1, Field::Edit2, Field::Edit3, Field::Edit4, Field::Edit5};
 
@@ -267,13 +247,7 @@ TEST_F(Prompting, AFailureAfterABoxStillReachesTheReport) {
 
 TEST(StartFailure, AFailingFormCreateIsReportedAndTheWindowStillOpens) {
   ResetUserRegistry();
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Veltro\\Carillo2\\MainForm", 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  DWORD top = 5;
-  RegSetValueExA(key, "Top", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&top), sizeof top);
-  RegCloseKey(key);
+  SetUserValue("Software\\Veltro\\Carillo2\\MainForm", "Top", REG_DWORD, std::string("\x05\0\0\0", 4));
 
   WindowHarness harness;
   harness.CreateForm();

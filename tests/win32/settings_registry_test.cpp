@@ -13,83 +13,24 @@
 #include "settings/form_settings.h"
 #include "settings/reg_ini_file.h"
 #include "support/fake_settings_form.h"
+#include "win32/handles.h"
+#include "win32/support/user_registry.h"
 
 namespace {
 
 const char kVeltro[] = "SOFTWARE\\Veltro";
 const char kKey[] = "SOFTWARE\\Veltro\\Carillo2";
 
-class Hkey {
- public:
-  Hkey() = default;
-  ~Hkey() {
-    if (key_) RegCloseKey(key_);
-  }
-  Hkey(const Hkey&) = delete;
-  Hkey& operator=(const Hkey&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
-// RegDeleteTree is not available for the Windows version we target.
-void DeleteTree(HKEY parent, const std::string& path) {
-  {
-    Hkey key;
-    if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS) return;
-    char name[256];
-    DWORD size = sizeof name;
-    while (RegEnumKeyExA(key.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-      DeleteTree(key.get(), name);
-      size = sizeof name;
-    }
-  }
-  RegDeleteKeyA(parent, path.c_str());
-}
-
-bool KeyExists(const std::string& path) {
-  Hkey key;
-  return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
-}
-
 void Plant(const std::string& section, const std::string& name, DWORD type, const std::string& bytes) {
-  Hkey key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kKey) + "\\" + section).c_str(), 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.out(), nullptr),
-            ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                           static_cast<DWORD>(bytes.size())),
-            ERROR_SUCCESS);
+  SetUserValue(std::string(kKey) + "\\" + section, name, type, bytes);
 }
 
 void PlantText(const std::string& section, const std::string& name, const std::string& text) {
   Plant(section, name, REG_SZ, text + '\0');
 }
 
-struct Stored {
-  DWORD type = 0;
-  std::string bytes;
-};
-
-std::optional<Stored> Query(const std::string& key_path, const std::string& name) {
-  Hkey key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key_path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return {};
-  Stored stored;
-  DWORD size = 0;
-  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &stored.type, nullptr, &size) != ERROR_SUCCESS) return {};
-  stored.bytes.resize(size);
-  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &stored.type, reinterpret_cast<BYTE*>(stored.bytes.data()),
-                       &size) != ERROR_SUCCESS) {
-    return {};
-  }
-  stored.bytes.resize(size);
-  return stored;
-}
-
 std::string StoredText(const std::string& section, const std::string& name) {
-  auto stored = Query(std::string(kKey) + "\\" + section, name);
+  auto stored = ReadUserValue(std::string(kKey) + "\\" + section, name);
   if (!stored) return "<absent>";
   EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ)) << name;
   EXPECT_FALSE(stored->bytes.empty()) << name;
@@ -99,8 +40,8 @@ std::string StoredText(const std::string& section, const std::string& name) {
 
 class SettingsRegistryTest : public testing::Test {
  protected:
-  void SetUp() override { DeleteTree(HKEY_CURRENT_USER, kVeltro); }
-  void TearDown() override { DeleteTree(HKEY_CURRENT_USER, kVeltro); }
+  void SetUp() override { DeleteUserKey(kVeltro); }
+  void TearDown() override { DeleteUserKey(kVeltro); }
 
   void Load(FakeSettingsForm& form) { LoadFormSettings(*current_user, form); }
   void Save(FakeSettingsForm& form) { SaveFormSettings(*current_user, form); }
@@ -109,12 +50,12 @@ class SettingsRegistryTest : public testing::Test {
 };
 
 TEST_F(SettingsRegistryTest, FirstStartCreatesTheKeyPathAndGivesEveryDefault) {
-  ASSERT_FALSE(KeyExists(kVeltro));
+  ASSERT_FALSE(UserKeyExists(kVeltro));
   FakeSettingsForm form;
   form.backup_lookup = [] { return std::string("C:\\Palm\\Ann\\Backup\\System_MIDI_Sounds.pdb"); };
   Load(form);
 
-  Hkey key;
+  UniqueKey key;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, key.out()), ERROR_SUCCESS);
   DWORD subkeys = 99, values = 99;
   ASSERT_EQ(RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
@@ -209,7 +150,7 @@ TEST_F(SettingsRegistryTest, WritesRegSzWithTheClosingZeroCounted) {
   for (const auto& [where, bytes] : expected) {
     std::string section(where, std::string(where).find('\t'));
     std::string name(std::string(where).substr(section.size() + 1));
-    auto stored = Query(std::string(kKey) + "\\" + section, name);
+    auto stored = ReadUserValue(std::string(kKey) + "\\" + section, name);
     ASSERT_TRUE(stored) << where;
     EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ)) << where;
     EXPECT_EQ(stored->bytes, bytes) << where;
@@ -218,10 +159,7 @@ TEST_F(SettingsRegistryTest, WritesRegSzWithTheClosingZeroCounted) {
 
 TEST_F(SettingsRegistryTest, SectionThatCannotBeCreatedStopsTheSave) {
   // A volatile settings key refuses lasting subkeys, as a key without the right to create them would.
-  Hkey volatile_key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                            volatile_key.out(), nullptr),
-            ERROR_SUCCESS);
+  ASSERT_TRUE(CreateUserKey(kKey, REG_OPTION_VOLATILE));
   FakeSettingsForm form;
   try {
     Save(form);
@@ -229,8 +167,8 @@ TEST_F(SettingsRegistryTest, SectionThatCannotBeCreatedStopsTheSave) {
   } catch (const AppError& error) {
     EXPECT_STREQ(error.what(), "Failed to create key MainForm");
   }
-  EXPECT_FALSE(KeyExists(std::string(kKey) + "\\MainForm"));
-  EXPECT_FALSE(KeyExists(std::string(kKey) + "\\PDB2MID"));
+  EXPECT_FALSE(UserKeyExists(std::string(kKey) + "\\MainForm"));
+  EXPECT_FALSE(UserKeyExists(std::string(kKey) + "\\PDB2MID"));
 }
 
 TEST_F(SettingsRegistryTest, SaveThenLoadRestoresEverything) {
@@ -331,25 +269,22 @@ TEST_F(SettingsRegistryTest, DwordTopStopsTheLoad) {
 
 TEST_F(SettingsRegistryTest, UnopenableSettingsKeyFallsBackToTheRootSilently) {
   // A volatile "Veltro" cannot hold a lasting "Carillo2", so the settings key never opens.
-  Hkey volatile_key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kVeltro, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                            volatile_key.out(), nullptr),
-            ERROR_SUCCESS);
-  for (const char* section : {"MainForm", "PDB2MID", "MID2PDB"}) ASSERT_FALSE(KeyExists(section)) << section;
+  ASSERT_TRUE(CreateUserKey(kVeltro, REG_OPTION_VOLATILE));
+  for (const char* section : {"MainForm", "PDB2MID", "MID2PDB"}) ASSERT_FALSE(UserKeyExists(section)) << section;
 
   FakeSettingsForm form;
   EXPECT_NO_THROW(Load(form));
-  EXPECT_FALSE(KeyExists(kKey));
+  EXPECT_FALSE(UserKeyExists(kKey));
   EXPECT_EQ(form.field(Field::Edit2), "C:\\");
   form.fields[4] = "Kept";
   EXPECT_NO_THROW(Save(form));
   FakeSettingsForm next;
   EXPECT_NO_THROW(Load(next));
   EXPECT_EQ(next.field(Field::Edit5), "Kept");
-  auto stored = Query("MID2PDB", "Palm Name");
+  auto stored = ReadUserValue("MID2PDB", "Palm Name");
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->bytes, std::string("Kept\0", 5));
-  for (const char* section : {"MainForm", "PDB2MID", "MID2PDB"}) DeleteTree(HKEY_CURRENT_USER, section);
+  for (const char* section : {"MainForm", "PDB2MID", "MID2PDB"}) DeleteUserKey(section);
 }
 
 }  // namespace

@@ -16,56 +16,20 @@ namespace {
 const char kKey[] = "Software\\Veltro\\Carillo2";
 const RecordedBox kInstallBox = ErrorBox("The Palm Desktop software is not correctly installed.", "Install", false);
 
-void Plant(const std::string& path, const std::string& name, DWORD type, const std::string& bytes) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr),
-            ERROR_SUCCESS)
-      << path;
-  LONG result = RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                               static_cast<DWORD>(bytes.size()));
-  RegCloseKey(key);
-  ASSERT_EQ(result, ERROR_SUCCESS) << path << " " << name;
-}
-
 void PlantText(const std::string& section, const std::string& name, const std::string& text) {
-  Plant(std::string(kKey) + "\\" + section, name, REG_SZ, text + '\0');
+  SetUserText(std::string(kKey) + "\\" + section, name, text);
 }
 
 // The stored text, "<absent>", or "<not text>" for a value that is not a REG_SZ with its zero.
 std::string Stored(const std::string& section, const std::string& name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, (std::string(kKey) + "\\" + section).c_str(), 0, KEY_READ, &key) !=
-      ERROR_SUCCESS) {
-    return "<absent>";
-  }
-  char data[1024] = {};
-  DWORD size = sizeof data, type = 0;
-  LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  if (result != ERROR_SUCCESS) return "<absent>";
-  if (type != REG_SZ || size == 0 || data[size - 1] != '\0') return "<not text>";
-  return std::string(data, size - 1);
+  const std::optional<StoredValue> stored = ReadUserValue(std::string(kKey) + "\\" + section, name);
+  if (!stored) return "<absent>";
+  if (stored->type != REG_SZ || stored->bytes.empty() || stored->bytes.back() != '\0') return "<not text>";
+  return stored->bytes.substr(0, stored->bytes.size() - 1);
 }
 
 // Palm Desktop present but without users: the start shows no box.
-void PlantEmptyPalmDesktop() {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\U.S. Robotics", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
-}
-
-int SubkeyCount(const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
-  DWORD subkeys = 0;
-  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                   nullptr);
-  RegCloseKey(key);
-  return static_cast<int>(subkeys);
-}
+void PlantEmptyPalmDesktop() { ASSERT_TRUE(CreateUserKey("Software\\U.S. Robotics")); }
 
 // The rectangle the window comes back to: its normal placement, also while minimised or maximised.
 RECT NormalRect(HWND window) {
@@ -130,7 +94,7 @@ class SettingsWindowTest : public testing::Test {
 TEST_F(SettingsWindowTest, FirstStartGetsEveryDefaultAndTheFirstCloseWritesThem) {
   TForm1& form = harness_.CreateForm();
   EXPECT_EQ(harness_.Boxes(), std::vector<RecordedBox>{kInstallBox});
-  EXPECT_EQ(SubkeyCount(kKey), 0) << "the key path is created by the load, the sections by the first save";
+  EXPECT_EQ(UserSubkeyCount(kKey), 0) << "the key path is created by the load, the sections by the first save";
   EXPECT_EQ(harness_.Text(kEdit1), "");
   EXPECT_EQ(harness_.Text(kEdit2), "C:\\");
   EXPECT_EQ(harness_.Text(kEdit3), "C:\\");
@@ -357,8 +321,8 @@ TEST_F(SettingsWindowTest, TabFiveSelectsNoPageAndIsStoredBackAsMinusOne) {
 
 TEST_F(SettingsWindowTest, StoredEmptySourceStaysEmptyAlthoughABackupIsFound) {
   TempDir palm;
-  Plant("Software\\U.S. Robotics\\Pilot Desktop\\Preferences", "LastUserName", REG_SZ, std::string("Ann\0", 4));
-  Plant("Software\\U.S. Robotics\\Pilot Desktop\\Core", "Path", REG_SZ, palm.path() + '\0');
+  SetUserValue("Software\\U.S. Robotics\\Pilot Desktop\\Preferences", "LastUserName", REG_SZ, std::string("Ann\0", 4));
+  SetUserValue("Software\\U.S. Robotics\\Pilot Desktop\\Core", "Path", REG_SZ, palm.path() + '\0');
   WriteBytes(palm / "users.dat", UsersFileImage({{"Ann", "AnnF"}}));
   MakeDirectory(palm / "AnnF");
   MakeDirectory(palm / "AnnF\\Backup");
@@ -376,7 +340,7 @@ TEST_F(SettingsWindowTest, StoredEmptySourceStaysEmptyAlthoughABackupIsFound) {
 }
 
 TEST_F(SettingsWindowTest, DwordTopStopsTheLoadWithItsMessage) {
-  Plant(std::string(kKey) + "\\MainForm", "Top", REG_DWORD, std::string("\x0a\0\0\0", 4));
+  SetUserValue(std::string(kKey) + "\\MainForm", "Top", REG_DWORD, std::string("\x0a\0\0\0", 4));
   PlantText("MainForm", "Left", "20");
   PlantText("MainForm", "Width", "600");
   PlantText("PDB2MID", "Destination", "D:\\out");
@@ -402,11 +366,7 @@ TEST_F(SettingsWindowTest, RefusedSaveKeepsTheWindowOpenAndTheNextCloseSavesAgai
   harness_.SetText(kEdit5, "Second try");
   // A volatile settings key refuses the lasting section subkeys.
   DeleteUserKey(kKey);
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
+  ASSERT_TRUE(CreateUserKey(kKey, REG_OPTION_VOLATILE));
 
   EXPECT_FALSE(harness_.CloseForm());
   ExpectGeneralErrorReport("Failed to create key MainForm.");

@@ -8,20 +8,14 @@
 
 #include <stdexcept>
 
+#include "app/window_text.h"
+#include "win32/handles.h"
+
 namespace {
 
 thread_local WindowHarness* g_harness = nullptr;
 
 constexpr int kMessageTextId = 0xFFFF;
-
-std::string TextOf(HWND window) {
-  if (!window) return "";
-  int length = GetWindowTextLengthA(window);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  length = GetWindowTextA(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-  return text;
-}
 
 std::string ClassOf(HWND window) {
   char name[64] = {};
@@ -64,13 +58,17 @@ UINT ButtonsOf(HWND box) {
   return 0xFFFF;  // anything else is not a box the program shows
 }
 
-bool IsMarkedRed(HWND edit) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  SendMessageA(GetParent(edit), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
-  COLORREF color = GetBkColor(dc);
-  DeleteDC(dc);
-  return color == RGB(255, 0, 0);
+}  // namespace
+
+COLORREF BackgroundOf(HWND edit) {
+  UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  SendMessageA(GetParent(edit), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(edit));
+  return GetBkColor(dc.get());
 }
+
+namespace {
+
+bool IsMarkedRed(HWND edit) { return BackgroundOf(edit) == RGB(255, 0, 0); }
 
 int ButtonId(const std::string& answer) {
   if (answer == "OK") return IDOK;
@@ -100,25 +98,6 @@ const char* ButtonsName(UINT buttons) {
     case MB_RETRYCANCEL: return "Retry/Cancel";
     default: return "other buttons";
   }
-}
-
-void DeleteTree(HKEY parent, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-  DWORD skipped = 0;
-  for (;;) {
-    char name[256] = {};
-    DWORD size = sizeof name;
-    if (RegEnumKeyExA(key, skipped, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    DeleteTree(key, name);
-    HKEY still = nullptr;
-    if (RegOpenKeyExA(key, name, 0, KEY_READ, &still) == ERROR_SUCCESS) {
-      RegCloseKey(still);
-      ++skipped;  // could not go; do not loop on it
-    }
-  }
-  RegCloseKey(key);
-  RegDeleteKeyA(parent, path.c_str());
 }
 
 }  // namespace
@@ -160,15 +139,23 @@ std::string Describe(const RecordedBox& box) {
 
 std::ostream& operator<<(std::ostream& out, const RecordedBox& box) { return out << Describe(box); }
 
-RecordedBox ErrorBox(const std::string& text, const std::string& caption, bool owned_by_form) {
+RecordedBox OwnedBox(const std::string& text, const std::string& caption, UINT icon, UINT buttons,
+                     const std::string& answer, int marked_field) {
   RecordedBox box;
-  box.caption = caption;
   box.text = text;
-  box.icon = MB_ICONERROR;
-  box.buttons = MB_OK;
+  box.caption = caption;
+  box.icon = icon;
+  box.buttons = buttons;
+  box.owned_by_form = true;
+  box.marked_field = marked_field;
+  box.answer = answer;
+  return box;
+}
+
+RecordedBox ErrorBox(const std::string& text, const std::string& caption, bool owned_by_form) {
+  RecordedBox box = OwnedBox(text, caption, MB_ICONERROR, MB_OK, "OK");
   box.owned_by_form = owned_by_form;
   box.cursor_was_normal = true;
-  box.answer = "OK";
   return box;
 }
 
@@ -213,7 +200,7 @@ void WindowHarness::OnActivate(HWND window) {
     pending_dialog_ = window;
     SetTimer(nullptr, 0, 1, &WindowHarness::DialogTimer);
   } else {
-    ADD_FAILURE() << "unexpected dialog [" << TextOf(window) << "]";
+    ADD_FAILURE() << "unexpected dialog [" << WindowText(window) << "]";
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
   }
 }
@@ -234,8 +221,8 @@ void CALLBACK WindowHarness::DialogTimer(HWND, UINT, UINT_PTR timer, DWORD) {
 
 void WindowHarness::AnswerMessageBox(HWND box) {
   RecordedBox record;
-  record.caption = TextOf(box);
-  record.text = TextOf(GetDlgItem(box, kMessageTextId));
+  record.caption = WindowText(box);
+  record.text = WindowText(GetDlgItem(box, kMessageTextId));
   record.icon = IconOf(box);
   record.buttons = ButtonsOf(box);
   record.owner = GetWindow(box, GW_OWNER);
@@ -244,10 +231,10 @@ void WindowHarness::AnswerMessageBox(HWND box) {
   record.owned_by_form = record.owner && form && record.owner == form->Handle();
   if (form && form->Handle()) {
     HWND focus = GetFocus();
-    for (int field = 1; field <= 5; ++field) {
-      HWND edit = form->EditOf(static_cast<Field>(field));
-      if (IsMarkedRed(edit)) record.marked_field = field;
-      if (focus == edit) record.focused_field = field;
+    for (const FieldControl& entry : kFieldControls) {
+      HWND edit = form->EditOf(entry.field);
+      if (IsMarkedRed(edit)) record.marked_field = static_cast<int>(entry.field);
+      if (focus == edit) record.focused_field = static_cast<int>(entry.field);
     }
   }
   record.cursor_was_normal = GetCursor() != LoadCursor(nullptr, IDC_WAIT);
@@ -335,7 +322,7 @@ void WindowHarness::SetText(int id, const std::string& text) {
   SendMessageA(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-std::string WindowHarness::Text(int id) const { return TextOf(Control(id)); }
+std::string WindowHarness::Text(int id) const { return WindowText(Control(id)); }
 
 void WindowHarness::Click(int id) {
   SendMessageA(Control(id), BM_CLICK, 0, 0);
@@ -386,12 +373,4 @@ void WindowHarness::Pump() {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-}
-
-void DeleteUserKey(const std::string& path) { DeleteTree(HKEY_CURRENT_USER, path); }
-
-void ResetUserRegistry() {
-  DeleteUserKey("Software\\Veltro\\Carillo2");
-  DeleteUserKey("Software\\U.S. Robotics");
-  DeleteUserKey("Software\\Palm Computing");
 }

@@ -26,6 +26,7 @@
 #include "app/form_layout.h"
 #include "app/unit1.h"
 #include "support/scripted_prompts.h"
+#include "win32/support/user_registry.h"
 
 // One message box as it came up, and how it was answered.
 struct RecordedBox {
@@ -53,7 +54,11 @@ bool operator==(const RecordedBox& left, const RecordedBox& right);
 std::string Describe(const RecordedBox& box);
 std::ostream& operator<<(std::ostream& out, const RecordedBox& box);
 
-// An expected error box (general error report or "Install"), for comparisons with Boxes().
+// Expected boxes, for comparisons with Boxes(): one owned by the main window, answered with
+// `answer`, marking `marked_field` (1..5, 0 none); and an error box (general error report or
+// "Install").
+RecordedBox OwnedBox(const std::string& text, const std::string& caption, UINT icon, UINT buttons,
+                     const std::string& answer, int marked_field = 0);
 RecordedBox ErrorBox(const std::string& text, const std::string& caption, bool owned_by_form);
 
 class WindowHarness {
@@ -112,11 +117,8 @@ class WindowHarness {
   HWND pending_dialog_ = nullptr;
 };
 
-// Removes the settings key and the Palm Desktop keys of the current user, so that a start is a
-// first start on a machine without Palm Desktop.
-void ResetUserRegistry();
-// Deletes a key of the current user with everything below it; nothing when it is missing.
-void DeleteUserKey(const std::string& path);
+// The background colour an edit of the window is painted with now (WM_CTLCOLOREDIT).
+COLORREF BackgroundOf(HWND edit);
 
 // Readable names for test output.
 std::string FieldName(int field);
