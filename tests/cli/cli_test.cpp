@@ -229,23 +229,6 @@ TEST_F(CommandLine, Windows1252NamesBothWays) {
   EXPECT_EQ(files, 4u);
 }
 
-TEST_F(CommandLine, OfTwoFilesWithOneWindows1252NameTheFirstListedIsCompiled) {
-  fs::path in = Dir("tunes");
-  Write(in / "Nai\xCC\x88ve.mid", Tune(0, 1));  // decomposed: listed first, its bytes sort lower
-  Write(in / "Na\xC3\xAFve.mid", Tune(0, 2));   // precomposed
-  Write(in / "plain.mid", Tune(0, 3));
-  ProcessResult compiled = Run({"compile", "tunes", "names.pdb", "--quiet"});
-  EXPECT_EQ(compiled.status, 4);
-  EXPECT_EQ(compiled.err,
-            "carillo: DIRECTORY: Na\xC3\xAFve.mid: Windows-1252 cannot hold this name; the file is skipped\n");
-
-  ProcessResult extracted = Run({"extract", "names.pdb", "out", "--yes", "--quiet"});
-  EXPECT_EQ(extracted.status, 0) << extracted.err;
-  EXPECT_EQ(extracted.out, "");
-  EXPECT_EQ(Read(root_ / "out" / "Na\xC3\xAFve.mid"), Tune(0, 1));
-  EXPECT_EQ(Read(root_ / "out" / "plain.mid"), Tune(0, 3));
-}
-
 TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
   fs::path database = Compiled({{"a.mid", Tune(0)}, {"b.mid", Tune(1)}, {"c.mid", Tune(0)}, {"d\xC3\xA9.mid", Tune(0)}});
   Bytes image = Read(database);
