@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/printable.h"
 #include "format/palm_text.h"
 
 namespace {
@@ -31,17 +32,25 @@ std::string DivisionText(std::uint16_t division) {
   return std::to_string(division) + " ticks/quarter";
 }
 
+// Control characters, C1 ones (U+0080 to U+009F) included, are escaped: the text may be read on a
+// terminal, which would obey them.
 std::string JsonString(std::string_view utf8) {
   std::string out = "\"";
-  for (char c : utf8) {
+  auto escape = [&out](unsigned code) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\u%04x", code);
+    out += escaped;
+  };
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
     const auto byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      out += escaped;
+    } else if (byte < 0x20 || byte == 0x7F) {
+      escape(byte);
+    } else if (byte == 0xC2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0x80) {
+      escape(static_cast<unsigned char>(utf8[++i]));
     } else {
       out += c;
     }
@@ -113,11 +122,11 @@ DatabaseListing ListDatabase(const palm::DatabaseReader& reader) {
 std::string ListingText(const DatabaseListing& listing) {
   char attributes[16];
   std::snprintf(attributes, sizeof attributes, "0x%04X", listing.attributes);
-  std::string text = "Name:       " + listing.name + "\n" +
+  std::string text = "Name:       " + WithoutControls(listing.name) + "\n" +
                      "Attributes: " + attributes + "\n" +
                      "Version:    " + std::to_string(listing.version) + "\n" +
-                     "Type:       " + listing.type + "\n" +
-                     "Creator:    " + listing.creator + "\n" +
+                     "Type:       " + WithoutControls(listing.type) + "\n" +
+                     "Creator:    " + WithoutControls(listing.creator) + "\n" +
                      "Created:    " + PalmDateIso8601(listing.created) + "\n" +
                      "Modified:   " + PalmDateIso8601(listing.modified) + "\n" +
                      "Records:    " + std::to_string(listing.record_count) + "\n";
@@ -126,12 +135,12 @@ std::string ListingText(const DatabaseListing& listing) {
     std::snprintf(number, sizeof number, "%5zu  ", record.number);
     text += number;
     if (record.status != palm::RecordStatus::Midi) {
-      if (!record.name.empty()) text += record.name + ": ";
+      if (!record.name.empty()) text += WithoutControls(record.name) + ": ";
       text += record.problem + "\n";
       continue;
     }
     const ListedTune& tune = record.tune;
-    text += record.name + ": " + std::to_string(tune.size) + " bytes";
+    text += WithoutControls(record.name) + ": " + std::to_string(tune.size) + " bytes";
     if (tune.format) {
       text += ", SMF " + std::to_string(*tune.format) + ", " + std::to_string(*tune.tracks) +
               (*tune.tracks == 1 ? " track, " : " tracks, ") + DivisionText(*tune.division);

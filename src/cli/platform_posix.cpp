@@ -47,7 +47,8 @@ std::unique_ptr<Console> MakePlatformConsole() { return std::make_unique<PosixCo
 
 std::optional<std::string> ArgumentAsSystemText(std::string_view argument) { return palm::Utf8ToPalmText(argument); }
 
-std::string SystemTextAsUtf8(std::string_view text) { return palm::PalmTextToUtf8(text); }
+// The five bytes Windows-1252 leaves undefined would become C1 controls, which some terminals obey.
+std::string SystemTextAsUtf8(std::string_view text) { return palm::PalmTextToUtf8(text, '_'); }
 
 std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
     std::function<void(const std::string& name, const char* reason)> report_unusable) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "cli/printable.h"
 #include "commands/messages.h"
 #include "seams/app_error.h"
 
@@ -59,6 +60,8 @@ std::string TerminalLines(const std::string& text) {
     if (text[i] == '\r') {
       lines += '\n';
       if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (IsControl(text[i]) && text[i] != '\n') {
+      lines += '_';  // an escape sequence in a record or file name must not drive the terminal
     } else {
       lines += text[i];
     }

@@ -61,5 +61,6 @@ class TerminalPrompts : public Prompts {
   std::chrono::steady_clock::time_point last_progress_{};
 };
 
-// The text as lines for a terminal: CR LF and a lone CR become a line break.
+// The text as lines for a terminal: CR LF and a lone CR become a line break, any other control
+// character "_".
 std::string TerminalLines(const std::string& text);

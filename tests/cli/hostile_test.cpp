@@ -120,7 +120,8 @@ Bytes Mutate(const Bytes& original, std::mt19937& random) {
         break;
       case 5: {  // a record name made to leave the destination, name a device or run on
         static const std::string names[] = {"..", "../../escaped", "..\\..\\escaped", "/etc/passwd", "C:\\x",
-                                            "NUL", "con.txt", std::string(300, 'n'), "a\x01\x7F\xFF"};
+                                            "NUL", "con.txt", std::string(300, 'n'), "a\x01\x7F\xFF",
+                                            "\x1B]0;owned\x07\x1B[2J\x9B\x81"};
         if (count > 0 && 78 + 8 * count <= original.size()) {
           std::size_t at = record_offset(pick(count)) + 6;
           const std::string& name = names[pick(std::size(names))];
@@ -148,6 +149,16 @@ Bytes Mutate(const Bytes& original, std::mt19937& random) {
 
 bool SanitizerSpoke(const std::string& err) {
   return err.find("Sanitizer") != std::string::npos || err.find("runtime error:") != std::string::npos;
+}
+
+// Nothing a terminal would obey: C0 controls but the line break, DEL, C1 controls in UTF-8.
+bool SafeForATerminal(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if ((byte < 0x20 && byte != '\n') || byte == 0x7F) return false;
+    if (byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) return false;
+  }
+  return true;
 }
 
 // The first line of every message is the program's; later lines continue it.
@@ -188,6 +199,7 @@ TEST(HostileDatabases, MutationsThroughExtractAndListNeverCrashHangOrEscape) {
     ASSERT_EQ(extract_statuses.count(extract.status), 1u) << extract.status << "\n" << extract.err;
     ++seen[extract.status];
     ASSERT_TRUE(MessagesAreTheProgramsOwn(extract.err)) << extract.err;
+    ASSERT_TRUE(SafeForATerminal(extract.err + extract.out)) << extract.err << extract.out;
     if (extract.status == 1 || extract.status == 3 || extract.status == 4) {
       ASSERT_FALSE(extract.err.empty());
     }
@@ -231,6 +243,7 @@ TEST(HostileDatabases, MutationsThroughExtractAndListNeverCrashHangOrEscape) {
     ASSERT_FALSE(SanitizerSpoke(list.err)) << list.err;
     ASSERT_EQ(list_statuses.count(list.status), 1u) << list.status << "\n" << list.err;
     ASSERT_TRUE(MessagesAreTheProgramsOwn(list.err)) << list.err;
+    ASSERT_TRUE(SafeForATerminal(list.err + list.out)) << list.err << list.out;
     if (list.status != 0) {
       ASSERT_FALSE(list.err.empty());
       ASSERT_EQ(list.out, "");
