@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/midi_files.h"
+#include "support/midi_problems.h"
 
 namespace midi {
 namespace {
@@ -52,14 +53,8 @@ TrackRead ReadOneTrack(const Bytes& body) {
 // ---- the header ----------------------------------------------------------------------------
 
 TEST(ReadSmfHeader, ReportsTheFirstProblemOfTheHeaderChunk) {
-  struct Case {
-    const char* what;
-    Bytes file;
-    std::size_t offset;
-    std::string text;
-  };
   const std::string not_midi = "not a Standard MIDI File: it does not begin with \"MThd\"";
-  const Case cases[] = {
+  const ProblemCase cases[] = {
       {"empty file", {}, 0, not_midi},
       {"three bytes of the tag", {'M', 'T', 'h'}, 0, not_midi},
       {"another tag", Join({Chunk("RIFF", Bytes(6, 0))}), 0, not_midi},
@@ -84,12 +79,7 @@ TEST(ReadSmfHeader, ReportsTheFirstProblemOfTheHeaderChunk) {
        "the SMPTE time division names 128 frames per second, not 24, 25, 29 or 30"},
       {"SMPTE 0 ticks per frame", HeaderChunk(1, 1, 0xE800), 13, "the SMPTE time division has 0 ticks per frame"},
   };
-  for (const Case& c : cases) {
-    HeaderResult result = ReadSmfHeader(c.file);
-    ASSERT_TRUE(result.problem) << c.what;
-    EXPECT_EQ(result.problem->offset, c.offset) << c.what;
-    EXPECT_EQ(result.problem->text, c.text) << c.what;
-  }
+  ExpectProblems(cases, [](const Bytes& file) { return ReadSmfHeader(file).problem; });
 }
 
 TEST(ReadSmfHeader, ReadsTheBigEndianFieldsAndBothKindsOfDivision) {
@@ -141,9 +131,11 @@ TEST(ReadSmf, FindsTheDeclaredTracksPastOtherChunksAndExtraHeaderBytes) {
   const Bytes unknown = Chunk("XFIH", {1, 2, 3});
   const Case cases[] = {
       {"two tracks", Smf(1, {kShortTrack, kShortTrack}), {22, 42}, 0},
-      {"a longer header", Join({HeaderChunk(1, 2, 96, {9, 9, 9, 9}), TrackChunk(kShortTrack), TrackChunk(kShortTrack)}), {26, 46}, 0},
+      {"a longer header",
+       Join({HeaderChunk(1, 2, 96, {9, 9, 9, 9}), TrackChunk(kShortTrack), TrackChunk(kShortTrack)}), {26, 46}, 0},
       {"a chunk before the first track", Join({HeaderChunk(1, 1), unknown, TrackChunk(kShortTrack)}), {33}, 0},
-      {"a chunk between tracks", Join({HeaderChunk(1, 2), TrackChunk(kShortTrack), unknown, TrackChunk(kShortTrack)}), {22, 53}, 0},
+      {"a chunk between tracks",
+       Join({HeaderChunk(1, 2), TrackChunk(kShortTrack), unknown, TrackChunk(kShortTrack)}), {22, 53}, 0},
       {"an empty unknown chunk", Join({HeaderChunk(0, 1), Chunk("junk", {}), TrackChunk(kShortTrack)}), {30}, 0},
       {"padding after the last track", Join({Smf(0, {kShortTrack}), Bytes(7, 0x1A)}), {22}, 7},
       {"part of a chunk head after it", Join({Smf(0, {kShortTrack}), Bytes{'M', 'T', 'r'}}), {22}, 3},
@@ -164,13 +156,7 @@ TEST(ReadSmf, FindsTheDeclaredTracksPastOtherChunksAndExtraHeaderBytes) {
 }
 
 TEST(ReadSmf, RefusesAFileThatEndsBeforeItsTracksOrInsideAChunk) {
-  struct Case {
-    const char* what;
-    Bytes file;
-    std::size_t offset;
-    std::string text;
-  };
-  const Case cases[] = {
+  const ProblemCase cases[] = {
       {"header only", HeaderChunk(1, 2), 14, "the file ends after 0 of the 2 tracks its header declares"},
       {"one of two tracks", Join({HeaderChunk(1, 2), TrackChunk(kShortTrack)}), 34,
        "the file ends after 1 of the 2 tracks its header declares"},
@@ -180,19 +166,15 @@ TEST(ReadSmf, RefusesAFileThatEndsBeforeItsTracksOrInsideAChunk) {
        "the file ends after 0 of the 1 tracks its header declares"},
       {"many tracks declared", Join({HeaderChunk(1, 65535), TrackChunk(kShortTrack)}), 34,
        "the file ends after 1 of the 65535 tracks its header declares"},
-      {"a track cut short", Join({HeaderChunk(1, 2), TrackChunk(kShortTrack), Chunk("MTrk", {0, 0x90, 0x3C, 0x40}, 100)}), 38,
+      {"a track cut short",
+       Join({HeaderChunk(1, 2), TrackChunk(kShortTrack), Chunk("MTrk", {0, 0x90, 0x3C, 0x40}, 100)}), 38,
        "track 2 runs past the end of the file: it declares 100 bytes, 4 remain"},
       {"a track of 4 GiB - 1", Join({HeaderChunk(0, 1), Chunk("MTrk", kShortTrack, 0xFFFFFFFF)}), 18,
        "track 1 runs past the end of the file: it declares 4294967295 bytes, 12 remain"},
       {"an unknown chunk cut short", Join({HeaderChunk(1, 1), Chunk("XFIH", {1, 2}, 3)}), 18,
        "a chunk other than a track runs past the end of the file: it declares 3 bytes, 2 remain"},
   };
-  for (const Case& c : cases) {
-    ReadResult result = ReadSmf(c.file);
-    ASSERT_TRUE(result.problem) << c.what;
-    EXPECT_EQ(result.problem->offset, c.offset) << c.what;
-    EXPECT_EQ(result.problem->text, c.text) << c.what;
-  }
+  ExpectProblems(cases, [](const Bytes& file) { return ReadSmf(file).problem; });
 }
 
 TEST(ReadSmf, NamesTheTrackOfAnEventProblemByItsPlaceAmongTracksOnly) {
