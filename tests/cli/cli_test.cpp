@@ -246,14 +246,13 @@ TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
 }
 
 TEST_F(CommandLine, ConversionToFormat0) {
-  // Two tracks of format 1: a tempo track and a note track.
-  const Bytes format1 = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0, 96,
-                         'M', 'T', 'r', 'k', 0, 0, 0, 11, 0, 0xFF, 0x51, 3, 7, 0xA1, 0x20, 0, 0xFF, 0x2F, 0,
-                         'M', 'T', 'r', 'k', 0, 0, 0, 12, 0, 0x90, 60, 64, 0x60, 0x90, 60, 0, 0, 0xFF, 0x2F, 0};
+  // Two tracks: a tempo track and a note track.
+  const std::vector<Bytes> tracks = {{0, 0xFF, 0x51, 3, 7, 0xA1, 0x20, 0, 0xFF, 0x2F, 0},
+                                     {0, 0x90, 60, 64, 0x60, 0x90, 60, 0, 0, 0xFF, 0x2F, 0}};
+  const Bytes format1 = Smf(1, tracks);
+  const Bytes format2 = Smf(2, tracks);
   const Bytes merged = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 18,
                         0, 0xFF, 0x51, 3, 7, 0xA1, 0x20, 0, 0x90, 60, 64, 0x60, 60, 0, 0, 0xFF, 0x2F, 0};
-  Bytes format2 = format1;
-  format2[9] = 2;
   fs::path in = Dir("tunes");
   WriteBytes(in / "one.mid", format1);
   WriteBytes(in / "two.mid", format2);
