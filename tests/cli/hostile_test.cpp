@@ -58,7 +58,7 @@ Bytes RealDatabase(const fs::path& root) {
 // One to three damages of the kinds a download, a disk or a hand-made file gives.
 Bytes Mutate(const Bytes& original, std::mt19937& random) {
   Bytes db = original;
-  const std::size_t count = std::size_t{db[76]} << 8 | db[77];
+  const std::size_t count = Big16At(db, 76);
   auto pick = [&random](std::size_t n) { return n == 0 ? std::size_t{0} : random() % n; };
   auto record_offset = [&](std::size_t i) { return std::size_t{Big32At(original, 78 + 8 * i)}; };
   const std::uint32_t interesting[] = {0, 1, 77, 78, static_cast<std::uint32_t>(db.size()) - 1,
@@ -81,10 +81,7 @@ Bytes Mutate(const Bytes& original, std::mt19937& random) {
         const std::uint16_t counts[] = {0, 1, static_cast<std::uint16_t>(count - 1), static_cast<std::uint16_t>(count + 1),
                                         0xFFFF, static_cast<std::uint16_t>(random())};
         std::uint16_t value = counts[pick(std::size(counts))];
-        if (db.size() >= 78) {
-          db[76] = static_cast<std::uint8_t>(value >> 8);
-          db[77] = static_cast<std::uint8_t>(value);
-        }
+        if (db.size() >= 78) PutBig16(db, 76, value);
         break;
       }
       case 3:  // cut short

@@ -240,8 +240,7 @@ TEST(DatabaseReader, TheRecordListMustLieInsideTheImage) {
   for (Case c : {Case{0, 78, true}, Case{1, 85, false}, Case{1, 86, true}, Case{3, 101, false}, Case{3, 102, true},
                  Case{65535, 78 + 8 * 65534, false}, Case{65535, 78 + 8 * 65535, true}}) {
     Bytes image(c.size);
-    image[76] = static_cast<std::uint8_t>(c.count >> 8);
-    image[77] = static_cast<std::uint8_t>(c.count);
+    PutBig16(image, 76, c.count);
     EXPECT_EQ(DatabaseReader(image).RecordListFits(), c.fits) << c.count << " records in " << c.size << " bytes";
   }
 }
