@@ -159,7 +159,8 @@ TEST_F(CommandLine, QuestionsWithoutATerminalAreCancelledNamingTheFlag) {
 }
 
 TEST_F(CommandLine, TerminalAnswersEachQuestion) {
-  fs::path database = Compiled({{"a.mid", OneNoteTune(0, 60)}, {"b.mid", OneNoteTune(0, 61)}, {"c.mid", OneNoteTune(0, 62)}});
+  fs::path database =
+      Compiled({{"a.mid", OneNoteTune(0, 60)}, {"b.mid", OneNoteTune(0, 61)}, {"c.mid", OneNoteTune(0, 62)}});
   fs::path out = Dir("out");
   for (const char* name : {"a.mid", "b.mid", "c.mid"}) WriteBytes(out / name, {9});
 
@@ -212,7 +213,8 @@ TEST_F(CommandLine, Windows1252NamesBothWays) {
 }
 
 TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
-  fs::path database = Compiled({{"a.mid", OneNoteTune(0)}, {"b.mid", OneNoteTune(1)}, {"c.mid", OneNoteTune(0)}, {"d\xC3\xA9.mid", OneNoteTune(0)}});
+  fs::path database = Compiled({{"a.mid", OneNoteTune(0)}, {"b.mid", OneNoteTune(1)}, {"c.mid", OneNoteTune(0)},
+                                {"d\xC3\xA9.mid", OneNoteTune(0)}});
   Bytes image = ReadBytes(database);
   auto record_offset = [&image](std::size_t index) { return std::size_t{Big32At(image, 78 + 8 * index)}; };
   std::copy_n("DATA", 4, image.begin() + static_cast<std::ptrdiff_t>(record_offset(2)));  // c: foreign
@@ -289,7 +291,8 @@ TEST_F(CommandLine, ConversionToFormat0) {
 // A download cut short: the record it cuts is named, those behind it are counted, and the
 // status tells that the run did not get everything.
 TEST_F(CommandLine, TruncatedDatabaseTellsWhatWasLostAndEndsWithStatus4) {
-  fs::path database = Compiled({{"a.mid", OneNoteTune(0, 60)}, {"b.mid", OneNoteTune(0, 61)}, {"c.mid", OneNoteTune(0, 62)}, {"d.mid", OneNoteTune(0, 63)}});
+  fs::path database = Compiled({{"a.mid", OneNoteTune(0, 60)}, {"b.mid", OneNoteTune(0, 61)},
+                                {"c.mid", OneNoteTune(0, 62)}, {"d.mid", OneNoteTune(0, 63)}});
   const Bytes image = ReadBytes(database);
   const std::size_t first = 78 + 8 * 4;
   const std::size_t record = 6 + 2 + OneNoteTune(0).size();  // "PMrc", offset, reserved, one letter and NUL, tune

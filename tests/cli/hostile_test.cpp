@@ -72,8 +72,9 @@ Bytes Mutate(const Bytes& original, std::mt19937& random) {
       case 1:  // a record list entry aimed somewhere odd
         if (count > 0 && 78 + 8 * count <= db.size()) {
           std::size_t entry = 78 + 8 * pick(count);
-          std::uint32_t value = random() % 2 ? interesting[pick(std::size(interesting))]
-                                             : Big32At(db, 78 + 8 * pick(count)) + static_cast<std::uint32_t>(pick(9)) - 4;
+          std::uint32_t value = random() % 2
+                                    ? interesting[pick(std::size(interesting))]
+                                    : Big32At(db, 78 + 8 * pick(count)) + static_cast<std::uint32_t>(pick(9)) - 4;
           PutBig32(db, entry, value);
         }
         break;

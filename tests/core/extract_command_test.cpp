@@ -434,7 +434,8 @@ TEST_F(ExtractTest, CancelAtTheThirdQuestionStopsSilentlyAndKeepsWhatWasWritten)
 }
 
 TEST_F(ExtractTest, EveryQuestionAnsweredNoEndsWithNoMidiFilesFound) {
-  std::string database = WriteDatabase(Database({MidiRecord("p", LabelledTune("p")), MidiRecord("q", LabelledTune("q"))}));
+  std::string database =
+      WriteDatabase(Database({MidiRecord("p", LabelledTune("p")), MidiRecord("q", LabelledTune("q"))}));
   WriteBytes(out_ + "\\p.mid", {1});
   WriteBytes(out_ + "\\q.mid", {2});
   EXPECT_EQ(Extract(database, out_, {"No", "No"}),

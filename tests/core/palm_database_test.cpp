@@ -489,7 +489,8 @@ void WalkCheckingBounds(const Bytes& source) {
 }
 
 Bytes SampleDatabase() {
-  return TuneDatabase({{"Alarm", MidiBytes(40, 0, 1)}, {"", MidiBytes(25, 0, 2)}, {std::string(31, 'L'), MidiBytes(60, 0, 3)}});
+  return TuneDatabase(
+      {{"Alarm", MidiBytes(40, 0, 1)}, {"", MidiBytes(25, 0, 2)}, {std::string(31, 'L'), MidiBytes(60, 0, 3)}});
 }
 
 TEST(DatabaseReaderCorruption, EveryTruncationIsReadSafely) {

@@ -24,8 +24,8 @@ Bytes Database(const std::vector<TuneRecord>& records, const std::string& name =
 }
 
 std::vector<Bytes> Databases() {
-  const Bytes sample =
-      Database({{"Alarm", OneNoteTune(0, 60)}, {"", OneNoteTune(0, 62, 10)}, {std::string(31, 'L'), OneNoteTune(1, 64)}});
+  const Bytes sample = Database(
+      {{"Alarm", OneNoteTune(0, 60)}, {"", OneNoteTune(0, 62, 10)}, {std::string(31, 'L'), OneNoteTune(1, 64)}});
   const std::size_t first = palm::kHeaderSize + 3 * palm::kRecordEntrySize;
   std::vector<Bytes> out = {
       sample,
