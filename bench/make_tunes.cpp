@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/midi_files.h"
+
 namespace {
 
 class Random {
@@ -20,27 +22,12 @@ class Random {
   std::uint32_t state_;
 };
 
-void PutBig32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
-}
-
-void PutVariable(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
-  std::uint8_t groups[4];
-  int count = 0;
-  do {
-    groups[count++] = static_cast<std::uint8_t>(value & 0x7F);
-    value >>= 7;
-  } while (value != 0);
-  while (count > 1) bytes.push_back(groups[--count] | 0x80);
-  bytes.push_back(groups[0]);
-}
-
 std::size_t VariableLength(std::uint32_t value) { return value < 0x80 ? 1 : value < 0x4000 ? 2 : 3; }
 
 // Header, one track: a text event that pads to the exact size, notes under running status, End of
 // Track. Size = 22 (chunk heads) + 3 (text event's delta, FF 01) + its length's bytes + the text
 // + 1 (the first note's status) + 3 per note + 4 (End of Track).
-std::vector<std::uint8_t> Tune(std::size_t size, Random& random) {
+Bytes Tune(std::size_t size, Random& random) {
   std::size_t notes = (size - 30 - 64) / 6;  // about half notes, half text
   std::size_t text = 0;
   for (;; --notes) {
@@ -54,19 +41,17 @@ std::vector<std::uint8_t> Tune(std::size_t size, Random& random) {
       break;
     }
   }
-  std::vector<std::uint8_t> bytes = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 0};
-  bytes.insert(bytes.end(), {0x00, 0xFF, 0x01});
-  PutVariable(bytes, static_cast<std::uint32_t>(text));
-  for (std::size_t i = 0; i < text; ++i) bytes.push_back(static_cast<std::uint8_t>('a' + random.Next() % 26));
+  Bytes track = {0x00, 0xFF, 0x01};
+  AppendVariableLength(track, static_cast<std::uint32_t>(text));
+  for (std::size_t i = 0; i < text; ++i) track.push_back(static_cast<std::uint8_t>('a' + random.Next() % 26));
   for (std::size_t i = 0; i < notes; ++i) {
-    bytes.push_back(static_cast<std::uint8_t>(i == 0 ? 0 : random.Next() % 0x60));
-    if (i == 0) bytes.push_back(0x90);
-    bytes.push_back(static_cast<std::uint8_t>(36 + random.Next() % 48));
-    bytes.push_back(static_cast<std::uint8_t>(i % 2 == 0 ? 64 + random.Next() % 63 : 0));
+    track.push_back(static_cast<std::uint8_t>(i == 0 ? 0 : random.Next() % 0x60));
+    if (i == 0) track.push_back(0x90);
+    track.push_back(static_cast<std::uint8_t>(36 + random.Next() % 48));
+    track.push_back(static_cast<std::uint8_t>(i % 2 == 0 ? 64 + random.Next() % 63 : 0));
   }
-  bytes.insert(bytes.end(), {0x00, 0xFF, 0x2F, 0x00});
-  PutBig32(bytes, 18, static_cast<std::uint32_t>(bytes.size() - 22));
-  return bytes;
+  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+  return Smf(0, {track});
 }
 
 }  // namespace
@@ -87,7 +72,7 @@ int main(int argc, char** argv) {
   unsigned long long total = 0;
   for (long i = 0; i < count; ++i) {
     const auto size = static_cast<std::size_t>(smallest + static_cast<long>(random.Next() % (largest - smallest + 1)));
-    std::vector<std::uint8_t> bytes = Tune(size, random);
+    const Bytes bytes = Tune(size, random);
     if (bytes.size() != size) {
       std::fprintf(stderr, "make_tunes: tune %ld came out %zu bytes, not %zu\n", i, bytes.size(), size);
       return 1;

@@ -129,30 +129,28 @@ measure() { # set platform name command [name command ...]
   done
 }
 
-# The commands of a set, as name and command pairs in PAIRS.
-native_commands() { # set
-  local dir="$WORK/$1"
-  if [ "$1" = smf1 ]; then
-    PAIRS=("compile" "'$CARILLO' compile '$dir/in' '$dir/out/c.pdb' --all-formats --yes --quiet"
-           "compile --to-smf0" "'$CARILLO' compile '$dir/in' '$dir/out/c.pdb' --to-smf0 --yes --quiet")
+# The commands of a set, as name and command pairs in PAIRS: `carillo` and `copy` are the command
+# lines that start this platform's program and plain copy, `dir` the set's directory as it sees it.
+set_commands() { # set dir carillo copy
+  local set="$1" dir="$2" carillo="$3" copy="$4"
+  local compile="$carillo compile '$dir/in' '$dir/out/c.pdb'"
+  if [ "$set" = smf1 ]; then
+    PAIRS=("compile" "$compile --all-formats --yes --quiet" "compile --to-smf0" "$compile --to-smf0 --yes --quiet")
   else
-    PAIRS=("copy" "'$COPY' '$dir/in' '$dir/out'"
-           "extract" "'$CARILLO' extract '$dir/db.pdb' '$dir/out' --yes --quiet"
-           "compile" "'$CARILLO' compile '$dir/in' '$dir/out/c.pdb' --all-formats --yes --quiet"
-           "Palm::PDB" "perl '$ROOT/bench/palm_pdb_extract.pl' '$dir/db.pdb' '$dir/out'")
+    PAIRS=("copy" "$copy '$dir/in' '$dir/out'"
+           "extract" "$carillo extract '$dir/db.pdb' '$dir/out' --yes --quiet"
+           "compile" "$compile --all-formats --yes --quiet")
   fi
 }
 
+native_commands() { # set
+  set_commands "$1" "$WORK/$1" "'$CARILLO'" "'$COPY'"
+  [ "$1" = smf1 ] || PAIRS+=("Palm::PDB" "perl '$ROOT/bench/palm_pdb_extract.pl' '$WORK/$1/db.pdb' '$WORK/$1/out'")
+}
+
 wine_commands() { # set
-  local dir="Z:$WORK/$1" run="'$WINE_LOADER' '$WINDOWS/src/cli/carillo-cli.exe'"
-  if [ "$1" = smf1 ]; then
-    PAIRS=("compile" "$run compile '$dir/in' '$dir/out/c.pdb' --all-formats --yes --quiet"
-           "compile --to-smf0" "$run compile '$dir/in' '$dir/out/c.pdb' --to-smf0 --yes --quiet")
-  else
-    PAIRS=("copy" "'$WINE_LOADER' '$WINDOWS/bench/plain_copy.exe' '$dir/in' '$dir/out'"
-           "extract" "$run extract '$dir/db.pdb' '$dir/out' --yes --quiet"
-           "compile" "$run compile '$dir/in' '$dir/out/c.pdb' --all-formats --yes --quiet")
-  fi
+  set_commands "$1" "Z:$WORK/$1" "'$WINE_LOADER' '$WINDOWS/src/cli/carillo-cli.exe'" \
+               "'$WINE_LOADER' '$WINDOWS/bench/plain_copy.exe'"
 }
 
 run_platform() { # platform set

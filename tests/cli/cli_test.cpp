@@ -4,36 +4,18 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "process.h"
+#include "support/midi_files.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
 constexpr char kOpenMsx[] = "/usr/share/games/openttd/baseset/openmsx";
-
-// A minimal Standard MIDI File of the given format: header and one empty track.
-Bytes Tune(std::uint8_t format, std::uint8_t note = 60) {
-  return {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, format, 0, 1, 0, 96,
-          'M', 'T', 'r', 'k', 0, 0, 0, 12, 0, 0x90, note, 64, 0x60, 0x80, note, 0, 0, 0xFF, 0x2F, 0};
-}
-
-void Write(const fs::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 // A Palm date as the local date and time it counts, worked out by the C library.
 std::string PalmDateIso8601Expected(std::uint32_t seconds) {
@@ -55,7 +37,7 @@ class CommandLine : public ::testing::Test {
   // A database of the given tunes, made by the program itself.
   fs::path Compiled(const std::vector<std::pair<std::string, Bytes>>& tunes) {
     fs::path in = Dir("tunes");
-    for (const auto& [name, bytes] : tunes) Write(in / name, bytes);
+    for (const auto& [name, bytes] : tunes) WriteBytes(in / name, bytes);
     fs::path database = root_ / "tunes.pdb";
     ProcessResult made = RunProgram({"compile", in, database, "--all-formats", "--quiet"});
     EXPECT_EQ(made.status, 0) << made.err;
@@ -70,9 +52,9 @@ class CommandLine : public ::testing::Test {
 TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
   Dir("empty_dir");
   Dir("tunes_dir");
-  Write(root_ / "tunes_dir" / "song.mid", Tune(1));
-  Write(root_ / "empty.pdb", {});
-  Write(root_ / "short.pdb", Bytes(77, 0));
+  WriteBytes(root_ / "tunes_dir" / "song.mid", OneNoteTune(1));
+  WriteBytes(root_ / "empty.pdb", {});
+  WriteBytes(root_ / "short.pdb", Bytes(77, 0));
   struct Case {
     std::vector<std::string> arguments;
     int status;
@@ -138,14 +120,14 @@ TEST_F(CommandLine, RealTunesRoundTripByteForByte) {
   EXPECT_EQ(extracted.out, std::to_string(count) + " MIDI files successfully extracted.\n");
   for (const auto& entry : fs::directory_iterator(kOpenMsx)) {
     if (entry.path().extension() != ".mid") continue;
-    EXPECT_EQ(Read(root_ / "out" / entry.path().filename()), Read(entry.path())) << entry.path();
+    EXPECT_EQ(ReadBytes(root_ / "out" / entry.path().filename()), ReadBytes(entry.path())) << entry.path();
   }
 }
 
 TEST_F(CommandLine, QuestionsWithoutATerminalAreCancelledNamingTheFlag) {
-  fs::path database = Compiled({{"a.mid", Tune(0)}, {"b.mid", Tune(0)}});
+  fs::path database = Compiled({{"a.mid", OneNoteTune(0)}, {"b.mid", OneNoteTune(0)}});
   fs::path out = Dir("out");
-  Write(out / "a.mid", {1, 2, 3});
+  WriteBytes(out / "a.mid", {1, 2, 3});
 
   ProcessResult asked = Run({"extract", database, out});
   EXPECT_EQ(asked.status, 1);
@@ -160,7 +142,7 @@ TEST_F(CommandLine, QuestionsWithoutATerminalAreCancelledNamingTheFlag) {
   EXPECT_EQ(kept.status, 0);
   EXPECT_EQ(kept.err, "");
   EXPECT_EQ(kept.out, "1 MIDI files successfully extracted.\n");
-  EXPECT_EQ(Read(out / "a.mid"), (Bytes{1, 2, 3}));
+  EXPECT_EQ(ReadBytes(out / "a.mid"), (Bytes{1, 2, 3}));
 
   ProcessResult all_kept = Run({"extract", database, out, "--no-overwrite"});
   EXPECT_EQ(all_kept.status, 0) << "keeping every file is what was asked";
@@ -169,7 +151,7 @@ TEST_F(CommandLine, QuestionsWithoutATerminalAreCancelledNamingTheFlag) {
   ProcessResult replaced = Run({"extract", database, out, "--yes", "--quiet"});
   EXPECT_EQ(replaced.status, 0);
   EXPECT_EQ(replaced.out + replaced.err, "");
-  EXPECT_EQ(Read(out / "a.mid"), Tune(0));
+  EXPECT_EQ(ReadBytes(out / "a.mid"), OneNoteTune(0));
 
   ProcessResult database_kept = Run({"compile", (root_ / "tunes").string(), database, "--no-overwrite"});
   EXPECT_EQ(database_kept.status, 1);
@@ -177,23 +159,24 @@ TEST_F(CommandLine, QuestionsWithoutATerminalAreCancelledNamingTheFlag) {
 }
 
 TEST_F(CommandLine, TerminalAnswersEachQuestion) {
-  fs::path database = Compiled({{"a.mid", Tune(0, 60)}, {"b.mid", Tune(0, 61)}, {"c.mid", Tune(0, 62)}});
+  fs::path database =
+      Compiled({{"a.mid", OneNoteTune(0, 60)}, {"b.mid", OneNoteTune(0, 61)}, {"c.mid", OneNoteTune(0, 62)}});
   fs::path out = Dir("out");
-  for (const char* name : {"a.mid", "b.mid", "c.mid"}) Write(out / name, {9});
+  for (const char* name : {"a.mid", "b.mid", "c.mid"}) WriteBytes(out / name, {9});
 
   // An unknown answer is asked again; then No, Yes, and Cancel at the last.
   ProcessResult result = RunProgramOnTerminal({"extract", database, out}, "maybe\nn\nyes\nc\n", root_);
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(Read(out / "a.mid"), Bytes{9});
-  EXPECT_EQ(Read(out / "b.mid"), Tune(0, 61));
-  EXPECT_EQ(Read(out / "c.mid"), Bytes{9});
+  EXPECT_EQ(ReadBytes(out / "a.mid"), Bytes{9});
+  EXPECT_EQ(ReadBytes(out / "b.mid"), OneNoteTune(0, 61));
+  EXPECT_EQ(ReadBytes(out / "c.mid"), Bytes{9});
   EXPECT_EQ(result.out, "") << "a Cancel ends the run without a summary";
   const std::string question = "\nalready exists. Overwrite?\n[y]es/[n]o/[c]ancel? ";
   EXPECT_EQ(result.err, "carillo: " + (out / "a.mid").string() + question + "[y]es/[n]o/[c]ancel? " +
                             "carillo: " + (out / "b.mid").string() + question + "carillo: " +
                             (out / "c.mid").string() + question);
 
-  Write(root_ / "tunes" / "bad.mid", {'R', 'I', 'F', 'F'});
+  WriteBytes(root_ / "tunes" / "bad.mid", {'R', 'I', 'F', 'F'});
   ProcessResult compiled =
       RunProgramOnTerminal({"compile", "tunes", "new/db.pdb", "--all-formats"}, "o\nok\n", root_);
   EXPECT_EQ(compiled.status, 0) << compiled.err;
@@ -205,12 +188,12 @@ TEST_F(CommandLine, TerminalAnswersEachQuestion) {
 
 TEST_F(CommandLine, Windows1252NamesBothWays) {
   fs::path in = Dir("tunes");
-  Write(in / "Caf\xC3\xA9.mid", Tune(0, 1));             // é precomposed
-  Write(in / "Nai\xCC\x88ve.mid", Tune(0, 2));           // ï decomposed, as macOS names it
-  Write(in / "\xE2\x82\xAC uro.mid", Tune(0, 3));        // € is 0x80 in Windows-1252
-  Write(in / "\xE6\x97\xA5.mid", Tune(0, 4));            // no Windows-1252 character
-  Write(in / "NUL.mid", Tune(0, 5));
-  Write(in / "Na\xC3\xAFve.mid", Tune(0, 6));  // the same name composed: listed after the other
+  WriteBytes(in / "Caf\xC3\xA9.mid", OneNoteTune(0, 1));             // é precomposed
+  WriteBytes(in / "Nai\xCC\x88ve.mid", OneNoteTune(0, 2));           // ï decomposed, as macOS names it
+  WriteBytes(in / "\xE2\x82\xAC uro.mid", OneNoteTune(0, 3));        // € is 0x80 in Windows-1252
+  WriteBytes(in / "\xE6\x97\xA5.mid", OneNoteTune(0, 4));            // no Windows-1252 character
+  WriteBytes(in / "NUL.mid", OneNoteTune(0, 5));
+  WriteBytes(in / "Na\xC3\xAFve.mid", OneNoteTune(0, 6));  // the same name composed: listed after the other
   ProcessResult compiled = Run({"compile", "tunes", "names.pdb", "--quiet"});
   EXPECT_EQ(compiled.status, 4);
   EXPECT_EQ(compiled.err,
@@ -220,27 +203,24 @@ TEST_F(CommandLine, Windows1252NamesBothWays) {
   ProcessResult extracted = Run({"extract", "names.pdb", "out", "--yes", "--quiet"});
   EXPECT_EQ(extracted.status, 0) << extracted.err;
   fs::path out = root_ / "out";
-  EXPECT_EQ(Read(out / "Caf\xC3\xA9.mid"), Tune(0, 1));
-  EXPECT_EQ(Read(out / "Na\xC3\xAFve.mid"), Tune(0, 2));
-  EXPECT_EQ(Read(out / "\xE2\x82\xAC uro.mid"), Tune(0, 3));
-  EXPECT_EQ(Read(out / "NUL_.mid"), Tune(0, 5)) << "device names get their _ on every platform";
+  EXPECT_EQ(ReadBytes(out / "Caf\xC3\xA9.mid"), OneNoteTune(0, 1));
+  EXPECT_EQ(ReadBytes(out / "Na\xC3\xAFve.mid"), OneNoteTune(0, 2));
+  EXPECT_EQ(ReadBytes(out / "\xE2\x82\xAC uro.mid"), OneNoteTune(0, 3));
+  EXPECT_EQ(ReadBytes(out / "NUL_.mid"), OneNoteTune(0, 5)) << "device names get their _ on every platform";
   std::size_t files = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(out)) ++files;
   EXPECT_EQ(files, 4u);
 }
 
 TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
-  fs::path database = Compiled({{"a.mid", Tune(0)}, {"b.mid", Tune(1)}, {"c.mid", Tune(0)}, {"d\xC3\xA9.mid", Tune(0)}});
-  Bytes image = Read(database);
-  auto record_offset = [&image](int index) {
-    std::size_t at = 78 + 8 * static_cast<std::size_t>(index);
-    return std::size_t{image[at]} << 24 | std::size_t{image[at + 1]} << 16 | std::size_t{image[at + 2]} << 8 |
-           image[at + 3];
-  };
+  fs::path database = Compiled({{"a.mid", OneNoteTune(0)}, {"b.mid", OneNoteTune(1)}, {"c.mid", OneNoteTune(0)},
+                                {"d\xC3\xA9.mid", OneNoteTune(0)}});
+  Bytes image = ReadBytes(database);
+  auto record_offset = [&image](std::size_t index) { return std::size_t{Big32At(image, 78 + 8 * index)}; };
   std::copy_n("DATA", 4, image.begin() + static_cast<std::ptrdiff_t>(record_offset(2)));  // c: foreign
   image[record_offset(3) + 4] = 200;  // d: its data offset leaves the record
-  Write(database, image);
-  const std::uint32_t created = static_cast<std::uint32_t>(image[36] << 24 | image[37] << 16 | image[38] << 8 | image[39]);
+  WriteBytes(database, image);
+  const std::uint32_t created = Big32At(image, 36);
   const std::string date = PalmDateIso8601Expected(created);
 
   ProcessResult text = Run({"list", database.string()});
@@ -268,23 +248,22 @@ TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
 }
 
 TEST_F(CommandLine, ConversionToFormat0) {
-  // Two tracks of format 1: a tempo track and a note track.
-  const Bytes format1 = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0, 96,
-                         'M', 'T', 'r', 'k', 0, 0, 0, 11, 0, 0xFF, 0x51, 3, 7, 0xA1, 0x20, 0, 0xFF, 0x2F, 0,
-                         'M', 'T', 'r', 'k', 0, 0, 0, 12, 0, 0x90, 60, 64, 0x60, 0x90, 60, 0, 0, 0xFF, 0x2F, 0};
+  // Two tracks: a tempo track and a note track.
+  const std::vector<Bytes> tracks = {{0, 0xFF, 0x51, 3, 7, 0xA1, 0x20, 0, 0xFF, 0x2F, 0},
+                                     {0, 0x90, 60, 64, 0x60, 0x90, 60, 0, 0, 0xFF, 0x2F, 0}};
+  const Bytes format1 = Smf(1, tracks);
+  const Bytes format2 = Smf(2, tracks);
   const Bytes merged = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 18,
                         0, 0xFF, 0x51, 3, 7, 0xA1, 0x20, 0, 0x90, 60, 64, 0x60, 60, 0, 0, 0xFF, 0x2F, 0};
-  Bytes format2 = format1;
-  format2[9] = 2;
   fs::path in = Dir("tunes");
-  Write(in / "one.mid", format1);
-  Write(in / "two.mid", format2);
-  Write(in / "zero.mid", Tune(0));
+  WriteBytes(in / "one.mid", format1);
+  WriteBytes(in / "two.mid", format2);
+  WriteBytes(in / "zero.mid", OneNoteTune(0));
 
   ProcessResult converted = Run({"convert", "tunes/one.mid", "one0.mid"});
   EXPECT_EQ(converted.status, 0) << converted.err;
   EXPECT_EQ(converted.out, "Converted to format 0: 40 bytes.\n");
-  EXPECT_EQ(Read(root_ / "one0.mid"), merged);
+  EXPECT_EQ(ReadBytes(root_ / "one0.mid"), merged);
   ProcessResult copied = Run({"convert", "one0.mid", "one0.mid", "--no-overwrite"});
   EXPECT_EQ(copied.status, 0) << "an existing file kept on request";
   EXPECT_EQ(copied.out + copied.err, "");
@@ -305,17 +284,18 @@ TEST_F(CommandLine, ConversionToFormat0) {
   EXPECT_EQ(compiled.out, "2 MIDI files successfully compiled.\n");
   ProcessResult extracted = Run({"extract", "all.pdb", "out", "--yes", "--quiet"});
   EXPECT_EQ(extracted.status, 0) << extracted.err;
-  EXPECT_EQ(Read(root_ / "out" / "one.mid"), merged);
-  EXPECT_EQ(Read(root_ / "out" / "zero.mid"), Tune(0));
+  EXPECT_EQ(ReadBytes(root_ / "out" / "one.mid"), merged);
+  EXPECT_EQ(ReadBytes(root_ / "out" / "zero.mid"), OneNoteTune(0));
 }
 
 // A download cut short: the record it cuts is named, those behind it are counted, and the
 // status tells that the run did not get everything.
 TEST_F(CommandLine, TruncatedDatabaseTellsWhatWasLostAndEndsWithStatus4) {
-  fs::path database = Compiled({{"a.mid", Tune(0, 60)}, {"b.mid", Tune(0, 61)}, {"c.mid", Tune(0, 62)}, {"d.mid", Tune(0, 63)}});
-  const Bytes image = Read(database);
+  fs::path database = Compiled({{"a.mid", OneNoteTune(0, 60)}, {"b.mid", OneNoteTune(0, 61)},
+                                {"c.mid", OneNoteTune(0, 62)}, {"d.mid", OneNoteTune(0, 63)}});
+  const Bytes image = ReadBytes(database);
   const std::size_t first = 78 + 8 * 4;
-  const std::size_t record = 6 + 2 + Tune(0).size();  // "PMrc", offset, reserved, one letter and NUL, tune
+  const std::size_t record = 6 + 2 + OneNoteTune(0).size();  // "PMrc", offset, reserved, one letter and NUL, tune
   ASSERT_EQ(image.size(), first + 4 * record);
   const std::string lost = "carillo: 2 records could not be read.\nThe database is damaged or truncated.\n";
   struct Case {
@@ -330,7 +310,7 @@ TEST_F(CommandLine, TruncatedDatabaseTellsWhatWasLostAndEndsWithStatus4) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.size);
-    Write(root_ / "cut.pdb", Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(c.size)));
+    WriteBytes(root_ / "cut.pdb", Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(c.size)));
     fs::remove_all(root_ / "out");
     ProcessResult result = Run({"extract", "cut.pdb", "out", "--yes"});
     EXPECT_EQ(result.status, c.status);
@@ -338,12 +318,12 @@ TEST_F(CommandLine, TruncatedDatabaseTellsWhatWasLostAndEndsWithStatus4) {
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(fs::exists(root_ / "out" / "a.mid"), c.status == 4);
     if (c.status == 4) {
-      EXPECT_EQ(Read(root_ / "out" / "a.mid"), Tune(0, 60));
+      EXPECT_EQ(ReadBytes(root_ / "out" / "a.mid"), OneNoteTune(0, 60));
     }
   }
 
   // The listing names each record's trouble.
-  Write(root_ / "cut.pdb", Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(first + record + 10)));
+  WriteBytes(root_ / "cut.pdb", Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(first + record + 10)));
   ProcessResult listed = Run({"list", "cut.pdb"});
   EXPECT_EQ(listed.status, 0) << listed.err;
   const std::string records = listed.out.substr(listed.out.find("    1  "));
@@ -354,7 +334,7 @@ TEST_F(CommandLine, TruncatedDatabaseTellsWhatWasLostAndEndsWithStatus4) {
 }
 
 TEST_F(CommandLine, FailedWriteEndsInTheErrorReport) {
-  fs::path database = Compiled({{"a.mid", Tune(0)}});
+  fs::path database = Compiled({{"a.mid", OneNoteTune(0)}});
   fs::path out = Dir("out");
   fs::create_directory(out / "a.mid");  // the tune's file name is taken by a directory
   ProcessResult result = Run({"extract", database, out});

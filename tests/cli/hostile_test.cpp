@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <random>
 #include <set>
@@ -18,38 +16,20 @@
 #include <vector>
 
 #include "process.h"
+#include "support/bytes.h"
+#include "support/midi_files.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
 constexpr char kOpenMsx[] = "/usr/share/games/openttd/baseset/openmsx";
 constexpr int kTimeoutSeconds = 30;
 
-void Write(const fs::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 unsigned long EnvNumber(const char* name, unsigned long fallback) {
   const char* text = std::getenv(name);
   return text && *text ? std::strtoul(text, nullptr, 10) : fallback;
-}
-
-std::uint32_t Be32(const Bytes& bytes, std::size_t at) {
-  return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 | std::uint32_t{bytes[at + 2]} << 8 |
-         bytes[at + 3];
-}
-
-void PutBe32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
 }
 
 // A real database: the smallest real tunes and a few of our own, compiled by the program.
@@ -68,21 +48,19 @@ Bytes RealDatabase(const fs::path& root) {
   }
   for (const fs::path& path : real) fs::copy_file(path, tunes / path.filename());
   for (std::uint8_t note : {60, 61, 62}) {
-    Write(tunes / ("own " + std::to_string(note) + ".mid"),
-          {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 12, 0, 0x90, note, 64, 0x60,
-           0x80, note, 0, 0, 0xFF, 0x2F, 0});
+    WriteBytes(tunes / ("own " + std::to_string(note) + ".mid"), OneNoteTune(0, note));
   }
   ProcessResult made = RunProgram({"compile", tunes.string(), (root / "real.pdb").string(), "--all-formats", "--quiet"});
   EXPECT_EQ(made.status, 0) << made.err;
-  return Read(root / "real.pdb");
+  return ReadBytes(root / "real.pdb");
 }
 
 // One to three damages of the kinds a download, a disk or a hand-made file gives.
 Bytes Mutate(const Bytes& original, std::mt19937& random) {
   Bytes db = original;
-  const std::size_t count = std::size_t{db[76]} << 8 | db[77];
+  const std::size_t count = Big16At(db, 76);
   auto pick = [&random](std::size_t n) { return n == 0 ? std::size_t{0} : random() % n; };
-  auto record_offset = [&](std::size_t i) { return std::size_t{Be32(original, 78 + 8 * i)}; };
+  auto record_offset = [&](std::size_t i) { return std::size_t{Big32At(original, 78 + 8 * i)}; };
   const std::uint32_t interesting[] = {0, 1, 77, 78, static_cast<std::uint32_t>(db.size()) - 1,
                                        static_cast<std::uint32_t>(db.size()), static_cast<std::uint32_t>(db.size()) + 1,
                                        0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0x10000};
@@ -94,19 +72,17 @@ Bytes Mutate(const Bytes& original, std::mt19937& random) {
       case 1:  // a record list entry aimed somewhere odd
         if (count > 0 && 78 + 8 * count <= db.size()) {
           std::size_t entry = 78 + 8 * pick(count);
-          std::uint32_t value = random() % 2 ? interesting[pick(std::size(interesting))]
-                                             : Be32(db, 78 + 8 * pick(count)) + static_cast<std::uint32_t>(pick(9)) - 4;
-          PutBe32(db, entry, value);
+          std::uint32_t value = random() % 2
+                                    ? interesting[pick(std::size(interesting))]
+                                    : Big32At(db, 78 + 8 * pick(count)) + static_cast<std::uint32_t>(pick(9)) - 4;
+          PutBig32(db, entry, value);
         }
         break;
       case 2: {  // the record count
         const std::uint16_t counts[] = {0, 1, static_cast<std::uint16_t>(count - 1), static_cast<std::uint16_t>(count + 1),
                                         0xFFFF, static_cast<std::uint16_t>(random())};
         std::uint16_t value = counts[pick(std::size(counts))];
-        if (db.size() >= 78) {
-          db[76] = static_cast<std::uint8_t>(value >> 8);
-          db[77] = static_cast<std::uint8_t>(value);
-        }
+        if (db.size() >= 78) PutBig16(db, 76, value);
         break;
       }
       case 3:  // cut short
@@ -186,7 +162,7 @@ TEST(HostileDatabases, MutationsThroughExtractAndListNeverCrashHangOrEscape) {
     const fs::path run = root / "run";
     fs::remove_all(run);
     fs::create_directories(run);
-    Write(run / "db.pdb", db);
+    WriteBytes(run / "db.pdb", db);
     // Half the runs create the destination and overwrite; the others keep what is there.
     const bool keep = round % 2 == 0;
     if (keep) fs::create_directory(run / "out");
@@ -218,7 +194,7 @@ TEST(HostileDatabases, MutationsThroughExtractAndListNeverCrashHangOrEscape) {
         ASSERT_TRUE(entry.is_regular_file()) << name;
         ASSERT_GE(name.size(), 4u);
         ASSERT_EQ(name.substr(name.size() - 4), ".mid");
-        const Bytes tune = Read(entry.path());
+        const Bytes tune = ReadBytes(entry.path());
         ASSERT_GE(tune.size(), 4u) << name;
         ASSERT_EQ(std::string(tune.begin(), tune.begin() + 4), "MThd") << name;
         ASSERT_NE(std::search(db.begin(), db.end(), tune.begin(), tune.end()), db.end()) << name;

@@ -354,62 +354,6 @@ TEST_F(CompileCommandTest, CompiledDirectoryExtractsToIdenticalFiles) {
 
 // ---- The 16-bit record count, on a listing too large for a real directory in a unit test ----
 
-// A directory of `count` format-0 MIDI files t0.mid, t1.mid, ... of 25 bytes or the sizes given, and
-// a destination that only counts bytes.
-class ManyFiles : public FileSystem {
- public:
-  explicit ManyFiles(std::size_t count, std::vector<std::uint64_t> sizes = {}) : count_(count), sizes_(std::move(sizes)) {}
-  bool FileExists(const std::string&) override { return false; }
-  bool DirectoryExists(const std::string& path) override { return path == "S" || path == "D\\"; }
-  bool CreateDir(const std::string&) override { return false; }
-  std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
-    EXPECT_EQ(pattern, "S\\*.mid");
-    std::vector<DirectoryEntry> entries(count_);
-    for (std::size_t i = 0; i < count_; ++i) {
-      entries[i] = {"t" + std::to_string(i) + ".mid", sizes_.empty() ? 25 : sizes_[i], false};
-    }
-    return entries;
-  }
-  std::unique_ptr<InputFile> OpenRead(const std::string&) override { return std::make_unique<Tune>(); }
-  std::unique_ptr<OutputFile> Create(const std::string& path) override {
-    created.push_back(path);
-    return std::make_unique<Counter>(*this);
-  }
-
-  std::vector<std::string> created;
-  std::vector<std::uint8_t> head;  // the first 78 bytes written
-  std::uint64_t written = 0;
-
- private:
-  class Tune : public InputFile {
-   public:
-    std::uint64_t Size() override { return 25; }
-    // The head of a format-0 file; the rest of a longer read keeps what the buffer held.
-    void Read(void* buffer, std::size_t count) override {
-      ASSERT_GE(count, 25u);
-      auto bytes = MidiBytes(25);
-      std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(buffer));
-    }
-    void Seek(std::uint64_t) override {}
-    void Close() override {}
-  };
-  class Counter : public OutputFile {
-   public:
-    explicit Counter(ManyFiles& owner) : owner_(owner) {}
-    void Write(const void* data, std::size_t count) override {
-      const auto* bytes = static_cast<const std::uint8_t*>(data);
-      for (std::size_t i = 0; i < count && owner_.head.size() < 78; ++i) owner_.head.push_back(bytes[i]);
-      owner_.written += count;
-    }
-    void Close() override {}
-
-   private:
-    ManyFiles& owner_;
-  };
-  std::size_t count_;
-  std::vector<std::uint64_t> sizes_;
-};
-
 // Compiles a directory of `count` 25-byte format-0 MIDI files into "D\\out.pdb", all in memory;
 // gives the files afterwards.
 FakeFileSystem CompileMany(std::size_t count, ScriptedPrompts& prompts) {
@@ -471,7 +415,7 @@ TEST(CompileDatabaseSize, TwoGibibytesLessOneAreWrittenAndOneByteMoreIsRefusedBe
     SCOPED_TRACE(c.extra);
     std::vector<std::uint64_t> these = sizes;
     these.back() += c.extra;
-    ManyFiles many(kCount, these);
+    SizedFiles many(these);
     ScriptedPrompts prompts;
     FixedClock clock;
     CompileCommand command(prompts, many, clock, {"S", "D\\out.pdb", "N", true});

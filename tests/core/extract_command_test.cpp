@@ -1,4 +1,5 @@
-// Extract! driven through scripted prompts on real files, with databases built byte by byte.
+// Extract! driven through scripted prompts on real files, with databases built byte by byte
+// (support/palm_images.h).
 #include "commands/extract_command.h"
 
 #include <gtest/gtest.h>
@@ -13,95 +14,22 @@
 #include <vector>
 
 #include "seams/app_error.h"
+#include "support/midi_files.h"
+#include "support/palm_images.h"
+#include "support/raised_error.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
 const char kCreateQuestion[] = "Directory does not exist!\r\nWould you like to create it now?";
 
-// ---- Databases by hand, from the layout: 78-byte header, 8-byte entries, then the records ----
-
-void PutBe16(Bytes& bytes, std::size_t at, std::uint16_t value) {
-  bytes[at] = static_cast<std::uint8_t>(value >> 8);
-  bytes[at + 1] = static_cast<std::uint8_t>(value);
-}
-
-void AppendBe32(Bytes& bytes, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
-void Append(Bytes& bytes, const Bytes& more) { bytes.insert(bytes.end(), more.begin(), more.end()); }
-void Append(Bytes& bytes, const std::string& text) { bytes.insert(bytes.end(), text.begin(), text.end()); }
-
-Bytes Header(std::uint16_t record_count, std::uint16_t attributes = 0x0008) {
-  Bytes header(78, 0);
-  std::string name = "Ring tones";
-  std::copy(name.begin(), name.end(), header.begin());
-  PutBe16(header, 32, attributes);
-  std::string type_and_creator = "smfrQsnd";
-  std::copy(type_and_creator.begin(), type_and_creator.end(), header.begin() + 60);
-  PutBe16(header, 76, record_count);
-  return header;
-}
-
-// A small Standard MIDI File whose bytes differ from tune to tune.
-Bytes Tune(const std::string& label, std::size_t filler = 16) {
-  Bytes tune = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 0x60, 'M', 'T', 'r', 'k'};
-  AppendBe32(tune, static_cast<std::uint32_t>(label.size() + filler));
-  Append(tune, label);
-  for (std::size_t i = 0; i < filler; ++i) tune.push_back(static_cast<std::uint8_t>(i * 37 + label.size()));
-  return tune;
-}
-
-Bytes MidiRecord(const std::string& name, const Bytes& tune) {
-  Bytes record = {'P', 'M', 'r', 'c', static_cast<std::uint8_t>(name.size() + 7), 0};
-  Append(record, name);
-  record.push_back(0);
-  Append(record, tune);
-  return record;
-}
-
-// Header, one entry per record at the offsets the records take one behind the other, records.
-Bytes Database(const std::vector<Bytes>& records, std::uint16_t attributes = 0x0008) {
-  Bytes db = Header(static_cast<std::uint16_t>(records.size()), attributes);
-  std::uint32_t offset = static_cast<std::uint32_t>(78 + 8 * records.size());
-  for (const Bytes& record : records) {
-    AppendBe32(db, offset);
-    Append(db, Bytes{0x40, 0, 0, 0});
-    offset += static_cast<std::uint32_t>(record.size());
-  }
-  for (const Bytes& record : records) Append(db, record);
-  return db;
-}
-
-// Header and entries with the given offsets, then `body` right behind the list.
-Bytes DatabaseWithOffsets(const std::vector<std::uint32_t>& offsets, const Bytes& body) {
-  Bytes db = Header(static_cast<std::uint16_t>(offsets.size()));
-  for (std::uint32_t offset : offsets) {
-    AppendBe32(db, offset);
-    Append(db, Bytes{0x40, 0, 0, 0});
-  }
-  Append(db, body);
-  return db;
-}
-
+// Where the first record of a database of `count` records begins: behind the header and the list.
 std::uint32_t FirstRecordOffset(std::size_t count) { return static_cast<std::uint32_t>(78 + 8 * count); }
 
 // ---- The fixture: a temporary directory, the platform's files and a scripted user ----
-
-std::string NativePath(const std::string& path) {
-#ifdef _WIN32
-  return path;
-#else
-  std::string native = path;
-  std::replace(native.begin(), native.end(), '\\', '/');
-  return native;
-#endif
-}
 
 std::string Success(int count) { return std::to_string(count) + " MIDI files successfully extracted."; }
 
@@ -156,7 +84,7 @@ class ExtractTest : public ::testing::Test {
 // ---- The input checks, in their order ----
 
 TEST_F(ExtractTest, InputChecksStopAtTheFirstFailureInTheirOrder) {
-  std::string database = WriteDatabase(Database({MidiRecord("a", Tune("a"))}));
+  std::string database = WriteDatabase(Database({MidiRecord("a", LabelledTune("a"))}));
   MakeDirectory(temp_ / "folder.pdb");
   struct Case {
     std::string source;
@@ -192,7 +120,7 @@ TEST_F(ExtractTest, MissingDestinationAnsweredCancelCreatesNothingAndOpensNothin
 }
 
 TEST_F(ExtractTest, MissingAbsoluteDestinationAnsweredOkIsCreatedWithItsParents) {
-  Bytes tune = Tune("one");
+  Bytes tune = LabelledTune("one");
   std::string database = WriteDatabase(Database({MidiRecord("one", tune)}));
   for (std::string trailing : {"", "\\", "/"}) {
     std::string top = "new" + std::to_string(trailing.size()) + (trailing == "/" ? "s" : "");
@@ -205,7 +133,7 @@ TEST_F(ExtractTest, MissingAbsoluteDestinationAnsweredOkIsCreatedWithItsParents)
 }
 
 TEST_F(ExtractTest, DestinationWithForwardSlashesIsCreatedWithItsParents) {
-  Bytes tune = Tune("fwd");
+  Bytes tune = LabelledTune("fwd");
   std::string database = WriteDatabase(Database({MidiRecord("fwd", tune)}));
   std::string destination = temp_.path() + "/x/y/z";
   EXPECT_EQ(Extract(database, destination, {"OK"}),
@@ -228,7 +156,7 @@ TEST_F(ExtractTest, MissingRelativeDestinationIsCreatedUnderTheCurrentDirectory)
     ~RestoreDirectory() { fs::current_path(saved); }
   } restore;
   fs::current_path(NativePath(temp_.path()));
-  Bytes tune = Tune("rel");
+  Bytes tune = LabelledTune("rel");
   std::string database = WriteDatabase(Database({MidiRecord("rel", tune)}));
   const std::vector<std::string> destinations = {
       "c", "longer\\sub", "ab/cd", "..\\" + fs::path(NativePath(temp_.path())).filename().string() + "\\up"};
@@ -246,14 +174,14 @@ TEST_F(ExtractTest, MissingRelativeDestinationIsCreatedUnderTheCurrentDirectory)
 // ---- Databases refused as a whole ----
 
 TEST_F(ExtractTest, DatabasesRefusedAsAWholeShowOneWarningAndWriteNothing) {
-  Bytes one_record = Database({MidiRecord("a", Tune("a"))});
+  Bytes one_record = Database({MidiRecord("a", LabelledTune("a"))});
   Bytes resource = one_record;
   resource[33] |= 0x01;
-  Bytes resource_and_empty = Header(0, 0x0001);
-  Bytes list_too_long = Header(3);
+  Bytes resource_and_empty = DatabaseHeader(0, {.attributes = 0x0001});
+  Bytes list_too_long = DatabaseHeader(3);
   list_too_long.resize(78 + 8 * 3 - 1, 0);
   Bytes count_beyond_file = one_record;
-  PutBe16(count_beyond_file, 76, 0xFFFF);
+  PutBig16(count_beyond_file, 76, 0xFFFF);
   struct Case {
     std::string what;
     Bytes bytes;
@@ -263,7 +191,7 @@ TEST_F(ExtractTest, DatabasesRefusedAsAWholeShowOneWarningAndWriteNothing) {
       {"0 bytes", {}, "File is empty!"},
       {"1 byte", Bytes(1, 0), "Wrong file format!"},
       {"77 bytes", Bytes(one_record.begin(), one_record.begin() + 77), "Wrong file format!"},
-      {"78 bytes, no records", Header(0), "The database is empty!"},
+      {"78 bytes, no records", DatabaseHeader(0), "The database is empty!"},
       {"resource flag", resource, "This is not a record database!"},
       {"resource flag comes before the count", resource_and_empty, "This is not a record database!"},
       {"record list past the end", list_too_long, "Wrong file format!"},
@@ -282,10 +210,10 @@ TEST_F(ExtractTest, DatabasesRefusedAsAWholeShowOneWarningAndWriteNothing) {
 TEST_F(ExtractTest, OnlyTheResourceBitOfTheAttributesMatters) {
   for (std::uint16_t attributes : {0x0000, 0x0008, 0x0100, 0xFFFE}) {
     SCOPED_TRACE(attributes);
-    Bytes tune = Tune("attr" + std::to_string(attributes));
+    Bytes tune = LabelledTune("attr" + std::to_string(attributes));
     std::string dir = temp_ / ("a" + std::to_string(attributes));
     MakeDirectory(dir);
-    std::string database = WriteDatabase(Database({MidiRecord("t", tune)}, attributes));
+    std::string database = WriteDatabase(Database({MidiRecord("t", tune)}, {.attributes = attributes}));
     EXPECT_EQ(Extract(database, dir), std::vector<ShownBox>{InformationBox(Success(1), "Success")});
     EXPECT_EQ(ReadBytes(dir + "\\t.mid"), tune);
   }
@@ -294,9 +222,9 @@ TEST_F(ExtractTest, OnlyTheResourceBitOfTheAttributesMatters) {
 // ---- Records ----
 
 TEST_F(ExtractTest, EveryMidiRecordBecomesAByteIdenticalFile) {
-  Bytes first = Tune("first", 100);
-  Bytes second = Tune("second", 3);
-  Bytes third = Tune("third", 1000);
+  Bytes first = LabelledTune("first", 100);
+  Bytes second = LabelledTune("second", 3);
+  Bytes third = LabelledTune("third", 1000);
   std::string database = WriteDatabase(Database({MidiRecord("Morning", first), MidiRecord("Alarm 2", second),
                                                  MidiRecord("Long name of thirty-one letters", third)}));
   EXPECT_EQ(Extract(database, out_), std::vector<ShownBox>{InformationBox(Success(3), "Success")});
@@ -308,7 +236,7 @@ TEST_F(ExtractTest, EveryMidiRecordBecomesAByteIdenticalFile) {
 }
 
 TEST_F(ExtractTest, OneRecordRunsToTheEndOfTheFileTrailingBytesIncluded) {
-  Bytes tune = Tune("solo");
+  Bytes tune = LabelledTune("solo");
   Bytes db = Database({MidiRecord("solo", tune)});
   ASSERT_EQ(db[78 + 3], 86);  // the single record right behind its entry
   Bytes trailing = {0xDE, 0xAD, 0, 0xBE, 0xEF};
@@ -323,7 +251,7 @@ TEST_F(ExtractTest, OneRecordRunsToTheEndOfTheFileTrailingBytesIncluded) {
 
 TEST_F(ExtractTest, DataOffsetIsTakenFromTheRecordNotFromTheNameLength) {
   // A data offset of 12 behind a 2-letter name: bytes between the name's NUL and the tune.
-  Bytes tune = Tune("gap");
+  Bytes tune = LabelledTune("gap");
   Bytes record = {'P', 'M', 'r', 'c', 12, 0, 'g', 'p', 0, 'x', 'y', 'z'};
   Append(record, tune);
   std::string database = WriteDatabase(Database({record}));
@@ -333,24 +261,24 @@ TEST_F(ExtractTest, DataOffsetIsTakenFromTheRecordNotFromTheNameLength) {
 
 TEST_F(ExtractTest, RecordsWithoutTheMidiSignatureArePassedOverSilently) {
   Bytes other = {'D', 'A', 'T', 'A', 7, 0, 0};
-  Append(other, Tune("x"));
-  Bytes lower = MidiRecord("lower", Tune("lower"));
+  Append(other, LabelledTune("x"));
+  Bytes lower = MidiRecord("lower", LabelledTune("lower"));
   lower[0] = 'p';
   std::string only_others = WriteDatabase(Database({other, lower}), "others.pdb");
   EXPECT_EQ(Extract(only_others, out_), std::vector<ShownBox>{InputErrorBox(1, "No MIDI files found in the database!")});
   EXPECT_TRUE(Listing(out_).empty());
 
-  Bytes tune = Tune("kept");
+  Bytes tune = LabelledTune("kept");
   std::string mixed = WriteDatabase(Database({other, MidiRecord("kept", tune), lower}), "mixed.pdb");
   EXPECT_EQ(Extract(mixed, out_), std::vector<ShownBox>{InformationBox(Success(1), "Success")});
   EXPECT_EQ(Listing(out_), std::vector<std::string>{"kept.mid"});
 }
 
 TEST_F(ExtractTest, RecordWithoutMThdIsReportedByItsStoredNameAndTheRunGoesOn) {
-  Bytes bad_tune = Tune("bad");
+  Bytes bad_tune = LabelledTune("bad");
   bad_tune[3] = 'D';  // "MThD"
   Bytes riff = {'R', 'I', 'F', 'F', 0, 0, 0, 0};
-  Bytes good = Tune("good");
+  Bytes good = LabelledTune("good");
   std::string database = WriteDatabase(Database({MidiRecord("a/b:c", bad_tune), MidiRecord("good", good),
                                                  MidiRecord("Wave", riff)}));
   // A lone CR after the colon, and the name as stored: the replacement is for file names only.
@@ -361,7 +289,7 @@ TEST_F(ExtractTest, RecordWithoutMThdIsReportedByItsStoredNameAndTheRunGoesOn) {
 }
 
 TEST_F(ExtractTest, RunWithOnlyBrokenTunesEndsWithNoMidiFilesFound) {
-  Bytes bad = Tune("bad");
+  Bytes bad = LabelledTune("bad");
   bad[0] = 'X';
   std::string database = WriteDatabase(Database({MidiRecord("bad", bad)}));
   EXPECT_EQ(Extract(database, out_), (std::vector<ShownBox>{WarningBox("Wrong MIDI format:\rbad", "MIDI Error"),
@@ -369,7 +297,7 @@ TEST_F(ExtractTest, RunWithOnlyBrokenTunesEndsWithNoMidiFilesFound) {
 }
 
 TEST_F(ExtractTest, FileNamesReplaceTheEightForbiddenCharacters) {
-  Bytes tune = Tune("slashes");
+  Bytes tune = LabelledTune("slashes");
   std::string database = WriteDatabase(Database({MidiRecord("a\\b/c:d*e?f<g>h|i j'k", tune)}));
   EXPECT_EQ(Extract(database, out_), std::vector<ShownBox>{InformationBox(Success(1), "Success")});
   EXPECT_EQ(Listing(out_), std::vector<std::string>{"a_b_c_d_e_f_g_h_i j'k.mid"});
@@ -377,7 +305,7 @@ TEST_F(ExtractTest, FileNamesReplaceTheEightForbiddenCharacters) {
 }
 
 TEST_F(ExtractTest, EmptyRecordNameGivesTheFileDotMid) {
-  Bytes tune = Tune("nameless");
+  Bytes tune = LabelledTune("nameless");
   std::string database = WriteDatabase(Database({MidiRecord("", tune)}));
   EXPECT_EQ(Extract(database, out_), std::vector<ShownBox>{InformationBox(Success(1), "Success")});
   EXPECT_EQ(ReadBytes(out_ + "\\.mid"), tune);
@@ -422,9 +350,9 @@ TEST(OutputFileNameTest, ReplacesCharactersAndKeepsDeviceNamesOffTheDevices) {
 }
 
 TEST_F(ExtractTest, DeviceNamedRecordsReachTheDisk) {
-  Bytes nul = Tune("nul");
-  Bytes com = Tune("com");
-  Bytes con = Tune("con");
+  Bytes nul = LabelledTune("nul");
+  Bytes com = LabelledTune("com");
+  Bytes con = LabelledTune("con");
   std::string database = WriteDatabase(Database({MidiRecord("NUL", nul), MidiRecord("com1", com), MidiRecord("Con.txt", con)}));
   EXPECT_EQ(Extract(database, out_), std::vector<ShownBox>{InformationBox(Success(3), "Success")});
   EXPECT_EQ(Listing(out_), (std::vector<std::string>{"Con_.txt.mid", "NUL_.mid", "com1_.mid"}));
@@ -436,7 +364,7 @@ TEST_F(ExtractTest, DeviceNamedRecordsReachTheDisk) {
 // ---- Destination separators ----
 
 TEST_F(ExtractTest, TrailingSeparatorGivesTheSameOutputPaths) {
-  Bytes tune = Tune("sep");
+  Bytes tune = LabelledTune("sep");
   std::string database = WriteDatabase(Database({MidiRecord("sep", tune)}));
   WriteBytes(out_ + "\\sep.mid", {1});
   for (std::string destination : {out_, out_ + "\\", out_ + "/"}) {
@@ -448,8 +376,8 @@ TEST_F(ExtractTest, TrailingSeparatorGivesTheSameOutputPaths) {
 }
 
 TEST_F(ExtractTest, EachRecordTakesAtMostOneFurtherSeparatorOffTheRunsDestination) {
-  std::string database = WriteDatabase(Database({MidiRecord("a", Tune("a")), MidiRecord("b", Tune("b")),
-                                                 MidiRecord("c", Tune("c"))}));
+  std::string database = WriteDatabase(Database({MidiRecord("a", LabelledTune("a")), MidiRecord("b", LabelledTune("b")),
+                                                 MidiRecord("c", LabelledTune("c"))}));
   for (std::string name : {"a.mid", "b.mid", "c.mid"}) WriteBytes(out_ + "\\" + name, {1});
   EXPECT_EQ(Extract(database, out_ + "\\/\\", {"No", "No", "No"}),
             (std::vector<ShownBox>{
@@ -462,8 +390,8 @@ TEST_F(ExtractTest, EachRecordTakesAtMostOneFurtherSeparatorOffTheRunsDestinatio
 // ---- Overwrite questions ----
 
 TEST_F(ExtractTest, CoincidingFileNamesAskBeforeOverwriting) {
-  Bytes first = Tune("first");
-  Bytes second = Tune("second");
+  Bytes first = LabelledTune("first");
+  Bytes second = LabelledTune("second");
   // "a/b" and "a:b" differ only in replaced characters.
   std::string database = WriteDatabase(Database({MidiRecord("a/b", first), MidiRecord("a:b", second)}));
   const std::string question = out_ + "\\a_b.mid\r\nalready exists. Overwrite?";
@@ -487,7 +415,7 @@ TEST_F(ExtractTest, CancelAtTheThirdQuestionStopsSilentlyAndKeepsWhatWasWritten)
   std::vector<Bytes> tunes;
   std::vector<Bytes> records;
   for (char name : std::string("vwxyz")) {
-    tunes.push_back(Tune(std::string(1, name)));
+    tunes.push_back(LabelledTune(std::string(1, name)));
     records.push_back(MidiRecord(std::string(1, name), tunes.back()));
   }
   std::string database = WriteDatabase(Database(records));
@@ -506,7 +434,8 @@ TEST_F(ExtractTest, CancelAtTheThirdQuestionStopsSilentlyAndKeepsWhatWasWritten)
 }
 
 TEST_F(ExtractTest, EveryQuestionAnsweredNoEndsWithNoMidiFilesFound) {
-  std::string database = WriteDatabase(Database({MidiRecord("p", Tune("p")), MidiRecord("q", Tune("q"))}));
+  std::string database =
+      WriteDatabase(Database({MidiRecord("p", LabelledTune("p")), MidiRecord("q", LabelledTune("q"))}));
   WriteBytes(out_ + "\\p.mid", {1});
   WriteBytes(out_ + "\\q.mid", {2});
   EXPECT_EQ(Extract(database, out_, {"No", "No"}),
@@ -520,7 +449,7 @@ TEST_F(ExtractTest, EveryQuestionAnsweredNoEndsWithNoMidiFilesFound) {
 // ---- Files ----
 
 TEST_F(ExtractTest, ReadOnlySourceIsExtracted) {
-  Bytes tune = Tune("ro");
+  Bytes tune = LabelledTune("ro");
   std::string database = WriteDatabase(Database({MidiRecord("ro", tune)}));
   fs::permissions(NativePath(database), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
@@ -529,20 +458,16 @@ TEST_F(ExtractTest, ReadOnlySourceIsExtracted) {
 }
 
 TEST_F(ExtractTest, OutputPathNamingADirectoryFailsWithAnErrorAndKeepsEarlierFiles) {
-  Bytes tune = Tune("before");
-  std::string database = WriteDatabase(Database({MidiRecord("before", tune), MidiRecord("taken", Tune("taken")),
-                                                 MidiRecord("after", Tune("after"))}));
+  Bytes tune = LabelledTune("before");
+  std::string database = WriteDatabase(Database({MidiRecord("before", tune), MidiRecord("taken", LabelledTune("taken")),
+                                                 MidiRecord("after", LabelledTune("after"))}));
   MakeDirectory(out_ + "\\taken.mid");
   ScriptedPrompts prompts;
   ExtractCommand command(prompts, *files_, {database, out_});
   ASSERT_TRUE(command.CheckExtractInputs());
-  try {
-    command.ExtractDatabase();
-    ADD_FAILURE() << "no error";
-  } catch (const InOutError& error) {
-    EXPECT_EQ(error.code(), kFileAccessDenied);
-    EXPECT_STREQ(error.what(), "File access denied");
-  }
+  RaisedError raised = RaisedBy([&] { command.ExtractDatabase(); });
+  EXPECT_EQ(raised.code, kFileAccessDenied);
+  EXPECT_EQ(raised.text, "File access denied");
   EXPECT_TRUE(prompts.Shown().empty());  // no question and no summary
   EXPECT_EQ(ReadBytes(out_ + "\\before.mid"), tune);
   EXPECT_FALSE(PathExists(out_ + "\\after.mid"));
@@ -550,7 +475,7 @@ TEST_F(ExtractTest, OutputPathNamingADirectoryFailsWithAnErrorAndKeepsEarlierFil
 }
 
 TEST_F(ExtractTest, DestinationThatCannotBeCreatedFailsAtTheFirstOutputFile) {
-  std::string database = WriteDatabase(Database({MidiRecord("x", Tune("x"))}));
+  std::string database = WriteDatabase(Database({MidiRecord("x", LabelledTune("x"))}));
   WriteBytes(temp_ / "plain", {0});
   std::string destination = temp_ / "plain\\sub\\dir";  // a file stands where a parent should be
   ScriptedPrompts prompts;
@@ -576,7 +501,7 @@ std::string LostText(int count) {
 }
 
 TEST_F(ExtractTest, RecordsOutsideTheFileAreCountedAndBrokenMidiRecordsReported) {
-  Bytes good = Tune("good");
+  Bytes good = LabelledTune("good");
   Bytes good_record = MidiRecord("good", good);
   const std::uint32_t start = FirstRecordOffset(2);
   const std::uint32_t end_of_good = start + static_cast<std::uint32_t>(good_record.size());
@@ -638,8 +563,8 @@ TEST_F(ExtractTest, RecordsOutsideTheFileAreCountedAndBrokenMidiRecordsReported)
 // The count of unreadable records comes once, after every record's own report and before the
 // box that closes the run; a Cancel closes the run without either.
 TEST_F(ExtractTest, UnreadableRecordsAreToldOnceBeforeTheClosingBoxAndNotAfterACancel) {
-  Bytes a = MidiRecord("a", Tune("a"));
-  Bytes b = MidiRecord("b", Tune("b"));
+  Bytes a = MidiRecord("a", LabelledTune("a"));
+  Bytes b = MidiRecord("b", LabelledTune("b"));
   const std::uint32_t start = FirstRecordOffset(5);
   const std::uint32_t after_a = start + static_cast<std::uint32_t>(a.size());
   Bytes body = a;
@@ -698,7 +623,7 @@ std::vector<ShownBox> ExpectedForTruncation(std::size_t length, const std::vecto
 
 TEST_F(ExtractTest, DatabaseCutShortAtEveryLengthNeverReadsOutside) {
   std::vector<std::string> names = {"one", "two", "three"};
-  std::vector<Bytes> tunes = {Tune("1", 5), Tune("2", 2), Tune("3", 9)};
+  std::vector<Bytes> tunes = {LabelledTune("1", 5), LabelledTune("2", 2), LabelledTune("3", 9)};
   std::vector<Bytes> records;
   for (std::size_t i = 0; i < names.size(); ++i) records.push_back(MidiRecord(names[i], tunes[i]));
   const Bytes full = Database(records);
@@ -722,8 +647,8 @@ TEST_F(ExtractTest, DatabaseCutShortAtEveryLengthNeverReadsOutside) {
 }
 
 TEST_F(ExtractTest, RandomlyDamagedDatabasesGiveOnlySaneOutcomes) {
-  std::vector<Bytes> records = {MidiRecord("alpha", Tune("a", 20)), MidiRecord("beta", Tune("b", 7)),
-                                MidiRecord("gamma", Tune("c", 30))};
+  std::vector<Bytes> records = {MidiRecord("alpha", LabelledTune("a", 20)), MidiRecord("beta", LabelledTune("b", 7)),
+                                MidiRecord("gamma", LabelledTune("c", 30))};
   const Bytes original = Database(records);
   const std::set<std::string> input_errors = {"Wrong file format!", "This is not a record database!",
                                               "The database is empty!", "No MIDI files found in the database!"};

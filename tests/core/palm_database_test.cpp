@@ -13,67 +13,11 @@
 #include "format/byte_cursor.h"
 #include "format/byte_order.h"
 #include "format/palm_date.h"
+#include "support/midi_files.h"
+#include "support/palm_images.h"
 
 namespace palm {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-struct TestRecord {
-  std::string name;
-  Bytes tune;
-};
-
-// A tune of `size` bytes: "MThd" and then a counting pattern, so that misplaced bytes show.
-Bytes Tune(std::size_t size, std::uint8_t seed = 0) {
-  Bytes tune(size);
-  for (std::size_t i = 0; i < size; ++i) tune[i] = static_cast<std::uint8_t>(seed + i);
-  const char tag[] = "MThd";
-  std::copy(tag, tag + std::min<std::size_t>(4, size), tune.begin());
-  return tune;
-}
-
-template <std::size_t N>
-void Append(Bytes& out, const std::array<std::uint8_t, N>& bytes) {
-  out.insert(out.end(), bytes.begin(), bytes.end());
-}
-
-// A database laid out the way the writer lays it out, from the builders.
-Bytes Assemble(const std::vector<TestRecord>& records, std::string_view name = "Tunes", std::uint32_t date = 0) {
-  Bytes image;
-  Append(image, BuildHeader(name, date, static_cast<std::uint16_t>(records.size())));
-  std::uint32_t offset = static_cast<std::uint32_t>(kHeaderSize + kRecordEntrySize * records.size());
-  for (const TestRecord& record : records) {
-    Append(image, BuildRecordEntry(offset));
-    offset += static_cast<std::uint32_t>(record.name.size() + 7 + record.tune.size());
-  }
-  for (const TestRecord& record : records) {
-    Append(image, BuildRecordHead(record.name.size()));
-    image.insert(image.end(), record.name.begin(), record.name.end());
-    image.push_back(0);
-    image.insert(image.end(), record.tune.begin(), record.tune.end());
-  }
-  return image;
-}
-
-std::uint32_t BigEndian32(const Bytes& image, std::size_t at) {
-  return (std::uint32_t{image[at]} << 24) | (std::uint32_t{image[at + 1]} << 16) | (std::uint32_t{image[at + 2]} << 8) |
-         image[at + 3];
-}
-
-void PutBigEndian32(Bytes& image, std::size_t at, std::uint32_t value) {
-  image[at] = static_cast<std::uint8_t>(value >> 24);
-  image[at + 1] = static_cast<std::uint8_t>(value >> 16);
-  image[at + 2] = static_cast<std::uint8_t>(value >> 8);
-  image[at + 3] = static_cast<std::uint8_t>(value);
-}
-
-Bytes Slice(const Bytes& image, std::size_t from, std::size_t count) {
-  return Bytes(image.begin() + static_cast<std::ptrdiff_t>(from),
-               image.begin() + static_cast<std::ptrdiff_t>(from + count));
-}
-
-Bytes ToBytes(std::span<const std::uint8_t> span) { return Bytes(span.begin(), span.end()); }
 
 // ---- building -------------------------------------------------------------------------------
 
@@ -171,9 +115,9 @@ TEST(BuildRecordHead, HoldsTheSignatureAndTheDataOffsetNamePlusSeven) {
 // ---- whole databases ------------------------------------------------------------------------
 
 TEST(Database, OneRecordBeginsAt86AndRunsToTheEnd) {
-  Bytes image = Assemble({{"Ring", Tune(50)}});
+  Bytes image = TuneDatabase({{"Ring", MidiBytes(50)}});
   ASSERT_EQ(image.size(), 86u + 4 + 7 + 50);
-  EXPECT_EQ(BigEndian32(image, 78), 86u);
+  EXPECT_EQ(Big32At(image, 78), 86u);
 
   DatabaseReader reader(image);
   ASSERT_TRUE(reader.RecordListFits());
@@ -185,19 +129,19 @@ TEST(Database, OneRecordBeginsAt86AndRunsToTheEnd) {
   RecordContents contents = reader.ReadRecord(extent);
   EXPECT_EQ(contents.status, RecordStatus::Midi);
   EXPECT_EQ(contents.name, "Ring");
-  EXPECT_EQ(ToBytes(contents.tune), Tune(50));
+  EXPECT_EQ(ToBytes(contents.tune), MidiBytes(50));
 }
 
 TEST(Database, ThreeRecordsBeginAt102NotAt104) {
-  Bytes image = Assemble({{"a", Tune(30, 1)}, {"b", Tune(40, 2)}, {"c", Tune(50, 3)}});
-  EXPECT_EQ(BigEndian32(image, 78), 102u);
-  EXPECT_EQ(BigEndian32(image, 86), 102u + 1 + 7 + 30);
-  EXPECT_EQ(BigEndian32(image, 94), 102u + 1 + 7 + 30 + 1 + 7 + 40);
+  Bytes image = TuneDatabase({{"a", MidiBytes(30, 0, 1)}, {"b", MidiBytes(40, 0, 2)}, {"c", MidiBytes(50, 0, 3)}});
+  EXPECT_EQ(Big32At(image, 78), 102u);
+  EXPECT_EQ(Big32At(image, 86), 102u + 1 + 7 + 30);
+  EXPECT_EQ(Big32At(image, 94), 102u + 1 + 7 + 30 + 1 + 7 + 40);
   EXPECT_EQ(Slice(image, 102, 4), (Bytes{'P', 'M', 'r', 'c'}));
 }
 
 TEST(Database, TwoRecordsOfOneAndTwoCharacterNamesMake411Bytes) {
-  Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
+  Bytes image = TuneDatabase({{"A", MidiBytes(100, 0, 1)}, {"Bb", MidiBytes(200, 0, 2)}});
   ASSERT_EQ(image.size(), 411u);
   EXPECT_EQ(Slice(image, 78, 8), (Bytes{0, 0, 0, 94, 0x40, 0, 0, 0}));
   EXPECT_EQ(Slice(image, 86, 8), (Bytes{0, 0, 0, 202, 0x40, 0, 0, 0}));
@@ -217,26 +161,26 @@ TEST(Database, TwoRecordsOfOneAndTwoCharacterNamesMake411Bytes) {
   RecordContents b = reader.ReadRecord(second);
   EXPECT_EQ(a.status, RecordStatus::Midi);
   EXPECT_EQ(a.name, "A");
-  EXPECT_EQ(ToBytes(a.tune), Tune(100, 1));
+  EXPECT_EQ(ToBytes(a.tune), MidiBytes(100, 0, 1));
   EXPECT_EQ(b.status, RecordStatus::Midi);
   EXPECT_EQ(b.name, "Bb");
-  EXPECT_EQ(ToBytes(b.tune), Tune(200, 2));
+  EXPECT_EQ(ToBytes(b.tune), MidiBytes(200, 0, 2));
   // The tune is a view into the image, not a copy that could outlive or exceed it.
   EXPECT_EQ(b.tune.data(), image.data() + 202 + 9);
   EXPECT_EQ(b.tune.data() + b.tune.size(), image.data() + image.size());
 }
 
 TEST(Database, AFourCharacterNameAndA100ByteTuneMakeA111ByteRecord) {
-  Bytes image = Assemble({{"Ring", Tune(100)}, {"Next", Tune(10)}});
-  std::uint32_t first = BigEndian32(image, 78);
-  EXPECT_EQ(BigEndian32(image, 86) - first, 111u);
+  Bytes image = TuneDatabase({{"Ring", MidiBytes(100)}, {"Next", MidiBytes(10)}});
+  std::uint32_t first = Big32At(image, 78);
+  EXPECT_EQ(Big32At(image, 86) - first, 111u);
   EXPECT_EQ(image[first + 4], 11);
   EXPECT_EQ(Slice(image, first + 6, 5), (Bytes{'R', 'i', 'n', 'g', 0}));
   EXPECT_EQ(Slice(image, first + 11, 4), (Bytes{'M', 'T', 'h', 'd'}));
 }
 
 TEST(Database, AnEmptyNameIsASingleNulWithDataOffset7) {
-  Bytes image = Assemble({{"", Tune(25)}});
+  Bytes image = TuneDatabase({{"", MidiBytes(25)}});
   EXPECT_EQ(Slice(image, 86, 11), (Bytes{'P', 'M', 'r', 'c', 7, 0, 0, 'M', 'T', 'h', 'd'}));
   RecordContents contents = DatabaseReader(image).ReadRecord(DatabaseReader(image).Extent(0));
   EXPECT_EQ(contents.status, RecordStatus::Midi);
@@ -246,7 +190,7 @@ TEST(Database, AnEmptyNameIsASingleNulWithDataOffset7) {
 
 TEST(Database, AThirtyOneCharacterNameGivesDataOffset38) {
   std::string name(31, 'n');
-  Bytes image = Assemble({{name, Tune(25)}});
+  Bytes image = TuneDatabase({{name, MidiBytes(25)}});
   EXPECT_EQ(image[86 + 4], 38);
   EXPECT_EQ(image[86 + 6 + 31], 0);
   RecordContents contents = DatabaseReader(image).ReadRecord(DatabaseReader(image).Extent(0));
@@ -277,7 +221,7 @@ TEST(DatabaseReader, TheResourceFlagIsBitZeroOfTheSecondAttributeByte) {
     EXPECT_EQ(reader.Attributes(), c.attributes);
     EXPECT_EQ(reader.IsResourceDatabase(), c.resource) << std::hex << c.attributes;
   }
-  EXPECT_FALSE(DatabaseReader(Assemble({{"x", Tune(30)}})).IsResourceDatabase());
+  EXPECT_FALSE(DatabaseReader(TuneDatabase({{"x", MidiBytes(30)}})).IsResourceDatabase());
 }
 
 TEST(DatabaseReader, RecordCountIsReadBigEndian) {
@@ -296,8 +240,7 @@ TEST(DatabaseReader, TheRecordListMustLieInsideTheImage) {
   for (Case c : {Case{0, 78, true}, Case{1, 85, false}, Case{1, 86, true}, Case{3, 101, false}, Case{3, 102, true},
                  Case{65535, 78 + 8 * 65534, false}, Case{65535, 78 + 8 * 65535, true}}) {
     Bytes image(c.size);
-    image[76] = static_cast<std::uint8_t>(c.count >> 8);
-    image[77] = static_cast<std::uint8_t>(c.count);
+    PutBig16(image, 76, c.count);
     EXPECT_EQ(DatabaseReader(image).RecordListFits(), c.fits) << c.count << " records in " << c.size << " bytes";
   }
 }
@@ -308,7 +251,7 @@ TEST(DatabaseReader, FieldsOutsideTheImageOrTheListRaiseInsteadOfBeingRead) {
   EXPECT_THROW(DatabaseReader(Bytes(77)).RecordCount(), OutsideImage);
   EXPECT_THROW(DatabaseReader(Bytes{}).IsResourceDatabase(), OutsideImage);
 
-  Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
+  Bytes image = TuneDatabase({{"A", MidiBytes(100, 0, 1)}, {"Bb", MidiBytes(200, 0, 2)}});
   DatabaseReader reader(image);
   EXPECT_THROW(reader.RecordOffset(2), std::out_of_range);
   EXPECT_THROW(reader.Extent(2), std::out_of_range);
@@ -325,8 +268,8 @@ TEST(DatabaseReader, FieldsOutsideTheImageOrTheListRaiseInsteadOfBeingRead) {
 // ---- hostile record lists -------------------------------------------------------------------
 
 TEST(DatabaseReader, OffsetsThatDoNotAscendGiveANegativeLengthAndADamagedRecordStillNamed) {
-  Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
-  PutBigEndian32(image, 86, 90);  // the second record now begins before the first one
+  Bytes image = TuneDatabase({{"A", MidiBytes(100, 0, 1)}, {"Bb", MidiBytes(200, 0, 2)}});
+  PutBig32(image, 86, 90);  // the second record now begins before the first one
   DatabaseReader reader(image);
   RecordExtent first = reader.Extent(0);
   EXPECT_EQ(first.offset, 94);
@@ -372,10 +315,10 @@ TEST(DatabaseReader, OffsetsBeyondTheEndOrAboveTheSignedRangeGiveDamagedOrUnread
       {202, 94, {RecordStatus::Damaged, "Bb"}, {RecordStatus::Midi, "A"}},
   };
   for (const Case& c : cases) {
-    Bytes image = Assemble({{"A", Tune(100, 1)}, {"Bb", Tune(200, 2)}});
+    Bytes image = TuneDatabase({{"A", MidiBytes(100, 0, 1)}, {"Bb", MidiBytes(200, 0, 2)}});
     ASSERT_EQ(image.size(), 411u);
-    PutBigEndian32(image, 78, c.first);
-    PutBigEndian32(image, 86, c.second);
+    PutBig32(image, 78, c.first);
+    PutBig32(image, 86, c.second);
     DatabaseReader reader(image);
     const Expected* expected[] = {&c.record0, &c.record1};
     for (std::uint16_t i = 0; i < 2; ++i) {
@@ -449,7 +392,7 @@ TEST(DatabaseReader, ReadsOnlyInsideTheRecordAndNamesEveryDefect) {
 }
 
 TEST(DatabaseReader, ARecordExtentOutsideTheImageIsDamagedWhileItsSignatureIsInside) {
-  Bytes image = Assemble({{"A", Tune(100, 1)}});
+  Bytes image = TuneDatabase({{"A", MidiBytes(100, 0, 1)}});
   DatabaseReader reader(image);
   const auto size = static_cast<std::int32_t>(image.size());
   struct Case {
@@ -482,7 +425,7 @@ TEST(DatabaseReader, ARecordExtentOutsideTheImageIsDamagedWhileItsSignatureIsIns
 
 // A database cut inside a record's name: the name as far as the file goes.
 TEST(DatabaseReader, ARecordCutInsideItsNameKeepsTheNameSoFar) {
-  Bytes image = Assemble({{"Morning", Tune(50, 1)}, {"Evening", Tune(50, 2)}});
+  Bytes image = TuneDatabase({{"Morning", MidiBytes(50, 0, 1)}, {"Evening", MidiBytes(50, 0, 2)}});
   const std::size_t first = kHeaderSize + 2 * kRecordEntrySize;
   struct Case {
     std::size_t size;
@@ -546,7 +489,8 @@ void WalkCheckingBounds(const Bytes& source) {
 }
 
 Bytes SampleDatabase() {
-  return Assemble({{"Alarm", Tune(40, 1)}, {"", Tune(25, 2)}, {std::string(31, 'L'), Tune(60, 3)}});
+  return TuneDatabase(
+      {{"Alarm", MidiBytes(40, 0, 1)}, {"", MidiBytes(25, 0, 2)}, {std::string(31, 'L'), MidiBytes(60, 0, 3)}});
 }
 
 TEST(DatabaseReaderCorruption, EveryTruncationIsReadSafely) {
@@ -584,7 +528,7 @@ TEST(DatabaseReaderCorruption, RandomDamageIsReadSafely) {
         for (std::size_t entry = 0; entry < 3; ++entry) {
           if (random() % 2 == 0) continue;
           std::uint32_t near = static_cast<std::uint32_t>(image.size()) - 8 + random() % 16;
-          PutBigEndian32(image, 78 + 8 * entry, random() % 3 == 0 ? static_cast<std::uint32_t>(random()) : near);
+          PutBig32(image, 78 + 8 * entry, random() % 3 == 0 ? static_cast<std::uint32_t>(random()) : near);
         }
         break;
       case 2:  // a record count out of step with the list, then cut short

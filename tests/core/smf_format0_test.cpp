@@ -8,20 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "support/smf_image.h"
+#include "support/midi_files.h"
+#include "support/midi_problems.h"
 
 namespace midi {
 namespace {
 
-using smf_image::Bytes;
-using smf_image::Chunk;
-using smf_image::File;
-using smf_image::Header;
-using smf_image::Join;
-using smf_image::TrackChunk;
-
 // The merged file: format 0, one track holding `body`, the given division.
-Bytes Merged(const Bytes& body, std::uint16_t division = 96) { return File(0, {body}, division); }
+Bytes Merged(const Bytes& body, std::uint16_t division = 96) { return Smf(0, {body}, division); }
 
 // Converts and checks that the size alone comes out the same, or the same problem.
 ConvertResult Convert(const Bytes& file) {
@@ -102,7 +96,7 @@ TEST(ConvertToFormat0, MergesATuneOfThreeTracksByTickThenTrack) {
     // Empty tracks before the others too, so that track order is not file order shifted by one.
     std::vector<Bytes> tracks = WithEmptyTracks({conductor}, empty / 2);
     tracks.insert(tracks.end(), {piano, strings});
-    ConvertResult result = Convert(File(1, WithEmptyTracks(tracks, empty - empty / 2)));
+    ConvertResult result = Convert(Smf(1, WithEmptyTracks(tracks, empty - empty / 2)));
     ASSERT_FALSE(result.problem) << result.problem->text;
     EXPECT_EQ(Hex(result.bytes), Hex(Merged(expected))) << empty << " empty tracks";
   }
@@ -150,7 +144,7 @@ TEST(ConvertToFormat0, MergedTrackEventsAndEnd) {
   };
   for (const Case& c : cases) {
     for (std::size_t empty : {std::size_t{0}, kEnoughTracksToQueue}) {
-      ConvertResult result = Convert(File(1, WithEmptyTracks(c.tracks, empty)));
+      ConvertResult result = Convert(Smf(1, WithEmptyTracks(c.tracks, empty)));
       ASSERT_FALSE(result.problem) << c.what << ": " << result.problem->text;
       EXPECT_EQ(Hex(result.bytes), Hex(Merged(c.expected))) << c.what << ", " << empty << " empty tracks";
     }
@@ -166,11 +160,11 @@ TEST(ConvertToFormat0, ChunksAroundTheTracksAndTheDivision) {
     Bytes expected;
   };
   const Case cases[] = {
-      {"one track", File(1, {notes}), Merged(merged)},
-      {"SMPTE division kept", File(1, {notes}, 0xE728), Merged(merged, 0xE728)},
-      {"division 480 kept", File(1, {notes}, 0x01E0), Merged(merged, 0x01E0)},
+      {"one track", Smf(1, {notes}), Merged(merged)},
+      {"SMPTE division kept", Smf(1, {notes}, 0xE728), Merged(merged, 0xE728)},
+      {"division 480 kept", Smf(1, {notes}, 0x01E0), Merged(merged, 0x01E0)},
       {"extra header bytes, unknown chunks and trailing bytes left out",
-       Join({Header(1, 2, 96, {1, 2, 3, 4}), Chunk("XFIH", {5, 6}), TrackChunk(notes), Chunk("XFIH", {7}),
+       Join({HeaderChunk(1, 2, 96, {1, 2, 3, 4}), Chunk("XFIH", {5, 6}), TrackChunk(notes), Chunk("XFIH", {7}),
              TrackChunk({}), Bytes(9, 0x1A)}),
        Merged(merged)},
   };
@@ -183,14 +177,14 @@ TEST(ConvertToFormat0, ChunksAroundTheTracksAndTheDivision) {
 
 TEST(ConvertToFormat0, Format0ComesBackByteForByte) {
   const Bytes cases[] = {
-      File(0, {{0x00, 0x90, 0x3C, 0x40, 0x60, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}}),
+      Smf(0, {{0x00, 0x90, 0x3C, 0x40, 0x60, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}}),
       // Everything a merge would change: extra header bytes, an unknown chunk, running status
       // across a meta event, a long delta, End of Track with contents and bytes after it, padding.
-      Join({Header(0, 1, 0xE250, {0xEE}), Chunk("XFIH", {1}),
+      Join({HeaderChunk(0, 1, 0xE250, {0xEE}), Chunk("XFIH", {1}),
             TrackChunk({0x80, 0x80, 0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x01, 0x00, 0x60, 0x3C, 0x00, 0x00, 0xFF,
                         0x2F, 0x01, 0x00, 0x12, 0x34}),
             Bytes(5, 0)}),
-      File(0, {{0x00, 0xC0, 0x01}}),  // no End of Track
+      Smf(0, {{0x00, 0xC0, 0x01}}),  // no End of Track
   };
   for (const Bytes& file : cases) {
     ConvertResult result = Convert(file);
@@ -202,41 +196,33 @@ TEST(ConvertToFormat0, Format0ComesBackByteForByte) {
 TEST(ConvertToFormat0, RefusesFormat2AndFilesTheReaderRefuses) {
   const std::string format2 =
       "format 2 cannot become format 0: its tracks are independent sequences, not parts of one tune";
-  struct Case {
-    const char* what;
-    Bytes file;
-    std::size_t offset;
-    std::string text;
-  };
-  const Case cases[] = {
-      {"format 2", File(2, {{0x00, 0xC0, 0x01}, {0x00, 0xC1, 0x01}}), 8, format2},
-      {"format 2 with a broken track", File(2, {{0x00, 0x3C}}), 8, format2},
-      {"format 2 with one track", File(2, {{0x00, 0xC0, 0x01}}), 8, format2},
+  const ProblemCase cases[] = {
+      {"format 2", Smf(2, {{0x00, 0xC0, 0x01}, {0x00, 0xC1, 0x01}}), 8, format2},
+      {"format 2 with a broken track", Smf(2, {{0x00, 0x3C}}), 8, format2},
+      {"format 2 with one track", Smf(2, {{0x00, 0xC0, 0x01}}), 8, format2},
       {"not a MIDI file", Chunk("RIFF", Bytes(6, 0)), 0, "not a Standard MIDI File: it does not begin with \"MThd\""},
-      {"format 3", Header(3, 1), 8, "format 3 is not 0, 1 or 2"},
-      {"a format-0 file with two tracks", Join({Header(0, 2), TrackChunk({}), TrackChunk({})}), 10,
+      {"format 3", HeaderChunk(3, 1), 8, "format 3 is not 0, 1 or 2"},
+      {"a format-0 file with two tracks", Join({HeaderChunk(0, 2), TrackChunk({}), TrackChunk({})}), 10,
        "a format-0 file holds one track, this header declares 2"},
-      {"a broken format-0 file", File(0, {{0x00, 0x3C}}), 23, "track 1: data byte 0x3C with no status before it"},
-      {"a broken second track", File(1, {{0x00, 0xC0, 0x01}, {0x00, 0xC0}}), 33,
+      {"a broken format-0 file", Smf(0, {{0x00, 0x3C}}), 23, "track 1: data byte 0x3C with no status before it"},
+      {"a broken second track", Smf(1, {{0x00, 0xC0, 0x01}, {0x00, 0xC0}}), 33,
        "track 2: the event at this offset is cut off by the end of the track"},
-      {"a broken track among many", File(1, WithEmptyTracks({{0x00, 0xC0, 0x01}, {0x00, 0xF9}}, 70)), 34,
+      {"a broken track among many", Smf(1, WithEmptyTracks({{0x00, 0xC0, 0x01}, {0x00, 0xF9}}, 70)), 34,
        "track 2: status byte 0xF9 cannot stand in a MIDI file"},
-      {"a missing track", Join({Header(1, 2), TrackChunk({})}), 22,
+      {"a missing track", Join({HeaderChunk(1, 2), TrackChunk({})}), 22,
        "the file ends after 1 of the 2 tracks its header declares"},
       // The first problem in the file is named, not the first the merge meets.
-      {"a broken first track before a missing one", Join({Header(1, 2), TrackChunk({0x00, 0x3C})}), 23,
+      {"a broken first track before a missing one", Join({HeaderChunk(1, 2), TrackChunk({0x00, 0x3C})}), 23,
        "track 1: data byte 0x3C with no status before it"},
       {"a late problem in the first track and an early one in the second",
-       File(1, {{0x87, 0x68, 0xC0, 0x01, 0x00, 0xF4}, {0x00, 0x3C}}), 27,
+       Smf(1, {{0x87, 0x68, 0xC0, 0x01, 0x00, 0xF4}, {0x00, 0x3C}}), 27,
        "track 1: status byte 0xF4 cannot stand in a MIDI file"},
   };
-  for (const Case& c : cases) {
-    ConvertResult result = Convert(c.file);
-    ASSERT_TRUE(result.problem) << c.what;
-    EXPECT_EQ(result.problem->offset, c.offset) << c.what;
-    EXPECT_EQ(result.problem->text, c.text) << c.what;
-    EXPECT_TRUE(result.bytes.empty()) << c.what;
-  }
+  ExpectProblems(cases, [](const Bytes& file) {
+    ConvertResult result = Convert(file);
+    EXPECT_TRUE(result.bytes.empty());
+    return result.problem;
+  });
 }
 
 // Two tracks a tick apart for 17 steps of the largest delta: the merge passes 2^32 ticks.
@@ -245,7 +231,7 @@ TEST(ConvertToFormat0, KeepsTicksPastTwoToThe32) {
   Bytes first, second = {0xFF, 0xFF, 0xFF, 0x7E, 0xC1, 0x02};  // second: kMax - 1
   for (int i = 0; i < 17; ++i) first.insert(first.end(), {0xFF, 0xFF, 0xFF, 0x7F, 0xC0, 0x01});
   for (int i = 1; i < 17; ++i) second.insert(second.end(), {0xFF, 0xFF, 0xFF, 0x7F, 0x02});
-  ConvertResult result = Convert(File(1, {first, second}));
+  ConvertResult result = Convert(Smf(1, {first, second}));
   ASSERT_FALSE(result.problem) << result.problem->text;
 
   ReadResult merged = ReadSmf(result.bytes);
@@ -269,7 +255,7 @@ TEST(ConvertToFormat0, KeepsTicksPastTwoToThe32) {
 // Whatever a cut or a changed byte does to a format-1 file, the result is a problem or a
 // format-0 file that reads back cleanly.
 TEST(ConvertToFormat0, DamagedFilesGiveAProblemOrAReadableFormat0File) {
-  const Bytes file = File(1, {{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x83, 0x60, 0xFF, 0x2F, 0x00},
+  const Bytes file = Smf(1, {{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x83, 0x60, 0xFF, 0x2F, 0x00},
                               {0x00, 0x90, 0x3C, 0x40, 0x60, 0x3C, 0x00, 0x00, 0xF0, 0x01, 0xF7, 0x10, 0x3E, 0x40,
                                0x81, 0x00, 0x80, 0x3E, 0x00, 0x00, 0xFF, 0x2F, 0x00}});
   auto check = [](const Bytes& input, const std::string& what) {

@@ -8,17 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "support/smf_image.h"
+#include "support/midi_files.h"
+#include "support/midi_problems.h"
 
 namespace midi {
 namespace {
-
-using smf_image::Bytes;
-using smf_image::Chunk;
-using smf_image::File;
-using smf_image::Header;
-using smf_image::Join;
-using smf_image::TrackChunk;
 
 constexpr std::size_t kFirstEventOffset = 22;  // a 6-byte header chunk, then the first track's head
 
@@ -43,7 +37,7 @@ struct TrackRead {
 
 // Reads a one-track format-0 file through ReadSmf and then walks the same track with a cursor.
 TrackRead ReadOneTrack(const Bytes& body) {
-  Bytes file = File(0, {body});
+  Bytes file = Smf(0, {body});
   TrackRead read;
   ReadResult result = ReadSmf(file);
   read.problem = result.problem;
@@ -59,14 +53,8 @@ TrackRead ReadOneTrack(const Bytes& body) {
 // ---- the header ----------------------------------------------------------------------------
 
 TEST(ReadSmfHeader, ReportsTheFirstProblemOfTheHeaderChunk) {
-  struct Case {
-    const char* what;
-    Bytes file;
-    std::size_t offset;
-    std::string text;
-  };
   const std::string not_midi = "not a Standard MIDI File: it does not begin with \"MThd\"";
-  const Case cases[] = {
+  const ProblemCase cases[] = {
       {"empty file", {}, 0, not_midi},
       {"three bytes of the tag", {'M', 'T', 'h'}, 0, not_midi},
       {"another tag", Join({Chunk("RIFF", Bytes(6, 0))}), 0, not_midi},
@@ -78,25 +66,20 @@ TEST(ReadSmfHeader, ReportsTheFirstProblemOfTheHeaderChunk) {
        "the header chunk runs past the end of the file: it declares 7 bytes, 6 remain"},
       {"length 4 GiB - 1", Chunk("MThd", {0, 1, 0, 1, 0, 96}, 0xFFFFFFFF), 4,
        "the header chunk runs past the end of the file: it declares 4294967295 bytes, 6 remain"},
-      {"format 3", Header(3, 1), 8, "format 3 is not 0, 1 or 2"},
-      {"format 256", Header(0x0100, 1), 8, "format 256 is not 0, 1 or 2"},
-      {"no tracks, format 1", Header(1, 0), 10, "the header declares no tracks"},
-      {"no tracks, format 0", Header(0, 0), 10, "the header declares no tracks"},
-      {"format 0, two tracks", Header(0, 2), 10, "a format-0 file holds one track, this header declares 2"},
-      {"format 0, 256 tracks", Header(0, 0x0100), 10, "a format-0 file holds one track, this header declares 256"},
-      {"0 ticks per quarter", Header(1, 1, 0), 12, "the time division is 0 ticks per quarter note"},
-      {"SMPTE 26 frames", Header(1, 1, 0xE628), 12,
+      {"format 3", HeaderChunk(3, 1), 8, "format 3 is not 0, 1 or 2"},
+      {"format 256", HeaderChunk(0x0100, 1), 8, "format 256 is not 0, 1 or 2"},
+      {"no tracks, format 1", HeaderChunk(1, 0), 10, "the header declares no tracks"},
+      {"no tracks, format 0", HeaderChunk(0, 0), 10, "the header declares no tracks"},
+      {"format 0, two tracks", HeaderChunk(0, 2), 10, "a format-0 file holds one track, this header declares 2"},
+      {"format 0, 256 tracks", HeaderChunk(0, 0x0100), 10, "a format-0 file holds one track, this header declares 256"},
+      {"0 ticks per quarter", HeaderChunk(1, 1, 0), 12, "the time division is 0 ticks per quarter note"},
+      {"SMPTE 26 frames", HeaderChunk(1, 1, 0xE628), 12,
        "the SMPTE time division names 26 frames per second, not 24, 25, 29 or 30"},
-      {"SMPTE 128 frames", Header(1, 1, 0x8028), 12,
+      {"SMPTE 128 frames", HeaderChunk(1, 1, 0x8028), 12,
        "the SMPTE time division names 128 frames per second, not 24, 25, 29 or 30"},
-      {"SMPTE 0 ticks per frame", Header(1, 1, 0xE800), 13, "the SMPTE time division has 0 ticks per frame"},
+      {"SMPTE 0 ticks per frame", HeaderChunk(1, 1, 0xE800), 13, "the SMPTE time division has 0 ticks per frame"},
   };
-  for (const Case& c : cases) {
-    HeaderResult result = ReadSmfHeader(c.file);
-    ASSERT_TRUE(result.problem) << c.what;
-    EXPECT_EQ(result.problem->offset, c.offset) << c.what;
-    EXPECT_EQ(result.problem->text, c.text) << c.what;
-  }
+  ExpectProblems(cases, [](const Bytes& file) { return ReadSmfHeader(file).problem; });
 }
 
 TEST(ReadSmfHeader, ReadsTheBigEndianFieldsAndBothKindsOfDivision) {
@@ -108,14 +91,14 @@ TEST(ReadSmfHeader, ReadsTheBigEndianFieldsAndBothKindsOfDivision) {
     unsigned first, second;  // ticks per quarter and 0, or frames and ticks per frame
   };
   const Case cases[] = {
-      {Header(0, 1, 96), 6, 0, 1, DivisionKind::Metrical, 96, 0},
-      {Header(1, 0x0102, 0x01E0), 6, 1, 0x0102, DivisionKind::Metrical, 480, 0},
-      {Header(2, 3, 0x7FFF), 6, 2, 3, DivisionKind::Metrical, 0x7FFF, 0},
-      {Header(1, 2, 0xE828), 6, 1, 2, DivisionKind::Smpte, 24, 40},
-      {Header(1, 2, 0xE750), 6, 1, 2, DivisionKind::Smpte, 25, 80},
-      {Header(1, 2, 0xE301), 6, 1, 2, DivisionKind::Smpte, 29, 1},
-      {Header(1, 2, 0xE2FF), 6, 1, 2, DivisionKind::Smpte, 30, 255},
-      {Header(1, 2, 96, {0xAA, 0xBB, 0xCC}), 9, 1, 2, DivisionKind::Metrical, 96, 0},
+      {HeaderChunk(0, 1, 96), 6, 0, 1, DivisionKind::Metrical, 96, 0},
+      {HeaderChunk(1, 0x0102, 0x01E0), 6, 1, 0x0102, DivisionKind::Metrical, 480, 0},
+      {HeaderChunk(2, 3, 0x7FFF), 6, 2, 3, DivisionKind::Metrical, 0x7FFF, 0},
+      {HeaderChunk(1, 2, 0xE828), 6, 1, 2, DivisionKind::Smpte, 24, 40},
+      {HeaderChunk(1, 2, 0xE750), 6, 1, 2, DivisionKind::Smpte, 25, 80},
+      {HeaderChunk(1, 2, 0xE301), 6, 1, 2, DivisionKind::Smpte, 29, 1},
+      {HeaderChunk(1, 2, 0xE2FF), 6, 1, 2, DivisionKind::Smpte, 30, 255},
+      {HeaderChunk(1, 2, 96, {0xAA, 0xBB, 0xCC}), 9, 1, 2, DivisionKind::Metrical, 96, 0},
   };
   for (const Case& c : cases) {
     HeaderResult result = ReadSmfHeader(c.file);
@@ -147,16 +130,18 @@ TEST(ReadSmf, FindsTheDeclaredTracksPastOtherChunksAndExtraHeaderBytes) {
   };
   const Bytes unknown = Chunk("XFIH", {1, 2, 3});
   const Case cases[] = {
-      {"two tracks", File(1, {kShortTrack, kShortTrack}), {22, 42}, 0},
-      {"a longer header", Join({Header(1, 2, 96, {9, 9, 9, 9}), TrackChunk(kShortTrack), TrackChunk(kShortTrack)}), {26, 46}, 0},
-      {"a chunk before the first track", Join({Header(1, 1), unknown, TrackChunk(kShortTrack)}), {33}, 0},
-      {"a chunk between tracks", Join({Header(1, 2), TrackChunk(kShortTrack), unknown, TrackChunk(kShortTrack)}), {22, 53}, 0},
-      {"an empty unknown chunk", Join({Header(0, 1), Chunk("junk", {}), TrackChunk(kShortTrack)}), {30}, 0},
-      {"padding after the last track", Join({File(0, {kShortTrack}), Bytes(7, 0x1A)}), {22}, 7},
-      {"part of a chunk head after it", Join({File(0, {kShortTrack}), Bytes{'M', 'T', 'r'}}), {22}, 3},
-      {"a chunk after it that runs past the end", Join({File(0, {kShortTrack}), Chunk("MTrk", {0x00}, 1000)}), {22}, 9},
-      {"an undeclared broken track after it", Join({File(0, {kShortTrack}), TrackChunk({0x3C, 0x40})}), {22}, 10},
-      {"an empty track", File(1, {{}, kShortTrack}), {22, 30}, 0},
+      {"two tracks", Smf(1, {kShortTrack, kShortTrack}), {22, 42}, 0},
+      {"a longer header",
+       Join({HeaderChunk(1, 2, 96, {9, 9, 9, 9}), TrackChunk(kShortTrack), TrackChunk(kShortTrack)}), {26, 46}, 0},
+      {"a chunk before the first track", Join({HeaderChunk(1, 1), unknown, TrackChunk(kShortTrack)}), {33}, 0},
+      {"a chunk between tracks",
+       Join({HeaderChunk(1, 2), TrackChunk(kShortTrack), unknown, TrackChunk(kShortTrack)}), {22, 53}, 0},
+      {"an empty unknown chunk", Join({HeaderChunk(0, 1), Chunk("junk", {}), TrackChunk(kShortTrack)}), {30}, 0},
+      {"padding after the last track", Join({Smf(0, {kShortTrack}), Bytes(7, 0x1A)}), {22}, 7},
+      {"part of a chunk head after it", Join({Smf(0, {kShortTrack}), Bytes{'M', 'T', 'r'}}), {22}, 3},
+      {"a chunk after it that runs past the end", Join({Smf(0, {kShortTrack}), Chunk("MTrk", {0x00}, 1000)}), {22}, 9},
+      {"an undeclared broken track after it", Join({Smf(0, {kShortTrack}), TrackChunk({0x3C, 0x40})}), {22}, 10},
+      {"an empty track", Smf(1, {{}, kShortTrack}), {22, 30}, 0},
   };
   for (const Case& c : cases) {
     ReadResult result = ReadSmf(c.file);
@@ -171,39 +156,29 @@ TEST(ReadSmf, FindsTheDeclaredTracksPastOtherChunksAndExtraHeaderBytes) {
 }
 
 TEST(ReadSmf, RefusesAFileThatEndsBeforeItsTracksOrInsideAChunk) {
-  struct Case {
-    const char* what;
-    Bytes file;
-    std::size_t offset;
-    std::string text;
-  };
-  const Case cases[] = {
-      {"header only", Header(1, 2), 14, "the file ends after 0 of the 2 tracks its header declares"},
-      {"one of two tracks", Join({Header(1, 2), TrackChunk(kShortTrack)}), 34,
+  const ProblemCase cases[] = {
+      {"header only", HeaderChunk(1, 2), 14, "the file ends after 0 of the 2 tracks its header declares"},
+      {"one of two tracks", Join({HeaderChunk(1, 2), TrackChunk(kShortTrack)}), 34,
        "the file ends after 1 of the 2 tracks its header declares"},
-      {"part of a chunk head", Join({Header(1, 2), TrackChunk(kShortTrack), Bytes{'M', 'T', 'r', 'k', 0}}), 34,
+      {"part of a chunk head", Join({HeaderChunk(1, 2), TrackChunk(kShortTrack), Bytes{'M', 'T', 'r', 'k', 0}}), 34,
        "the file ends after 1 of the 2 tracks its header declares"},
-      {"only an unknown chunk", Join({Header(0, 1), Chunk("XFIH", {1})}), 23,
+      {"only an unknown chunk", Join({HeaderChunk(0, 1), Chunk("XFIH", {1})}), 23,
        "the file ends after 0 of the 1 tracks its header declares"},
-      {"many tracks declared", Join({Header(1, 65535), TrackChunk(kShortTrack)}), 34,
+      {"many tracks declared", Join({HeaderChunk(1, 65535), TrackChunk(kShortTrack)}), 34,
        "the file ends after 1 of the 65535 tracks its header declares"},
-      {"a track cut short", Join({Header(1, 2), TrackChunk(kShortTrack), Chunk("MTrk", {0, 0x90, 0x3C, 0x40}, 100)}), 38,
+      {"a track cut short",
+       Join({HeaderChunk(1, 2), TrackChunk(kShortTrack), Chunk("MTrk", {0, 0x90, 0x3C, 0x40}, 100)}), 38,
        "track 2 runs past the end of the file: it declares 100 bytes, 4 remain"},
-      {"a track of 4 GiB - 1", Join({Header(0, 1), Chunk("MTrk", kShortTrack, 0xFFFFFFFF)}), 18,
+      {"a track of 4 GiB - 1", Join({HeaderChunk(0, 1), Chunk("MTrk", kShortTrack, 0xFFFFFFFF)}), 18,
        "track 1 runs past the end of the file: it declares 4294967295 bytes, 12 remain"},
-      {"an unknown chunk cut short", Join({Header(1, 1), Chunk("XFIH", {1, 2}, 3)}), 18,
+      {"an unknown chunk cut short", Join({HeaderChunk(1, 1), Chunk("XFIH", {1, 2}, 3)}), 18,
        "a chunk other than a track runs past the end of the file: it declares 3 bytes, 2 remain"},
   };
-  for (const Case& c : cases) {
-    ReadResult result = ReadSmf(c.file);
-    ASSERT_TRUE(result.problem) << c.what;
-    EXPECT_EQ(result.problem->offset, c.offset) << c.what;
-    EXPECT_EQ(result.problem->text, c.text) << c.what;
-  }
+  ExpectProblems(cases, [](const Bytes& file) { return ReadSmf(file).problem; });
 }
 
 TEST(ReadSmf, NamesTheTrackOfAnEventProblemByItsPlaceAmongTracksOnly) {
-  Bytes file = Join({Header(1, 3), TrackChunk(kShortTrack), Chunk("XFIH", {1, 2}), TrackChunk(kShortTrack),
+  Bytes file = Join({HeaderChunk(1, 3), TrackChunk(kShortTrack), Chunk("XFIH", {1, 2}), TrackChunk(kShortTrack),
                      TrackChunk({0x00, 0x3C, 0x40})});
   ReadResult result = ReadSmf(file);
   ASSERT_TRUE(result.problem);
@@ -213,7 +188,7 @@ TEST(ReadSmf, NamesTheTrackOfAnEventProblemByItsPlaceAmongTracksOnly) {
 }
 
 TEST(ReadSmf, HeaderProblemComesFirst) {
-  ReadResult result = ReadSmf(Join({Header(0, 2), TrackChunk({0x3C})}));
+  ReadResult result = ReadSmf(Join({HeaderChunk(0, 2), TrackChunk({0x3C})}));
   ASSERT_TRUE(result.problem);
   EXPECT_EQ(result.problem->offset, 10u);
   EXPECT_TRUE(result.tracks.empty());
@@ -275,7 +250,7 @@ TEST(EventCursor, GivesContentsAndMetaTypeApartFromTheStoredLength) {
   Bytes body = {0x00, 0xFF, 0x03, 0x81, 0x00};
   body.insert(body.end(), 128, 'n');
   body.insert(body.end(), {0x00, 0xF0, 0x02, 0x43, 0xF7, 0x00, 0x92, 0x40, 0x41});
-  Bytes file = File(0, {body});
+  Bytes file = Smf(0, {body});
   ReadResult result = ReadSmf(file);
   ASSERT_FALSE(result.problem);
   EventCursor cursor(result.tracks[0], 1);
@@ -383,7 +358,7 @@ TEST(ReadSmf, TruncatedAndAlteredFilesGiveCleanResults) {
   const Bytes notes = {0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0x00, 0x90, 0x3C, 0x40, 0x60, 0x3C, 0x00,
                        0x00, 0xFF, 0x01, 0x02, 'h', 'i', 0x00, 0x3E, 0x40, 0x81, 0x40, 0x80, 0x3E, 0x00, 0x00,
                        0xFF, 0x2F, 0x00};
-  const Bytes file = Join({Header(1, 2), TrackChunk(tempo), Chunk("XFIH", {1, 2, 3}), TrackChunk(notes)});
+  const Bytes file = Join({HeaderChunk(1, 2), TrackChunk(tempo), Chunk("XFIH", {1, 2, 3}), TrackChunk(notes)});
   ASSERT_FALSE(ReadSmf(file).problem);
   auto check = [](std::span<const std::uint8_t> bytes, const std::string& what) {
     ReadResult result = ReadSmf(bytes);

@@ -15,8 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +25,7 @@
 #include "commands/messages.h"
 #include "format/palm_database.h"
 #include "seams/app_error.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -145,21 +144,13 @@ class CheckingPrompts : public Prompts {
   std::string closing_;
 };
 
-std::vector<std::uint8_t> ReadWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static Scratch scratch;
   const fs::path database = scratch.root() / "in.pdb";
   const fs::path out = scratch.root() / "out";
-  {
-    std::ofstream file(database, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  WriteBytes(database, std::vector<std::uint8_t>(data, data + size));
 
   // The answer to every overwrite question comes from the size, so that each input keeps its own.
   const Answer overwrite = static_cast<Answer>(size % 3);
@@ -203,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (!entry.is_regular_file() || !EndsWith(entry.path().filename().string(), ".mid")) {
         Fail("not a tune: " + entry.path().string());
       }
-      std::vector<std::uint8_t> tune = ReadWhole(entry.path());
+      std::vector<std::uint8_t> tune = ReadBytes(entry.path());
       if (failed) continue;  // the file being written when the run failed stays as far as it got
       if (tune.size() < 4 || !std::equal(tune.begin(), tune.begin() + 4, "MThd") ||
           std::search(data, data + size, tune.begin(), tune.end()) == data + size) {

@@ -2,7 +2,6 @@
 // the tests build, whole and broken the ways the tests break them.
 //   fuzz_seeds OUTPUT_DIRECTORY  ->  OUTPUT_DIRECTORY/{database,users_file,settings}/NNN
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -11,63 +10,29 @@
 #include <vector>
 
 #include "format/palm_database.h"
+#include "support/midi_files.h"
+#include "support/palm_images.h"
 #include "support/users_file_image.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
-struct Record {
-  std::string name;
-  Bytes tune;
-};
-
-// A small Standard MIDI File: header and one track with a note.
-Bytes Tune(std::uint8_t format, std::uint8_t note, std::size_t padding = 0) {
-  Bytes tune = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, format, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0,
-                static_cast<std::uint8_t>(12 + padding), 0, 0x90, note, 64, 0x60, 0x80, note, 0};
-  for (std::size_t i = 0; i < padding; ++i) tune.push_back(0);  // running zero-length events
-  tune.insert(tune.end(), {0, 0xFF, 0x2F, 0});
-  return tune;
-}
-
-template <std::size_t N>
-void Append(Bytes& out, const std::array<std::uint8_t, N>& bytes) {
-  out.insert(out.end(), bytes.begin(), bytes.end());
-}
-
-// Laid out as the writer lays it out, from the core's own builders.
-Bytes Database(const std::vector<Record>& records, std::string_view name = "Tunes") {
-  Bytes image;
-  Append(image, palm::BuildHeader(name, 0xB8A2C0DE, static_cast<std::uint16_t>(records.size())));
-  auto offset = static_cast<std::uint32_t>(palm::kHeaderSize + palm::kRecordEntrySize * records.size());
-  for (const Record& record : records) {
-    Append(image, palm::BuildRecordEntry(offset));
-    offset += static_cast<std::uint32_t>(record.name.size() + 7 + record.tune.size());
-  }
-  for (const Record& record : records) {
-    Append(image, palm::BuildRecordHead(record.name.size()));
-    image.insert(image.end(), record.name.begin(), record.name.end());
-    image.push_back(0);
-    image.insert(image.end(), record.tune.begin(), record.tune.end());
-  }
-  return image;
-}
-
-void PutBig32(Bytes& image, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) image[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+// The sample databases' header: named, dated (as the writer stores a date, unswapped), backup.
+Bytes Database(const std::vector<TuneRecord>& records, const std::string& name = "Tunes") {
+  return TuneDatabase(records, {name, 0x0008, HostBytes(0xB8A2C0DE)});
 }
 
 std::vector<Bytes> Databases() {
-  const Bytes sample = Database({{"Alarm", Tune(0, 60)}, {"", Tune(0, 62, 10)}, {std::string(31, 'L'), Tune(1, 64)}});
+  const Bytes sample = Database(
+      {{"Alarm", OneNoteTune(0, 60)}, {"", OneNoteTune(0, 62, 10)}, {std::string(31, 'L'), OneNoteTune(1, 64)}});
   const std::size_t first = palm::kHeaderSize + 3 * palm::kRecordEntrySize;
   std::vector<Bytes> out = {
       sample,
-      Database({{"Morning", Tune(0, 60)}}, "System MIDI Sounds"),
+      Database({{"Morning", OneNoteTune(0, 60)}}, "System MIDI Sounds"),
       // Names that meet the file name rules: replaced characters, device names, coinciding names.
-      Database({{"a/b", Tune(0, 60)}, {"a:b", Tune(0, 61)}, {"NUL", Tune(0, 62)}, {"com1.txt", Tune(0, 63)},
-                {"say \"hi\"?<>|*\\", Tune(0, 64)}}),
+      Database({{"a/b", OneNoteTune(0, 60)}, {"a:b", OneNoteTune(0, 61)}, {"NUL", OneNoteTune(0, 62)},
+                {"com1.txt", OneNoteTune(0, 63)}, {"say \"hi\"?<>|*\\", OneNoteTune(0, 64)}}),
   };
   // Records that are no MIDI records or broken ones.
   Bytes foreign = sample;
@@ -79,7 +44,7 @@ std::vector<Bytes> Databases() {
   Bytes far_data = sample;
   far_data[first + palm::kDataOffsetOffset] = 250;
   out.push_back(far_data);
-  Bytes no_nul = Database({{"endless", Tune(0, 60)}});
+  Bytes no_nul = Database({{"endless", OneNoteTune(0, 60)}});
   no_nul[palm::kHeaderSize + palm::kRecordEntrySize + 6 + 7] = 'x';
   out.push_back(no_nul);
   // Whole-database refusals.
@@ -164,12 +129,11 @@ bool WriteAll(const fs::path& directory, const std::vector<Bytes>& inputs) {
 
 // Standard MIDI Files of every format, with running status and meta events.
 std::vector<Bytes> Tunes() {
-  Bytes two_tracks = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0, 96,
-                      'M', 'T', 'r', 'k', 0, 0, 0, 11, 0, 0xFF, 0x51, 3, 7, 0xA1, 0x20, 0, 0xFF, 0x2F, 0,
-                      'M', 'T', 'r', 'k', 0, 0, 0, 12, 0, 0x90, 60, 64, 0x60, 0x90, 60, 0, 0, 0xFF, 0x2F, 0};
-  Bytes independent = two_tracks;
-  independent[9] = 2;
-  return {Tune(0, 60), Tune(1, 62, 3), two_tracks, independent};
+  const std::vector<Bytes> tracks = {{0, 0xFF, 0x51, 3, 7, 0xA1, 0x20, 0, 0xFF, 0x2F, 0},
+                                     {0, 0x90, 60, 64, 0x60, 0x90, 60, 0, 0, 0xFF, 0x2F, 0}};
+  const Bytes two_tracks = Smf(1, tracks);
+  const Bytes independent = Smf(2, tracks);
+  return {OneNoteTune(0, 60), OneNoteTune(1, 62, 3), two_tracks, independent};
 }
 
 }  // namespace

@@ -35,6 +35,10 @@ inline void PutBig32(Bytes& bytes, std::size_t at, std::uint32_t value) {
   for (std::size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<std::uint8_t>(value >> (24 - 8 * i));
 }
 
+inline std::uint16_t Big16At(const Bytes& bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(bytes.at(at) << 8 | bytes.at(at + 1));
+}
+
 inline std::uint32_t Big32At(const Bytes& bytes, std::size_t at) {
   std::uint32_t value = 0;
   for (std::size_t i = 0; i < 4; ++i) value = (value << 8) | bytes.at(at + i);

@@ -8,6 +8,7 @@
 
 #include "seams/app_error.h"
 #include "seams/paths.h"
+#include "support/midi_files.h"
 
 namespace {
 
@@ -67,6 +68,35 @@ class MemoryOutput : public OutputFile {
  private:
   Bytes& file_;
   bool closed_ = false;
+};
+
+class SizedInput : public InputFile {
+ public:
+  std::uint64_t Size() override { return 25; }
+  void Read(void* buffer, std::size_t count) override {
+    ASSERT_GE(count, 25u);
+    const Bytes head = MidiBytes(25);
+    std::memcpy(buffer, head.data(), head.size());
+  }
+  void Seek(std::uint64_t) override {}
+  void Close() override {}
+};
+
+class CountingOutput : public OutputFile {
+ public:
+  CountingOutput(Bytes& first_write, std::uint64_t& written) : first_write_(first_write), written_(written) {}
+  void Write(const void* data, std::size_t count) override {
+    if (written_ == 0) {
+      const auto* bytes = static_cast<const std::uint8_t*>(data);
+      first_write_.assign(bytes, bytes + count);
+    }
+    written_ += count;
+  }
+  void Close() override {}
+
+ private:
+  Bytes& first_write_;
+  std::uint64_t& written_;
 };
 
 }  // namespace
@@ -160,4 +190,18 @@ std::unique_ptr<OutputFile> FakeFileSystem::Create(const std::string& path) {
   Bytes& file = files[path];
   file.clear();
   return std::make_unique<MemoryOutput>(file);
+}
+
+std::vector<DirectoryEntry> SizedFiles::FindFiles(const std::string& pattern) {
+  EXPECT_EQ(pattern, "S\\*.mid");
+  std::vector<DirectoryEntry> entries(sizes_.size());
+  for (std::size_t i = 0; i < sizes_.size(); ++i) entries[i] = {"t" + std::to_string(i) + ".mid", sizes_[i], false};
+  return entries;
+}
+
+std::unique_ptr<InputFile> SizedFiles::OpenRead(const std::string&) { return std::make_unique<SizedInput>(); }
+
+std::unique_ptr<OutputFile> SizedFiles::Create(const std::string& path) {
+  created.push_back(path);
+  return std::make_unique<CountingOutput>(first_write, written);
 }

@@ -1,5 +1,6 @@
-// One file system double for the tests: the platform's real files, watched and bent, or files and
-// directories held in memory. Either way every call that a test may want to see in order is logged.
+// The file system doubles for the tests. FakeFileSystem: the platform's real files, watched and
+// bent, or files and directories held in memory; either way every call that a test may want to see
+// in order is logged. SizedFiles: files that hold nothing but their sizes, for the limits.
 #pragma once
 
 #include <cstdint>
@@ -49,4 +50,27 @@ class FakeFileSystem : public FileSystem {
   bool ParentExists(const std::string& path) const;
 
   FileSystem* real_ = nullptr;
+};
+
+// Listings and databases too large for a disk in a unit test: a directory "S" of MIDI files t0.mid,
+// t1.mid, ... of the sizes given, whose reads put the head of a 25-byte format-0 file in the buffer
+// and leave the rest as it was, and a directory "D\" whose new files keep only what their first
+// write gave (a database's header and record list) and count the rest.
+class SizedFiles : public FileSystem {
+ public:
+  explicit SizedFiles(std::vector<std::uint64_t> sizes = {}) : sizes_(std::move(sizes)) {}
+
+  std::vector<std::string> created;  // the paths of the files created, in order
+  Bytes first_write;                 // the bytes of the first write to a created file
+  std::uint64_t written = 0;         // the bytes written to created files
+
+  bool FileExists(const std::string&) override { return false; }
+  bool DirectoryExists(const std::string& path) override { return path == "S" || path == "D\\"; }
+  bool CreateDir(const std::string&) override { return false; }
+  std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override;
+  std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
+  std::unique_ptr<OutputFile> Create(const std::string& path) override;
+
+ private:
+  std::vector<std::uint64_t> sizes_;
 };

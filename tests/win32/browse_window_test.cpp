@@ -74,11 +74,7 @@ struct SeenDialog {
 
 class Browsing : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetUserRegistry();
-    harness_.CreateForm();
-    harness_.ClearBoxes();
-  }
+  void SetUp() override { harness_.CreateFreshForm(); }
   void TearDown() override { EXPECT_TRUE(harness_.Boxes().empty()) << "no message box comes from browsing"; }
 
   // Runs `button`; the dialog is looked at, then typed into (when `type` is given) and ended with `press`.

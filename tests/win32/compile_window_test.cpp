@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_cursor.h"
 #include "format/palm_date.h"
 #include "support/compile_fixtures.h"
 #include "support/midi_files.h"
@@ -34,9 +33,7 @@ ShownBox WrongFormatBox(const std::string& name) { return OkCancelBox("Wrong MID
 class CompileWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetUserRegistry();
-    harness_.CreateForm();
-    harness_.ClearBoxes();  // the start-up's own boxes (no Palm Desktop here)
+    harness_.CreateFreshForm();
     harness_.SelectPage(0);
     source_ = temp_ / "tunes";
     MakeDirectory(source_);
@@ -45,15 +42,17 @@ class CompileWindowTest : public ::testing::Test {
 
   void ClickCompile(const std::string& source, const std::string& destination, const std::string& name,
                     std::vector<std::string> answers = {}) {
-    harness_.SetText(kEdit3, source);
-    harness_.SetText(kEdit4, destination);
-    harness_.SetText(kEdit5, name);
-    harness_.Script(std::move(answers));
-    harness_.Click(kBitBtn6);
-    EXPECT_TRUE(harness_.ScriptUsedUp());
-    EXPECT_FALSE(app_cursor::IsBusy());
-    // The collection shortens only its own copy of the source directory.
-    EXPECT_EQ(harness_.Text(kEdit3), source);
+    harness_.RunCommand(kBitBtn6, {{kEdit3, source}, {kEdit4, destination}, {kEdit5, name}}, std::move(answers));
+  }
+
+  // "Extract!" of the compiled database into a new directory `back` on the other page.
+  std::string ExtractBack() {
+    harness_.ClearBoxes();
+    harness_.SelectPage(1);
+    const std::string back = temp_ / "back";
+    MakeDirectory(back);
+    harness_.RunCommand(kBitBtn3, {{kEdit1, database_}, {kEdit2, back}});
+    return back;
   }
 
   // The written database with its two dates checked (equal, taken during the click) and then
@@ -118,13 +117,7 @@ TEST_F(CompileWindowTest, MixedFormatsCompileAndExtractBackByteForByte) {
             ExpectedDatabase("Ringtones", {{"alarm", alarm}, {"fanfare", fanfare}, {"loops", loops}}));
 
   // Back through the other page.
-  harness_.ClearBoxes();
-  harness_.SelectPage(1);
-  const std::string back = temp_ / "back";
-  MakeDirectory(back);
-  harness_.SetText(kEdit1, database_);
-  harness_.SetText(kEdit2, back);
-  harness_.Click(kBitBtn3);
+  const std::string back = ExtractBack();
   EXPECT_EQ(harness_.ShownBoxes(), std::vector<ShownBox>{InformationBox("3 MIDI files successfully extracted.", "Success")});
   EXPECT_EQ(ReadBytes(back + "\\alarm.mid"), alarm);
   EXPECT_EQ(ReadBytes(back + "\\fanfare.mid"), fanfare);
@@ -170,13 +163,7 @@ TEST_F(CompileWindowTest, SampleDirectoryRoundTripsByteForByte) {
             std::vector<ShownBox>{InformationBox(std::to_string(tunes.size()) + " MIDI files successfully compiled.", "Success")});
   EXPECT_EQ(DatabaseWithFixedDate(before, after), ExpectedDatabase("Samples", records));
 
-  harness_.ClearBoxes();
-  harness_.SelectPage(1);
-  const std::string back = temp_ / "back";
-  MakeDirectory(back);
-  harness_.SetText(kEdit1, database_);
-  harness_.SetText(kEdit2, back);
-  harness_.Click(kBitBtn3);
+  const std::string back = ExtractBack();
   EXPECT_EQ(harness_.ShownBoxes(),
             std::vector<ShownBox>{InformationBox(std::to_string(tunes.size()) + " MIDI files successfully extracted.", "Success")});
   for (const auto& [name, bytes] : tunes) {

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_cursor.h"
 #include "support/midi_files.h"
 #include "support/palm_images.h"
 #include "support/temp_dir.h"
@@ -18,24 +17,14 @@ const char kTitle[] = "Veltro:: Carillo for Jinglo 2";
 class ExtractWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetUserRegistry();
-    harness_.CreateForm();
-    harness_.ClearBoxes();  // the start-up's own boxes (no Palm Desktop here)
+    harness_.CreateFreshForm();
     harness_.SelectPage(1);
     out_ = temp_ / "out";
     MakeDirectory(out_);
   }
 
   void ClickExtract(const std::string& source, const std::string& destination, std::vector<std::string> answers = {}) {
-    harness_.SetText(kEdit1, source);
-    harness_.SetText(kEdit2, destination);
-    harness_.Script(std::move(answers));
-    harness_.Click(kBitBtn3);
-    EXPECT_TRUE(harness_.ScriptUsedUp());
-    EXPECT_FALSE(app_cursor::IsBusy());
-    // The run works on its own copies: the fields keep what was typed.
-    EXPECT_EQ(harness_.Text(kEdit1), source);
-    EXPECT_EQ(harness_.Text(kEdit2), destination);
+    harness_.RunCommand(kBitBtn3, {{kEdit1, source}, {kEdit2, destination}}, std::move(answers));
   }
 
   TempDir temp_;

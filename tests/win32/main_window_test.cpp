@@ -18,13 +18,11 @@ namespace {
 
 constexpr char kTitle[] = "Veltro:: Carillo for Jinglo 2";
 
+struct Placement;
+
 class MainWindow : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetUserRegistry();
-    harness_.CreateForm();
-    harness_.ClearBoxes();
-  }
+  void SetUp() override { harness_.CreateFreshForm(); }
 
   RECT WindowRect() const {
     RECT rect{};
@@ -53,6 +51,9 @@ class MainWindow : public ::testing::Test {
     MapWindowPoints(nullptr, harness_.Window(), reinterpret_cast<POINT*>(&control), 2);
     return control;
   }
+
+  // The control where `expected` puts it, `shift` pixels further right and `widen` pixels wider.
+  void ExpectPlaced(const Placement& expected, int shift = 0, int widen = 0) const;
 
   WindowHarness harness_;
 };
@@ -253,13 +254,16 @@ TEST_F(MainWindow, ButtonsAreBitmapButtonsAndNoneIsADefaultButton) {
   EXPECT_EQ(check_style & BS_TYPEMASK, BS_AUTOCHECKBOX);
 }
 
+// Where a control lies at 96 DPI and the design width, relative to the window rectangle of its
+// `parent`: the group box it sits in, or the page of a group box. A width and height of 0 leave the
+// control its own size (labels), which only has to be more than none.
 struct Placement {
   int id;
-  int group;
+  int parent;
   int left, top, width, height;
 };
 
-// The tables at 96 DPI, relative to the group box.
+// The controls that sit in group boxes, labels apart.
 constexpr Placement kPlacements[] = {
     {kEdit3, kGroupBox4, 128, 25, 446, 21},    {kBitBtn4, kGroupBox4, 585, 24, 128, 25},
     {kBitBtn8, kGroupBox4, 688, 52, 25, 25},   {kCheckBox1, kGroupBox4, 128, 58, 73, 17},
@@ -270,28 +274,31 @@ constexpr Placement kPlacements[] = {
     {kBitBtn2, kGroupBox2, 585, 24, 128, 25},  {kBitBtn3, kGroupBox3, 128, 20, 128, 32},
 };
 
-struct LabelPlacement {
-  int id;
-  int group;
-  int left, top;
+constexpr Placement kLabelPlacements[] = {
+    {kLabel4, kGroupBox4, 8, 32, 0, 0}, {kLabel5, kGroupBox5, 8, 32, 0, 0}, {kLabel7, kGroupBox5, 8, 56, 0, 0},
+    {kLabel6, kGroupBox6, 8, 32, 0, 0}, {kLabel2, kGroupBox1, 8, 32, 0, 0}, {kLabel1, kGroupBox2, 8, 32, 0, 0},
+    {kLabel3, kGroupBox3, 8, 32, 0, 0},
 };
 
-constexpr LabelPlacement kLabelPlacements[] = {
-    {kLabel4, kGroupBox4, 8, 32}, {kLabel5, kGroupBox5, 8, 32}, {kLabel7, kGroupBox5, 8, 56},
-    {kLabel6, kGroupBox6, 8, 32}, {kLabel2, kGroupBox1, 8, 32}, {kLabel1, kGroupBox2, 8, 32},
-    {kLabel3, kGroupBox3, 8, 32},
+// Stacked on their pages, the pages' full width.
+constexpr Placement kGroupPlacements[] = {
+    {kGroupBox4, kTabSheet1, 0, 0, 723, 88}, {kGroupBox5, kTabSheet1, 0, 88, 723, 88},
+    {kGroupBox6, kTabSheet1, 0, 176, 723, 65}, {kGroupBox1, kTabSheet2, 0, 0, 723, 65},
+    {kGroupBox2, kTabSheet2, 0, 65, 723, 65}, {kGroupBox3, kTabSheet2, 0, 130, 723, 65},
 };
 
-struct GroupPlacement {
-  int id;
-  int page;
-  int top, height;
-};
-
-constexpr GroupPlacement kGroupPlacements[] = {
-    {kGroupBox4, kTabSheet1, 0, 88}, {kGroupBox5, kTabSheet1, 88, 88}, {kGroupBox6, kTabSheet1, 176, 65},
-    {kGroupBox1, kTabSheet2, 0, 65}, {kGroupBox2, kTabSheet2, 65, 65}, {kGroupBox3, kTabSheet2, 130, 65},
-};
+void MainWindow::ExpectPlaced(const Placement& expected, int shift, int widen) const {
+  const RECT rect = RectIn(expected.id, harness_.Control(expected.parent));
+  EXPECT_EQ(rect.left, expected.left + shift) << expected.id;
+  EXPECT_EQ(rect.top, expected.top) << expected.id;
+  if (expected.width == 0) {
+    EXPECT_GT(Width(rect), 0) << expected.id;
+    EXPECT_GT(Height(rect), 0) << expected.id;
+    return;
+  }
+  EXPECT_EQ(Width(rect), expected.width + widen) << expected.id;
+  EXPECT_EQ(Height(rect), expected.height) << expected.id;
+}
 
 TEST_F(MainWindow, PagesFillTheTabControlsDisplayArea) {
   RECT client{};
@@ -309,35 +316,22 @@ TEST_F(MainWindow, PagesFillTheTabControlsDisplayArea) {
 }
 
 TEST_F(MainWindow, GroupBoxesAreStackedFullWidthOnTheirPages) {
-  for (const GroupPlacement& group : kGroupPlacements) {
-    HWND page = harness_.Control(group.page);
+  for (const Placement& group : kGroupPlacements) {
+    HWND page = harness_.Control(group.parent);
     EXPECT_EQ(GetParent(harness_.Control(group.id)), page) << group.id;
-    RECT rect = RectIn(group.id, page);
+    ExpectPlaced(group);
     RECT page_rect{};
     GetClientRect(page, &page_rect);
-    EXPECT_EQ(rect.left, 0) << group.id;
-    EXPECT_EQ(rect.top, group.top) << group.id;
-    EXPECT_EQ(Width(rect), page_rect.right) << group.id;
-    EXPECT_EQ(Height(rect), group.height) << group.id;
+    EXPECT_EQ(page_rect.right, group.width) << "the full width of the page of " << group.id;
   }
 }
 
 TEST_F(MainWindow, ControlsSitInTheirGroupBoxesAsDesigned) {
   for (const Placement& expected : kPlacements) {
-    RECT rect = RectIn(expected.id, harness_.Control(expected.group));
-    EXPECT_EQ(rect.left, expected.left) << expected.id;
-    EXPECT_EQ(rect.top, expected.top) << expected.id;
-    EXPECT_EQ(Width(rect), expected.width) << expected.id;
-    EXPECT_EQ(Height(rect), expected.height) << expected.id;
-    EXPECT_EQ(GetParent(harness_.Control(expected.id)), GetParent(harness_.Control(expected.group))) << expected.id;
+    ExpectPlaced(expected);
+    EXPECT_EQ(GetParent(harness_.Control(expected.id)), GetParent(harness_.Control(expected.parent))) << expected.id;
   }
-  for (const LabelPlacement& expected : kLabelPlacements) {
-    RECT rect = RectIn(expected.id, harness_.Control(expected.group));
-    EXPECT_EQ(rect.left, expected.left) << expected.id;
-    EXPECT_EQ(rect.top, expected.top) << expected.id;
-    EXPECT_GT(Width(rect), 0) << expected.id;
-    EXPECT_GT(Height(rect), 0) << expected.id;
-  }
+  for (const Placement& expected : kLabelPlacements) ExpectPlaced(expected);
 }
 
 TEST_F(MainWindow, AboutLiesOverTheRightEndOfTheTabRow) {
@@ -374,17 +368,11 @@ TEST_F(MainWindow, AboutIsVisibleAndWorksOnBothPages) {
 TEST_F(MainWindow, FieldsStretchAndRightHandButtonsFollowTheRightEdge) {
   SetOuterSize(739 + 200, 317);
   for (const Placement& expected : kPlacements) {
-    RECT rect = RectIn(expected.id, harness_.Control(expected.group));
     const bool stretches = expected.id >= kEdit1 && expected.id <= kEdit5;
     const bool follows = expected.left >= 585;
-    EXPECT_EQ(rect.left, expected.left + (follows ? 200 : 0)) << expected.id;
-    EXPECT_EQ(Width(rect), expected.width + (stretches ? 200 : 0)) << expected.id;
-    EXPECT_EQ(rect.top, expected.top) << expected.id;
-    EXPECT_EQ(Height(rect), expected.height) << expected.id;
+    ExpectPlaced(expected, follows ? 200 : 0, stretches ? 200 : 0);
   }
-  for (const GroupPlacement& group : kGroupPlacements) {
-    EXPECT_EQ(Width(RectIn(group.id, harness_.Control(group.page))), 723 + 200) << group.id;
-  }
+  for (const Placement& group : kGroupPlacements) ExpectPlaced(group, 0, 200);
   EXPECT_EQ(RectInClient(kBitBtn9).left, 588 + 200);
   EXPECT_EQ(RectIn(kLabel2, harness_.Control(kGroupBox1)).left, 8);
 }
@@ -393,7 +381,7 @@ TEST_F(MainWindow, AtTheMinimumWidthNothingOverlaps) {
   SetOuterSize(480, 317);
   for (const Placement& first : kPlacements) {
     for (const Placement& second : kPlacements) {
-      if (first.id >= second.id || first.group != second.group) continue;
+      if (first.id >= second.id || first.parent != second.parent) continue;
       RECT a{}, b{}, overlap{};
       GetWindowRect(harness_.Control(first.id), &a);
       GetWindowRect(harness_.Control(second.id), &b);

@@ -18,11 +18,7 @@ constexpr char kTitle[] = "Veltro:: Carillo for Jinglo 2";
 
 class Prompting : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetUserRegistry();
-    harness_.CreateForm();
-    harness_.ClearBoxes();
-  }
+  void SetUp() override { harness_.CreateFreshForm(); }
   void TearDown() override { EXPECT_TRUE(harness_.ScriptUsedUp()); }
 
   TForm1& form() { return harness_.Form(); }

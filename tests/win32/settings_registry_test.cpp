@@ -13,30 +13,14 @@
 #include "settings/form_settings.h"
 #include "settings/reg_ini_file.h"
 #include "support/fake_settings_form.h"
+#include "support/raised_error.h"
 #include "win32/handles.h"
 #include "win32/support/user_registry.h"
 
 namespace {
 
 const char kVeltro[] = "SOFTWARE\\Veltro";
-const char kKey[] = "SOFTWARE\\Veltro\\Carillo2";
-
-void Plant(const std::string& section, const std::string& name, DWORD type, const std::string& bytes) {
-  SetUserValue(std::string(kKey) + "\\" + section, name, type, bytes);
-}
-
-void PlantText(const std::string& section, const std::string& name, const std::string& text) {
-  Plant(section, name, REG_SZ, text + '\0');
-}
-
-std::string StoredText(const std::string& section, const std::string& name) {
-  auto stored = ReadUserValue(std::string(kKey) + "\\" + section, name);
-  if (!stored) return "<absent>";
-  EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ)) << name;
-  EXPECT_FALSE(stored->bytes.empty()) << name;
-  if (stored->bytes.empty() || stored->bytes.back() != '\0') return "<no closing zero>";
-  return stored->bytes.substr(0, stored->bytes.size() - 1);
-}
+using Texts = std::vector<std::string>;
 
 class SettingsRegistryTest : public testing::Test {
  protected:
@@ -56,7 +40,7 @@ TEST_F(SettingsRegistryTest, FirstStartCreatesTheKeyPathAndGivesEveryDefault) {
   Load(form);
 
   UniqueKey key;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, key.out()), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.out()), ERROR_SUCCESS);
   DWORD subkeys = 99, values = 99;
   ASSERT_EQ(RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
                              nullptr, nullptr, nullptr),
@@ -94,19 +78,15 @@ TEST_F(SettingsRegistryTest, ReadsTextOfEveryStoredKind) {
       {"Binary", REG_BINARY, std::string("12\0", 3), nullptr},
       {"MultiSz", REG_MULTI_SZ, std::string("12\0\0", 4), nullptr},
   };
-  for (const auto& c : cases) Plant("PDB2MID", c.name, c.type, c.bytes);
-  TRegIniFile store(*current_user, kKey);
+  for (const auto& c : cases) SetSetting("PDB2MID", c.name, c.type, c.bytes);
+  TRegIniFile store(*current_user, kSettingsKey);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.text) {
       EXPECT_EQ(store.ReadString("PDB2MID", c.name, "default"), c.text);
-      continue;
-    }
-    try {
-      store.ReadString("PDB2MID", c.name, "default");
-      ADD_FAILURE() << "no error";
-    } catch (const AppError& error) {
-      EXPECT_EQ(error.what(), "Invalid data type for '" + std::string(c.name) + "'");
+    } else {
+      EXPECT_EQ(RaisedBy([&] { store.ReadString("PDB2MID", c.name, "default"); }).text,
+                "Invalid data type for '" + std::string(c.name) + "'");
     }
   }
   EXPECT_EQ(store.ReadString("PDB2MID", "Absent", "default"), "default");
@@ -118,11 +98,11 @@ TEST_F(SettingsRegistryTest, IntegersAndFlagsParseOrFallBack) {
       {"abc", -7},        {"12abc", -7}, {"", -7},         {" 12", 12},         {"$1F", 31},
       {"0x1f", 31},       {"X1F", 31},   {"-2147483648", INT_MIN}, {"2147483648", -7}, {"$FFFFFFFF", -1},
       {"$100000000", -7}, {"12 ", -7},   {"+5", 5}};
-  for (const auto& [text, expected] : integers) PlantText("MainForm", std::string("I") + text, text);
+  for (const auto& [text, expected] : integers) SetSettingText("MainForm", std::string("I") + text, text);
   const std::pair<const char*, bool> flags[] = {{"2", true}, {"-1", true}, {"0", false}, {"yes", true}};
-  for (const auto& [text, expected] : flags) PlantText("MID2PDB", std::string("F") + text, text);
+  for (const auto& [text, expected] : flags) SetSettingText("MID2PDB", std::string("F") + text, text);
 
-  TRegIniFile store(*current_user, kKey);
+  TRegIniFile store(*current_user, kSettingsKey);
   for (const auto& [text, expected] : integers) {
     EXPECT_EQ(store.ReadInteger("MainForm", std::string("I") + text, -7), expected) << '"' << text << '"';
   }
@@ -133,7 +113,7 @@ TEST_F(SettingsRegistryTest, IntegersAndFlagsParseOrFallBack) {
 
 TEST_F(SettingsRegistryTest, WritesRegSzWithTheClosingZeroCounted) {
   {
-    TRegIniFile store(*current_user, kKey);
+    TRegIniFile store(*current_user, kSettingsKey);
     store.WriteInteger("MainForm", "Top", 352);
     store.WriteInteger("MainForm", "Tab", -1);
     store.WriteBool("MID2PDB", "SMF0 Only", true);
@@ -150,7 +130,7 @@ TEST_F(SettingsRegistryTest, WritesRegSzWithTheClosingZeroCounted) {
   for (const auto& [where, bytes] : expected) {
     std::string section(where, std::string(where).find('\t'));
     std::string name(std::string(where).substr(section.size() + 1));
-    auto stored = ReadUserValue(std::string(kKey) + "\\" + section, name);
+    auto stored = ReadUserValue(std::string(kSettingsKey) + "\\" + section, name);
     ASSERT_TRUE(stored) << where;
     EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ)) << where;
     EXPECT_EQ(stored->bytes, bytes) << where;
@@ -159,16 +139,11 @@ TEST_F(SettingsRegistryTest, WritesRegSzWithTheClosingZeroCounted) {
 
 TEST_F(SettingsRegistryTest, SectionThatCannotBeCreatedStopsTheSave) {
   // A volatile settings key refuses lasting subkeys, as a key without the right to create them would.
-  ASSERT_TRUE(CreateUserKey(kKey, REG_OPTION_VOLATILE));
+  ASSERT_TRUE(CreateUserKey(kSettingsKey, REG_OPTION_VOLATILE));
   FakeSettingsForm form;
-  try {
-    Save(form);
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "Failed to create key MainForm");
-  }
-  EXPECT_FALSE(UserKeyExists(std::string(kKey) + "\\MainForm"));
-  EXPECT_FALSE(UserKeyExists(std::string(kKey) + "\\PDB2MID"));
+  EXPECT_EQ(RaisedBy([&] { Save(form); }).text, "Failed to create key MainForm");
+  EXPECT_FALSE(UserKeyExists(std::string(kSettingsKey) + "\\MainForm"));
+  EXPECT_FALSE(UserKeyExists(std::string(kSettingsKey) + "\\PDB2MID"));
 }
 
 TEST_F(SettingsRegistryTest, SaveThenLoadRestoresEverything) {
@@ -180,13 +155,9 @@ TEST_F(SettingsRegistryTest, SaveThenLoadRestoresEverything) {
   closing.smf0_only = false;
   closing.page = 1;
   Save(closing);
-  EXPECT_EQ(StoredText("MainForm", "Status"), "1");
-  EXPECT_EQ(StoredText("MainForm", "Top"), "40");
-  EXPECT_EQ(StoredText("MainForm", "Left"), "50");
-  EXPECT_EQ(StoredText("MainForm", "Height"), "317");
-  EXPECT_EQ(StoredText("MainForm", "Width"), "812");
-  EXPECT_EQ(StoredText("MID2PDB", "SMF0 Only"), "0");
-  EXPECT_EQ(StoredText("MainForm", "Tab"), "1");
+  EXPECT_EQ(SettingTexts("MainForm", {"Status", "Top", "Left", "Height", "Width", "Tab"}),
+            (Texts{"1", "40", "50", "317", "812", "1"}));
+  EXPECT_EQ(SettingText("MID2PDB", "SMF0 Only"), "0");
 
   FakeSettingsForm opening;
   opening.backup_lookup = [] { return std::string("C:\\found.pdb"); };
@@ -200,15 +171,14 @@ TEST_F(SettingsRegistryTest, SaveThenLoadRestoresEverything) {
 }
 
 TEST_F(SettingsRegistryTest, StateCodesAtStartAndClose) {
-  PlantText("MainForm", "Top", "10");
-  PlantText("MainForm", "Width", "900");
+  SetSettingTexts("MainForm", {"Top", "Width"}, {"10", "900"});
   const struct {
     const char* code;
     bool placement, minimize, maximize;
   } starts[] = {{"0", false, false, false}, {"2", true, true, false}, {"3", true, false, true},
                 {"7", true, false, false}};
   for (const auto& c : starts) {
-    PlantText("MainForm", "Status", c.code);
+    SetSettingText("MainForm", "Status", c.code);
     FakeSettingsForm form;
     Load(form);
     EXPECT_EQ(form.top, c.placement ? 10 : 120) << c.code;
@@ -221,28 +191,26 @@ TEST_F(SettingsRegistryTest, StateCodesAtStartAndClose) {
   maximised.state = WindowState::Maximized;
   maximised.top = 0;
   Save(maximised);
-  EXPECT_EQ(StoredText("MainForm", "Status"), "3");
-  EXPECT_EQ(StoredText("MainForm", "Top"), "10");
+  EXPECT_EQ(SettingTexts("MainForm", {"Status", "Top"}), (Texts{"3", "10"}));
 
   FakeSettingsForm inactive;
   inactive.active = false;
   inactive.top = 77;
   Save(inactive);
-  EXPECT_EQ(StoredText("MainForm", "Status"), "2");
-  EXPECT_EQ(StoredText("MainForm", "Top"), "77");
+  EXPECT_EQ(SettingTexts("MainForm", {"Status", "Top"}), (Texts{"2", "77"}));
 }
 
 TEST_F(SettingsRegistryTest, TabFiveSelectsNoPageAndIsStoredBackAsMinusOne) {
-  PlantText("MainForm", "Tab", "5");
+  SetSettingText("MainForm", "Tab", "5");
   FakeSettingsForm form;
   Load(form);
   EXPECT_EQ(form.page, -1);
   Save(form);
-  EXPECT_EQ(StoredText("MainForm", "Tab"), "-1");
+  EXPECT_EQ(SettingText("MainForm", "Tab"), "-1");
 }
 
 TEST_F(SettingsRegistryTest, EmptyStoredSourceStaysEmpty) {
-  PlantText("PDB2MID", "Source", "");
+  SetSettingText("PDB2MID", "Source", "");
   FakeSettingsForm form;
   form.backup_lookup = [] { return std::string("C:\\found.pdb"); };
   Load(form);
@@ -250,16 +218,11 @@ TEST_F(SettingsRegistryTest, EmptyStoredSourceStaysEmpty) {
 }
 
 TEST_F(SettingsRegistryTest, DwordTopStopsTheLoad) {
-  Plant("MainForm", "Top", REG_DWORD, std::string("\x0a\0\0\0", 4));
-  PlantText("MainForm", "Left", "20");
-  PlantText("MID2PDB", "Palm Name", "Tunes");
+  SetSetting("MainForm", "Top", REG_DWORD, std::string("\x0a\0\0\0", 4));
+  SetSettingText("MainForm", "Left", "20");
+  SetSettingText("MID2PDB", "Palm Name", "Tunes");
   FakeSettingsForm form;
-  try {
-    Load(form);
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& error) {
-    EXPECT_STREQ(error.what(), "Invalid data type for 'Top'");
-  }
+  EXPECT_EQ(RaisedBy([&] { Load(form); }).text, "Invalid data type for 'Top'");
   EXPECT_EQ(form.top, 120);
   EXPECT_EQ(form.left, 240);
   EXPECT_EQ(form.field(Field::Edit5), "");
@@ -274,7 +237,7 @@ TEST_F(SettingsRegistryTest, UnopenableSettingsKeyFallsBackToTheRootSilently) {
 
   FakeSettingsForm form;
   EXPECT_NO_THROW(Load(form));
-  EXPECT_FALSE(UserKeyExists(kKey));
+  EXPECT_FALSE(UserKeyExists(kSettingsKey));
   EXPECT_EQ(form.field(Field::Edit2), "C:\\");
   form.fields[4] = "Kept";
   EXPECT_NO_THROW(Save(form));

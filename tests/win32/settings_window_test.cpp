@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,20 +13,9 @@
 
 namespace {
 
-const char kKey[] = "Software\\Veltro\\Carillo2";
 const RecordedBox kInstallBox = ErrorBox("The Palm Desktop software is not correctly installed.", "Install", false);
 
-void PlantText(const std::string& section, const std::string& name, const std::string& text) {
-  SetUserText(std::string(kKey) + "\\" + section, name, text);
-}
-
-// The stored text, "<absent>", or "<not text>" for a value that is not a REG_SZ with its zero.
-std::string Stored(const std::string& section, const std::string& name) {
-  const std::optional<StoredValue> stored = ReadUserValue(std::string(kKey) + "\\" + section, name);
-  if (!stored) return "<absent>";
-  if (stored->type != REG_SZ || stored->bytes.empty() || stored->bytes.back() != '\0') return "<not text>";
-  return stored->bytes.substr(0, stored->bytes.size() - 1);
-}
+using Texts = std::vector<std::string>;
 
 // Palm Desktop present but without users: the start shows no box.
 void PlantEmptyPalmDesktop() { ASSERT_TRUE(CreateUserKey("Software\\U.S. Robotics")); }
@@ -44,6 +33,16 @@ RECT WindowRect(HWND window) {
   GetWindowRect(window, &rect);
   return rect;
 }
+
+// A rectangle as left, top, width and height, to compare in one piece.
+struct Bounds {
+  LONG left, top, width, height;
+  bool operator==(const Bounds&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Bounds& bounds) {
+  return out << bounds.left << "," << bounds.top << " " << bounds.width << "x" << bounds.height;
+}
+Bounds BoundsOf(const RECT& rect) { return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top}; }
 
 class SettingsWindowTest : public testing::Test {
  protected:
@@ -76,6 +75,11 @@ class SettingsWindowTest : public testing::Test {
     harness_.Pump();
   }
 
+  Texts FieldTexts() const {
+    return {harness_.Text(kEdit1), harness_.Text(kEdit2), harness_.Text(kEdit3), harness_.Text(kEdit4),
+            harness_.Text(kEdit5)};
+  }
+
   // The only box shown: the general error report over the main window.
   void ExpectGeneralErrorReport(const std::string& text) {
     ASSERT_EQ(harness_.Boxes().size(), 1u);
@@ -94,12 +98,8 @@ class SettingsWindowTest : public testing::Test {
 TEST_F(SettingsWindowTest, FirstStartGetsEveryDefaultAndTheFirstCloseWritesThem) {
   TForm1& form = harness_.CreateForm();
   EXPECT_EQ(harness_.Boxes(), std::vector<RecordedBox>{kInstallBox});
-  EXPECT_EQ(UserSubkeyCount(kKey), 0) << "the key path is created by the load, the sections by the first save";
-  EXPECT_EQ(harness_.Text(kEdit1), "");
-  EXPECT_EQ(harness_.Text(kEdit2), "C:\\");
-  EXPECT_EQ(harness_.Text(kEdit3), "C:\\");
-  EXPECT_EQ(harness_.Text(kEdit4), "C:\\My_MIDI_Database.pdb");
-  EXPECT_EQ(harness_.Text(kEdit5), "My MIDI Database");
+  EXPECT_EQ(UserSubkeyCount(kSettingsKey), 0) << "the key path is created by the load, the sections by the first save";
+  EXPECT_EQ(FieldTexts(), (Texts{"", "C:\\", "C:\\", "C:\\My_MIDI_Database.pdb", "My MIDI Database"}));
   EXPECT_TRUE(harness_.Checked());
   EXPECT_EQ(form.SelectedPage(), 0);
   EXPECT_FALSE(IsIconic(harness_.Window()));
@@ -109,18 +109,11 @@ TEST_F(SettingsWindowTest, FirstStartGetsEveryDefaultAndTheFirstCloseWritesThem)
   EXPECT_EQ(rect.bottom - rect.top, 317);
 
   ASSERT_TRUE(harness_.CloseForm());
-  EXPECT_EQ(Stored("MainForm", "Status"), "1");
-  EXPECT_EQ(Stored("MainForm", "Top"), std::to_string(rect.top));
-  EXPECT_EQ(Stored("MainForm", "Left"), std::to_string(rect.left));
-  EXPECT_EQ(Stored("MainForm", "Height"), "317");
-  EXPECT_EQ(Stored("MainForm", "Width"), "739");
-  EXPECT_EQ(Stored("PDB2MID", "Source"), "");
-  EXPECT_EQ(Stored("PDB2MID", "Destination"), "C:\\");
-  EXPECT_EQ(Stored("MID2PDB", "Source"), "C:\\");
-  EXPECT_EQ(Stored("MID2PDB", "Destination"), "C:\\My_MIDI_Database.pdb");
-  EXPECT_EQ(Stored("MID2PDB", "Palm Name"), "My MIDI Database");
-  EXPECT_EQ(Stored("MID2PDB", "SMF0 Only"), "1");
-  EXPECT_EQ(Stored("MainForm", "Tab"), "0");
+  EXPECT_EQ(SettingTexts("MainForm", {"Status", "Top", "Left", "Height", "Width", "Tab"}),
+            (Texts{"1", std::to_string(rect.top), std::to_string(rect.left), "317", "739", "0"}));
+  EXPECT_EQ(SettingTexts("PDB2MID", {"Source", "Destination"}), (Texts{"", "C:\\"}));
+  EXPECT_EQ(SettingTexts("MID2PDB", {"Source", "Destination", "Palm Name", "SMF0 Only"}),
+            (Texts{"C:\\", "C:\\My_MIDI_Database.pdb", "My MIDI Database", "1"}));
 }
 
 TEST_F(SettingsWindowTest, FieldsCheckBoxPageAndPlacementSurviveARestart) {
@@ -134,73 +127,53 @@ TEST_F(SettingsWindowTest, FieldsCheckBoxPageAndPlacementSurviveARestart) {
     harness_.SelectPage(1);
     MoveTo(30, 40, 812);
   });
-  EXPECT_EQ(Stored("MID2PDB", "Destination"), " E:\\x.pdb ");
+  EXPECT_EQ(SettingText("MID2PDB", "Destination"), " E:\\x.pdb ");
 
   TForm1& form = harness_.CreateForm();
-  EXPECT_EQ(harness_.Text(kEdit1), "D:\\backup\\System_MIDI_Sounds.pdb");
-  EXPECT_EQ(harness_.Text(kEdit2), "D:\\tunes out\\");
-  EXPECT_EQ(harness_.Text(kEdit3), "");
-  EXPECT_EQ(harness_.Text(kEdit4), " E:\\x.pdb ");
-  EXPECT_EQ(harness_.Text(kEdit5), "Ring tones");
+  EXPECT_EQ(FieldTexts(),
+            (Texts{"D:\\backup\\System_MIDI_Sounds.pdb", "D:\\tunes out\\", "", " E:\\x.pdb ", "Ring tones"}));
   EXPECT_FALSE(harness_.Checked());
   EXPECT_EQ(form.SelectedPage(), 1);
-  const RECT rect = WindowRect(harness_.Window());
-  EXPECT_EQ(rect.left, 30);
-  EXPECT_EQ(rect.top, 40);
-  EXPECT_EQ(rect.right - rect.left, 812);
-  EXPECT_EQ(rect.bottom - rect.top, 317);
+  EXPECT_EQ(BoundsOf(WindowRect(harness_.Window())), (Bounds{30, 40, 812, 317}));
   EXPECT_FALSE(IsIconic(harness_.Window()));
   EXPECT_FALSE(IsZoomed(harness_.Window()));
 }
 
 TEST_F(SettingsWindowTest, StoredSizeStillObeysTheSizeLimits) {
-  PlantText("MainForm", "Top", "15");
-  PlantText("MainForm", "Left", "25");
-  PlantText("MainForm", "Height", "600");
-  PlantText("MainForm", "Width", "300");
+  SetSettingTexts("MainForm", {"Top", "Left", "Height", "Width"}, {"15", "25", "600", "300"});
   harness_.CreateForm();
-  const RECT rect = WindowRect(harness_.Window());
-  EXPECT_EQ(rect.left, 25);
-  EXPECT_EQ(rect.top, 15);
-  EXPECT_EQ(rect.bottom - rect.top, 317);
-  EXPECT_EQ(rect.right - rect.left, 480);
+  EXPECT_EQ(BoundsOf(WindowRect(harness_.Window())), (Bounds{25, 15, 480, 317}));
 }
 
 TEST_F(SettingsWindowTest, PlacementValuesThatDoNotParseKeepTheWindowsOwn) {
   harness_.CreateForm();
   const RECT first = WindowRect(harness_.Window());
   ASSERT_TRUE(harness_.CloseForm());
-  PlantText("MainForm", "Top", " 12");
-  PlantText("MainForm", "Left", "12abc");
-  PlantText("MainForm", "Height", "");
-  PlantText("MainForm", "Width", "$300");
+  SetSettingTexts("MainForm", {"Top", "Left", "Height", "Width"}, {" 12", "12abc", "", "$300"});
   harness_.CreateForm();
-  const RECT rect = WindowRect(harness_.Window());
-  EXPECT_EQ(rect.top, 12);
-  EXPECT_EQ(rect.left, first.left) << "the window's position, as the system chose it";
-  EXPECT_EQ(rect.bottom - rect.top, 317);
-  EXPECT_EQ(rect.right - rect.left, 0x300);
+  // The left edge where the system put the window, as the value does not parse.
+  EXPECT_EQ(BoundsOf(WindowRect(harness_.Window())), (Bounds{first.left, 12, 0x300, 317}));
 }
 
 TEST_F(SettingsWindowTest, SmfFlagAsStored) {
   const std::pair<const char*, bool> cases[] = {{"2", true}, {"-1", true}, {"0", false}, {"yes", true}};
   for (const auto& [text, checked] : cases) {
-    PlantText("MID2PDB", "SMF0 Only", text);
+    SetSettingText("MID2PDB", "SMF0 Only", text);
     harness_.CreateForm();
     EXPECT_EQ(harness_.Checked(), checked) << text;
     ASSERT_TRUE(harness_.CloseForm());
-    EXPECT_EQ(Stored("MID2PDB", "SMF0 Only"), checked ? "1" : "0") << text;
+    EXPECT_EQ(SettingText("MID2PDB", "SMF0 Only"), checked ? "1" : "0") << text;
   }
 }
 
 TEST_F(SettingsWindowTest, LongStoredPalmNameIsShownWhole) {
   const std::string name = "A Palm database name of forty chars long";
   ASSERT_EQ(name.size(), 40u);
-  PlantText("MID2PDB", "Palm Name", name);
+  SetSettingText("MID2PDB", "Palm Name", name);
   harness_.CreateForm();
   EXPECT_EQ(harness_.Text(kEdit5), name);
   ASSERT_TRUE(harness_.CloseForm());
-  EXPECT_EQ(Stored("MID2PDB", "Palm Name"), name);
+  EXPECT_EQ(SettingText("MID2PDB", "Palm Name"), name);
 }
 
 TEST_F(SettingsWindowTest, CloseWhileMaximisedKeepsTheNormalPlacementAndReopensMaximised) {
@@ -210,19 +183,14 @@ TEST_F(SettingsWindowTest, CloseWhileMaximisedKeepsTheNormalPlacementAndReopensM
     harness_.Pump();
     ASSERT_TRUE(IsZoomed(harness_.Window()));
   });
-  EXPECT_EQ(Stored("MainForm", "Status"), "3");
-  EXPECT_EQ(Stored("MainForm", "Top"), "70");
-  EXPECT_EQ(Stored("MainForm", "Width"), "700");
+  EXPECT_EQ(SettingTexts("MainForm", {"Status", "Top", "Width"}), (Texts{"3", "70", "700"}));
 
   harness_.CreateForm();
   EXPECT_TRUE(IsZoomed(harness_.Window()));
   EXPECT_TRUE(IsWindowVisible(harness_.Window()));
-  const RECT normal = NormalRect(harness_.Window());
-  EXPECT_EQ(normal.left, 60);
-  EXPECT_EQ(normal.top, 70);
-  EXPECT_EQ(normal.right - normal.left, 700);
+  EXPECT_EQ(BoundsOf(NormalRect(harness_.Window())), (Bounds{60, 70, 700, 317}));
   ASSERT_TRUE(harness_.CloseForm());
-  EXPECT_EQ(Stored("MainForm", "Status"), "3");
+  EXPECT_EQ(SettingText("MainForm", "Status"), "3");
 }
 
 TEST_F(SettingsWindowTest, CloseWhileMinimisedWritesCodeTwoAndNoPlacement) {
@@ -234,23 +202,17 @@ TEST_F(SettingsWindowTest, CloseWhileMinimisedWritesCodeTwoAndNoPlacement) {
     harness_.Pump();
     ASSERT_TRUE(IsIconic(harness_.Window()));
   });
-  EXPECT_EQ(Stored("MainForm", "Status"), "2");
-  EXPECT_EQ(Stored("MainForm", "Top"), "71");
-  EXPECT_EQ(Stored("MainForm", "Left"), "61");
-  EXPECT_EQ(Stored("MainForm", "Width"), "701");
+  EXPECT_EQ(SettingTexts("MainForm", {"Status", "Top", "Left", "Width"}), (Texts{"2", "71", "61", "701"}));
 
   harness_.CreateForm();
   EXPECT_TRUE(IsIconic(harness_.Window()));
-  const RECT normal = NormalRect(harness_.Window());
-  EXPECT_EQ(normal.left, 61);
-  EXPECT_EQ(normal.top, 71);
+  EXPECT_EQ(BoundsOf(NormalRect(harness_.Window())), (Bounds{61, 71, 701, 317}));
 }
 
 TEST_F(SettingsWindowTest, CodeTwoMinimisesAlsoWhenTheStartShowsABox) {
   // Without Palm Desktop the "Install" box comes up during the load, after the minimise request;
   // the window must still end minimised, not be shown normal over it.
-  PlantText("MainForm", "Status", "2");
-  PlantText("MainForm", "Top", "33");
+  SetSettingTexts("MainForm", {"Status", "Top"}, {"2", "33"});
   harness_.CreateForm();
   EXPECT_EQ(harness_.Boxes(), std::vector<RecordedBox>{kInstallBox});
   EXPECT_TRUE(IsIconic(harness_.Window()));
@@ -265,28 +227,18 @@ TEST_F(SettingsWindowTest, CloseWhileInactiveWritesPlacementAndCodeTwo) {
     ASSERT_NE(GetActiveWindow(), harness_.Window());
     ASSERT_FALSE(IsIconic(harness_.Window()));
   });
-  EXPECT_EQ(Stored("MainForm", "Status"), "2");
-  EXPECT_EQ(Stored("MainForm", "Top"), "55");
-  EXPECT_EQ(Stored("MainForm", "Left"), "45");
-  EXPECT_EQ(Stored("MainForm", "Width"), "650");
+  EXPECT_EQ(SettingTexts("MainForm", {"Status", "Top", "Left", "Width"}), (Texts{"2", "55", "45", "650"}));
 
   // The next start shows the window at that placement, then the posted request minimises it.
   harness_.CreateForm();
   EXPECT_TRUE(IsIconic(harness_.Window()));
   EXPECT_TRUE(IsWindowVisible(harness_.Window()));
-  const RECT normal = NormalRect(harness_.Window());
-  EXPECT_EQ(normal.left, 45);
-  EXPECT_EQ(normal.top, 55);
-  EXPECT_EQ(normal.right - normal.left, 650);
-  EXPECT_EQ(normal.bottom - normal.top, 317);
+  EXPECT_EQ(BoundsOf(NormalRect(harness_.Window())), (Bounds{45, 55, 650, 317}));
 }
 
 TEST_F(SettingsWindowTest, CodeZeroLeavesPlacementAndStateAlone) {
-  PlantText("MainForm", "Status", "0");
-  PlantText("MainForm", "Top", "9");
-  PlantText("MainForm", "Left", "9");
-  PlantText("MainForm", "Width", "600");
-  PlantText("MID2PDB", "Palm Name", "Loaded");
+  SetSettingTexts("MainForm", {"Status", "Top", "Left", "Width"}, {"0", "9", "9", "600"});
+  SetSettingText("MID2PDB", "Palm Name", "Loaded");
   harness_.CreateForm();
   const RECT rect = WindowRect(harness_.Window());
   EXPECT_FALSE(rect.left == 9 && rect.top == 9);
@@ -297,25 +249,19 @@ TEST_F(SettingsWindowTest, CodeZeroLeavesPlacementAndStateAlone) {
 }
 
 TEST_F(SettingsWindowTest, CodeSevenRestoresPlacementOnly) {
-  PlantText("MainForm", "Status", "7");
-  PlantText("MainForm", "Top", "9");
-  PlantText("MainForm", "Left", "11");
-  PlantText("MainForm", "Width", "600");
+  SetSettingTexts("MainForm", {"Status", "Top", "Left", "Width"}, {"7", "9", "11", "600"});
   harness_.CreateForm();
-  const RECT rect = WindowRect(harness_.Window());
-  EXPECT_EQ(rect.left, 11);
-  EXPECT_EQ(rect.top, 9);
-  EXPECT_EQ(rect.right - rect.left, 600);
+  EXPECT_EQ(BoundsOf(WindowRect(harness_.Window())), (Bounds{11, 9, 600, 317}));
   EXPECT_FALSE(IsIconic(harness_.Window()));
   EXPECT_FALSE(IsZoomed(harness_.Window()));
   ASSERT_TRUE(harness_.CloseForm());
-  EXPECT_EQ(Stored("MainForm", "Status"), "1");
+  EXPECT_EQ(SettingText("MainForm", "Status"), "1");
 }
 
 TEST_F(SettingsWindowTest, TabFiveSelectsNoPageAndIsStoredBackAsMinusOne) {
-  PlantText("MainForm", "Tab", "5");
+  SetSettingText("MainForm", "Tab", "5");
   Session([&] { EXPECT_EQ(harness_.Form().SelectedPage(), -1); });
-  EXPECT_EQ(Stored("MainForm", "Tab"), "-1");
+  EXPECT_EQ(SettingText("MainForm", "Tab"), "-1");
   Session([&] { EXPECT_EQ(harness_.Form().SelectedPage(), -1); });
 }
 
@@ -334,18 +280,16 @@ TEST_F(SettingsWindowTest, StoredEmptySourceStaysEmptyAlthoughABackupIsFound) {
     EXPECT_EQ(harness_.Text(kEdit1), backup);
     harness_.SetText(kEdit1, "");
   });
-  EXPECT_EQ(Stored("PDB2MID", "Source"), "");
+  EXPECT_EQ(SettingText("PDB2MID", "Source"), "");
   harness_.CreateForm();
   EXPECT_EQ(harness_.Text(kEdit1), "");
 }
 
 TEST_F(SettingsWindowTest, DwordTopStopsTheLoadWithItsMessage) {
-  SetUserValue(std::string(kKey) + "\\MainForm", "Top", REG_DWORD, std::string("\x0a\0\0\0", 4));
-  PlantText("MainForm", "Left", "20");
-  PlantText("MainForm", "Width", "600");
-  PlantText("PDB2MID", "Destination", "D:\\out");
-  PlantText("MID2PDB", "SMF0 Only", "1");
-  PlantText("MainForm", "Tab", "0");
+  SetSetting("MainForm", "Top", REG_DWORD, std::string("\x0a\0\0\0", 4));
+  SetSettingTexts("MainForm", {"Left", "Width", "Tab"}, {"20", "600", "0"});
+  SetSettingText("PDB2MID", "Destination", "D:\\out");
+  SetSettingText("MID2PDB", "SMF0 Only", "1");
   TForm1& form = harness_.CreateForm();
 
   // The general error report only, no "Install" box: the lookup comes after the failing step. The
@@ -355,7 +299,7 @@ TEST_F(SettingsWindowTest, DwordTopStopsTheLoadWithItsMessage) {
   const RECT rect = WindowRect(harness_.Window());
   EXPECT_NE(rect.left, 20);
   EXPECT_EQ(rect.right - rect.left, 739);
-  for (int id : {kEdit1, kEdit2, kEdit3, kEdit4, kEdit5}) EXPECT_EQ(harness_.Text(id), "") << FieldName(id - 1000);
+  EXPECT_EQ(FieldTexts(), Texts(5, ""));
   EXPECT_FALSE(harness_.Checked());
   EXPECT_EQ(form.SelectedPage(), 1);
 }
@@ -365,19 +309,19 @@ TEST_F(SettingsWindowTest, RefusedSaveKeepsTheWindowOpenAndTheNextCloseSavesAgai
   harness_.ClearBoxes();
   harness_.SetText(kEdit5, "Second try");
   // A volatile settings key refuses the lasting section subkeys.
-  DeleteUserKey(kKey);
-  ASSERT_TRUE(CreateUserKey(kKey, REG_OPTION_VOLATILE));
+  DeleteUserKey(kSettingsKey);
+  ASSERT_TRUE(CreateUserKey(kSettingsKey, REG_OPTION_VOLATILE));
 
   EXPECT_FALSE(harness_.CloseForm());
   ExpectGeneralErrorReport("Failed to create key MainForm.");
   EXPECT_TRUE(IsWindow(harness_.Window()));
 
-  DeleteUserKey(kKey);
+  DeleteUserKey(kSettingsKey);
   harness_.ClearBoxes();
   EXPECT_TRUE(harness_.CloseForm());
   EXPECT_TRUE(harness_.Boxes().empty());
-  EXPECT_EQ(Stored("MainForm", "Status"), "1");
-  EXPECT_EQ(Stored("MID2PDB", "Palm Name"), "Second try");
+  EXPECT_EQ(SettingText("MainForm", "Status"), "1");
+  EXPECT_EQ(SettingText("MID2PDB", "Palm Name"), "Second try");
 }
 
 }  // namespace

@@ -93,7 +93,34 @@ std::optional<StoredValue> ReadUserValue(const std::string& path, const std::str
 void DeleteUserKey(const std::string& path) { DeleteTree(HKEY_CURRENT_USER, path); }
 
 void ResetUserRegistry() {
-  DeleteUserKey("Software\\Veltro\\Carillo2");
+  DeleteUserKey(kSettingsKey);
   DeleteUserKey("Software\\U.S. Robotics");
   DeleteUserKey("Software\\Palm Computing");
+}
+
+void SetSetting(const std::string& section, const std::string& name, DWORD type, const std::string& bytes) {
+  SetUserValue(std::string(kSettingsKey) + "\\" + section, name, type, bytes);
+}
+
+void SetSettingText(const std::string& section, const std::string& name, const std::string& text) {
+  SetSetting(section, name, REG_SZ, text + '\0');
+}
+
+void SetSettingTexts(const std::string& section, const std::vector<std::string>& names,
+                     const std::vector<std::string>& texts) {
+  ASSERT_EQ(names.size(), texts.size());
+  for (std::size_t i = 0; i < names.size(); ++i) SetSettingText(section, names[i], texts[i]);
+}
+
+std::string SettingText(const std::string& section, const std::string& name) {
+  const std::optional<StoredValue> stored = ReadUserValue(std::string(kSettingsKey) + "\\" + section, name);
+  if (!stored) return "<absent>";
+  if (stored->type != REG_SZ || stored->bytes.empty() || stored->bytes.back() != '\0') return "<not text>";
+  return stored->bytes.substr(0, stored->bytes.size() - 1);
+}
+
+std::vector<std::string> SettingTexts(const std::string& section, const std::vector<std::string>& names) {
+  std::vector<std::string> texts;
+  for (const std::string& name : names) texts.push_back(SettingText(section, name));
+  return texts;
 }

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 struct StoredValue {
   DWORD type = 0;
@@ -31,3 +32,17 @@ void DeleteUserKey(const std::string& path);
 // Removes the settings key and the Palm Desktop keys of the current user, so that a start is a
 // first start on a machine without Palm Desktop.
 void ResetUserRegistry();
+
+// The program's settings key, and its values by section and name: planted as an earlier run or
+// another program would leave them, and read back as text.
+inline constexpr char kSettingsKey[] = "Software\\Veltro\\Carillo2";
+void SetSetting(const std::string& section, const std::string& name, DWORD type, const std::string& bytes);
+void SetSettingText(const std::string& section, const std::string& name, const std::string& text);
+// SetSettingText of each of `names` of one section with the text at the same place of `texts`.
+void SetSettingTexts(const std::string& section, const std::vector<std::string>& names,
+                     const std::vector<std::string>& texts);
+// The text of a REG_SZ without its closing zero; "<absent>", or "<not text>" for a value of another
+// type or a text without its zero.
+std::string SettingText(const std::string& section, const std::string& name);
+// SettingText of each of `names` of one section, in order.
+std::vector<std::string> SettingTexts(const std::string& section, const std::vector<std::string>& names);

@@ -8,6 +8,7 @@
 
 #include <stdexcept>
 
+#include "app/app_cursor.h"
 #include "app/window_text.h"
 #include "win32/handles.h"
 
@@ -296,6 +297,13 @@ TForm1& WindowHarness::CreateForm(int show_command) {
   return *form_;
 }
 
+TForm1& WindowHarness::CreateFreshForm() {
+  ResetUserRegistry();
+  TForm1& form = CreateForm();
+  ClearBoxes();
+  return form;
+}
+
 bool WindowHarness::CloseForm() {
   SendMessageA(Window(), WM_CLOSE, 0, 0);
   Pump();
@@ -327,6 +335,16 @@ std::string WindowHarness::Text(int id) const { return WindowText(Control(id)); 
 void WindowHarness::Click(int id) {
   SendMessageA(Control(id), BM_CLICK, 0, 0);
   Pump();
+}
+
+void WindowHarness::RunCommand(int button, const std::vector<std::pair<int, std::string>>& typed,
+                               std::vector<std::string> answers) {
+  for (const auto& [id, text] : typed) SetText(id, text);
+  Script(std::move(answers));
+  Click(button);
+  EXPECT_TRUE(ScriptUsedUp());
+  EXPECT_FALSE(app_cursor::IsBusy());
+  for (const auto& [id, text] : typed) EXPECT_EQ(Text(id), text) << "the edit of id " << id;
 }
 
 void WindowHarness::SetCheck(bool checked) {

@@ -21,6 +21,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/form_layout.h"
@@ -70,6 +71,9 @@ class WindowHarness {
 
   // The start-up: Form1 built (FormCreate runs), then shown and the queue drained.
   TForm1& CreateForm(int show_command = SW_SHOWNORMAL);
+  // A first start on a machine without Palm Desktop (ResetUserRegistry, CreateForm), with the
+  // start-up's own boxes ("Install") cleared.
+  TForm1& CreateFreshForm();
   // The user closes the window (WM_CLOSE, so FormClose saves). True when the window went away;
   // false when it stayed open (a failed save).
   bool CloseForm();
@@ -80,6 +84,11 @@ class WindowHarness {
   void SetText(int id, const std::string& text);  // WM_SETTEXT
   std::string Text(int id) const;                 // WM_GETTEXT
   void Click(int id);                             // BM_CLICK; returns when the handler has ended
+  // One command as a user gives it: each text typed into its field, `answers` scripted, `button`
+  // clicked. Afterwards every answer has been used, the cursor is no longer busy, and each field
+  // still holds what was typed (a command shortens and checks its own copies).
+  void RunCommand(int button, const std::vector<std::pair<int, std::string>>& typed,
+                  std::vector<std::string> answers = {});
   void SetCheck(bool checked);                    // CheckBox1
   bool Checked() const;
   void SelectPage(int index);                     // TCM_SETCURFOCUS: notifies the window as a click does
