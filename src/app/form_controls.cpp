@@ -91,9 +91,9 @@ HWND FormControls::CreateChild(HWND parent, int id, DWORD ex_style, const char* 
 }
 
 void FormControls::LoadGlyphs(HINSTANCE instance) {
-  for (const ControlSpec& spec : kControls) {
-    if (spec.glyph && !Glyph(spec.glyph)) {
-      glyphs_.emplace_back(spec.glyph, std::make_unique<GlyphImage>(instance, GlyphResource(spec.glyph, scale_)));
+  for (const ControlEntry& entry : kControls) {
+    if (entry.glyph && !Glyph(entry.glyph)) {
+      glyphs_.emplace_back(entry.glyph, std::make_unique<GlyphImage>(instance, GlyphResource(entry.glyph, scale_)));
     }
   }
 }
@@ -132,14 +132,14 @@ void FormControls::Build(HWND form, Scale scale) {
   }
 
   std::vector<HWND> group_boxes;
-  for (const ControlSpec& spec : kControls) {
-    const KindClass& kind = ClassOf(spec.kind);
-    HWND parent = spec.page == kOnWindow ? form_ : pages_[spec.page];
-    HWND control = CreateChild(parent, spec.id, kind.ex_style, kind.window_class, spec.caption,
-                               kind.style | (IsTabStop(spec.kind) ? WS_TABSTOP : 0));
-    switch (spec.kind) {
+  for (const ControlEntry& entry : kControls) {
+    const KindClass& kind = ClassOf(entry.kind);
+    HWND parent = entry.page == kOnWindow ? form_ : pages_[entry.page];
+    HWND control = CreateChild(parent, entry.id, kind.ex_style, kind.window_class, entry.caption,
+                               kind.style | (IsTabStop(entry.kind) ? WS_TABSTOP : 0));
+    switch (entry.kind) {
       case Kind::GroupBox: group_boxes.push_back(control); break;
-      case Kind::Label: SizeToText(control, font_.get(), spec.caption); break;
+      case Kind::Label: SizeToText(control, font_.get(), entry.caption); break;
       case Kind::BitBtn: TreatDoubleClickAsClick(control); break;
       case Kind::Edit:
       case Kind::CheckBox: break;
@@ -162,10 +162,10 @@ void FormControls::Place(int width, int height) const {
   const int page_height = std::max<int>(page.bottom - page.top, 0);
   for (HWND sheet : pages_) SetWindowPos(sheet, nullptr, page.left, page.top, page_width, page_height, flags);
 
-  for (const ControlSpec& spec : kControls) {
-    const ControlBox box = ControlRect(spec, spec.page == kOnWindow ? width : page_width, scale_);
+  for (const ControlEntry& entry : kControls) {
+    const ControlBox box = ControlRect(entry, entry.page == kOnWindow ? width : page_width, scale_);
     const UINT size_flag = box.width == 0 && box.height == 0 ? SWP_NOSIZE : 0;
-    SetWindowPos(Control(spec.id), nullptr, box.left, box.top, box.width, box.height, flags | size_flag);
+    SetWindowPos(Control(entry.id), nullptr, box.left, box.top, box.width, box.height, flags | size_flag);
   }
 }
 
@@ -174,15 +174,15 @@ HWND FormControls::Control(int id) const {
   for (int index = 0; index < kPageCount; ++index) {
     if (kPageIds[index] == id) return pages_[index];
   }
-  const ControlSpec* spec = FindControl(id);
-  if (!spec || !form_) return nullptr;
-  return GetDlgItem(spec->page == kOnWindow ? form_ : pages_[spec->page], id);
+  const ControlEntry* entry = FindControl(id);
+  if (!entry || !form_) return nullptr;
+  return GetDlgItem(entry->page == kOnWindow ? form_ : pages_[entry->page], id);
 }
 
 bool FormControls::DrawItem(const DRAWITEMSTRUCT& item) const {
   if (item.CtlType != ODT_BUTTON) return false;
-  const ControlSpec* spec = FindControl(static_cast<int>(item.CtlID));
-  if (!spec || spec->kind != Kind::BitBtn || Control(spec->id) != item.hwndItem) return false;
-  DrawBitmapButton(item, Glyph(spec->glyph), Scaled(spec->spacing, scale_), Scaled(kFocusInset, scale_));
+  const ControlEntry* entry = FindControl(static_cast<int>(item.CtlID));
+  if (!entry || entry->kind != Kind::BitBtn || Control(entry->id) != item.hwndItem) return false;
+  DrawBitmapButton(item, Glyph(entry->glyph), Scaled(entry->spacing, scale_), Scaled(kFocusInset, scale_));
   return true;
 }

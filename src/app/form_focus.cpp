@@ -15,9 +15,9 @@ std::vector<HWND> TForm1::TabStops() const {
   std::vector<HWND> stops;
   if (IsFocusable(controls_.PageControl())) stops.push_back(controls_.PageControl());
   const int selected = SelectedPage();
-  for (const ControlSpec& spec : kControls) {
-    if ((spec.page != selected && spec.page != kOnWindow) || !IsTabStop(spec.kind)) continue;
-    HWND control = Control(spec.id);
+  for (const ControlEntry& entry : kControls) {
+    if ((entry.page != selected && entry.page != kOnWindow) || !IsTabStop(entry.kind)) continue;
+    HWND control = Control(entry.id);
     if (IsFocusable(control)) stops.push_back(control);
   }
   return stops;
@@ -78,8 +78,8 @@ bool TForm1::PreTranslateMessage(const MSG& message) {
     case VK_RETURN: {
       // Enter presses the focused button; elsewhere it does nothing (no default button).
       HWND focus = GetFocus();
-      const ControlSpec* spec = focus ? FindControl(GetDlgCtrlID(focus)) : nullptr;
-      if (spec && spec->kind == Kind::BitBtn && Control(spec->id) == focus) SendMessageA(focus, BM_CLICK, 0, 0);
+      const ControlEntry* entry = focus ? FindControl(GetDlgCtrlID(focus)) : nullptr;
+      if (entry && entry->kind == Kind::BitBtn && Control(entry->id) == focus) SendMessageA(focus, BM_CLICK, 0, 0);
       return true;
     }
     case VK_ESCAPE:

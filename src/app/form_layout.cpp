@@ -15,16 +15,16 @@ int Scaled(int value, Scale scale) {
   return static_cast<int>(rounded);
 }
 
-ControlBox ControlRect(const ControlSpec& spec, int client_width, Scale scale) {
-  const int design_width = spec.page == kOnWindow ? kDesignClientWidth : kDesignPageWidth;
+ControlBox ControlRect(const ControlEntry& entry, int client_width, Scale scale) {
+  const int design_width = entry.page == kOnWindow ? kDesignClientWidth : kDesignPageWidth;
   const int grow = client_width - Scaled(design_width, scale);
-  const ControlSpec* group = spec.group ? FindControl(spec.group) : nullptr;
+  const ControlEntry* group = entry.group ? FindControl(entry.group) : nullptr;
   // Edges scale, and sizes are their differences: controls that meet at 96 DPI meet at any DPI.
-  const int left = Scaled(spec.left, scale);
-  const int top = Scaled(spec.top, scale);
-  ControlBox box{left, top, Scaled(spec.left + spec.width, scale) - left, Scaled(spec.top + spec.height, scale) - top};
+  const int left = Scaled(entry.left, scale);
+  const int top = Scaled(entry.top, scale);
+  ControlBox box{left, top, Scaled(entry.left + entry.width, scale) - left, Scaled(entry.top + entry.height, scale) - top};
   if (group) box.top += Scaled(group->top, scale);
-  switch (spec.anchor) {
+  switch (entry.anchor) {
     case Anchor::Fixed:
       break;
     case Anchor::Stretch:

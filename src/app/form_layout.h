@@ -74,7 +74,7 @@ enum class Anchor {
   Right,    // keeps its width and its distance to the right edge
 };
 
-struct ControlSpec {
+struct ControlEntry {
   int id;
   Kind kind;
   int page;   // 0 TabSheet1, 1 TabSheet2, kOnWindow
@@ -89,7 +89,7 @@ struct ControlSpec {
 // Every control but the tab row and its pages, in creation and tab order: on each page, each group
 // box followed by its controls in their tab order; then "About...", which sits on the window over
 // the right end of the tab row.
-inline constexpr ControlSpec kControls[] = {
+inline constexpr ControlEntry kControls[] = {
     // "MID => PDB"
     {kGroupBox4, Kind::GroupBox, 0, 0, " 1. Select source directory ", 0, 0, kDesignPageWidth, 88, Anchor::Stretch, 0, 0},
     {kLabel4, Kind::Label, 0, kGroupBox4, "Use MIDI files from:", 8, 32, 0, 0, Anchor::Fixed, 0, 0},
@@ -136,9 +136,9 @@ inline constexpr FieldControl kFieldControls[] = {
 };
 
 // The table's entry for `id`; nullptr for an id it does not hold.
-constexpr const ControlSpec* FindControl(int id) {
-  for (const ControlSpec& spec : kControls) {
-    if (spec.id == id) return &spec;
+constexpr const ControlEntry* FindControl(int id) {
+  for (const ControlEntry& entry : kControls) {
+    if (entry.id == id) return &entry;
   }
   return nullptr;
 }
@@ -169,10 +169,10 @@ struct ControlBox {
   friend bool operator==(const ControlBox&, const ControlBox&) = default;
 };
 
-// Where `spec` lies on what it sits on (its page, or the window for kOnWindow), whose client area
+// Where `entry` lies on what it sits on (its page, or the window for kOnWindow), whose client area
 // is `client_width` pixels wide, with the table's design pixels times `scale`. A box of no size
 // (labels) leaves the control the size it was built with.
-ControlBox ControlRect(const ControlSpec& spec, int client_width, Scale scale);
+ControlBox ControlRect(const ControlEntry& entry, int client_width, Scale scale);
 
 // The window font's character height in pixels: kFontPoints at the display's DPI. Points rather
 // than the 11 pixels of 96 DPI scaled, which would round up to text too wide for its place.

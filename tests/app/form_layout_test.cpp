@@ -57,9 +57,9 @@ const Case kCases[] = {
 
 TEST(ControlRect, PlacesEachAnchorForTheWidthAndScale) {
   for (const Case& c : kCases) {
-    const ControlSpec* spec = FindControl(c.id);
-    ASSERT_NE(spec, nullptr) << c.what;
-    EXPECT_EQ(ControlRect(*spec, c.client_width, c.scale), c.expected) << c.what;
+    const ControlEntry* entry = FindControl(c.id);
+    ASSERT_NE(entry, nullptr) << c.what;
+    EXPECT_EQ(ControlRect(*entry, c.client_width, c.scale), c.expected) << c.what;
   }
 }
 
@@ -81,14 +81,14 @@ TEST(Scaled, RoundsHalvesAwayFromZeroAndKeepsLargeValues) {
 
 TEST(LayoutTable, IdsAreUniqueAndEveryControlSitsInAGroupBoxOfItsOwnPage) {
   std::set<int> ids;
-  for (const ControlSpec& spec : kControls) {
-    EXPECT_TRUE(ids.insert(spec.id).second) << spec.id;
-    if (spec.group == 0) continue;
-    const ControlSpec* group = FindControl(spec.group);
-    ASSERT_NE(group, nullptr) << spec.id;
-    EXPECT_EQ(group->kind, Kind::GroupBox) << spec.id;
-    EXPECT_EQ(group->page, spec.page) << spec.id;
-    EXPECT_LT(group - kControls, &spec - kControls) << spec.id << " comes before its group box";
+  for (const ControlEntry& entry : kControls) {
+    EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
+    if (entry.group == 0) continue;
+    const ControlEntry* group = FindControl(entry.group);
+    ASSERT_NE(group, nullptr) << entry.id;
+    EXPECT_EQ(group->kind, Kind::GroupBox) << entry.id;
+    EXPECT_EQ(group->page, entry.page) << entry.id;
+    EXPECT_LT(group - kControls, &entry - kControls) << entry.id << " comes before its group box";
   }
   for (int page_id : kPageIds) EXPECT_FALSE(ids.count(page_id)) << page_id;
   EXPECT_FALSE(ids.count(kPageControl1));
@@ -97,10 +97,10 @@ TEST(LayoutTable, IdsAreUniqueAndEveryControlSitsInAGroupBoxOfItsOwnPage) {
 TEST(LayoutTable, EachFieldHasItsOwnEdit) {
   std::set<int> edits;
   for (Field field : {Field::Edit1, Field::Edit2, Field::Edit3, Field::Edit4, Field::Edit5}) {
-    const ControlSpec* spec = FindControl(FieldControlId(field));
-    ASSERT_NE(spec, nullptr) << static_cast<int>(field);
-    EXPECT_EQ(spec->kind, Kind::Edit) << static_cast<int>(field);
-    EXPECT_TRUE(edits.insert(spec->id).second) << static_cast<int>(field);
+    const ControlEntry* entry = FindControl(FieldControlId(field));
+    ASSERT_NE(entry, nullptr) << static_cast<int>(field);
+    EXPECT_EQ(entry->kind, Kind::Edit) << static_cast<int>(field);
+    EXPECT_TRUE(edits.insert(entry->id).second) << static_cast<int>(field);
   }
   EXPECT_EQ(FieldControlId(static_cast<Field>(0)), 0);
 }

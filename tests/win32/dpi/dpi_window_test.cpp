@@ -150,19 +150,19 @@ int Measure() {
     harness.SelectPage(page);
     harness.Pump();
     Put(Key("rect", kPageIds[page]), Edges(RectInParent(harness.Control(kPageIds[page]))));
-    for (const ControlSpec& spec : kControls) {
-      if (spec.page != page && !(spec.page == kOnWindow && page == 0)) continue;
-      HWND control = harness.Control(spec.id);
+    for (const ControlEntry& entry : kControls) {
+      if (entry.page != page && !(entry.page == kOnWindow && page == 0)) continue;
+      HWND control = harness.Control(entry.id);
       RECT parent{};
       GetClientRect(GetParent(control), &parent);
-      Put(Key("rect", spec.id), Edges(RectInParent(control)));
-      Put(Key("parent", spec.id), {parent.right, parent.bottom});
-      const std::string text = spec.kind == Kind::Edit ? "Ag" : spec.caption;
+      Put(Key("rect", entry.id), Edges(RectInParent(control)));
+      Put(Key("parent", entry.id), {parent.right, parent.bottom});
+      const std::string text = entry.kind == Kind::Edit ? "Ag" : entry.caption;
       if (!text.empty()) {
         SIZE extent = TextExtent(control, text);
-        Put(Key("text", spec.id), {extent.cx, extent.cy});
+        Put(Key("text", entry.id), {extent.cx, extent.cy});
       }
-      if (spec.kind == Kind::BitBtn) Put(Key("content", spec.id), PaintedContent(control));
+      if (entry.kind == Kind::BitBtn) Put(Key("content", entry.id), PaintedContent(control));
     }
   }
   HWND tabs = harness.Control(kPageControl1);
@@ -323,23 +323,23 @@ TEST_P(ScaledWindow, StoredWidthsAreRestoredAsStoredWithinTheScaledLimits) {
 // tab control's margins, which the system does not scale).
 TEST_P(ScaledWindow, EveryControlKeepsItsPlaceInProportion) {
   EXPECT_EQ(Get(m(), "layout-client")[0], px(kLayoutClientWidth));
-  for (const ControlSpec& spec : kControls) {
-    const Values at96 = Get(m96(), Key("rect", spec.id)), here = Get(m(), Key("rect", spec.id));
-    ASSERT_EQ(at96.size(), 4u) << spec.id;
-    ASSERT_EQ(here.size(), 4u) << spec.id;
-    const long width96 = Get(m96(), Key("parent", spec.id))[0], width = Get(m(), Key("parent", spec.id))[0];
+  for (const ControlEntry& entry : kControls) {
+    const Values at96 = Get(m96(), Key("rect", entry.id)), here = Get(m(), Key("rect", entry.id));
+    ASSERT_EQ(at96.size(), 4u) << entry.id;
+    ASSERT_EQ(here.size(), 4u) << entry.id;
+    const long width96 = Get(m96(), Key("parent", entry.id))[0], width = Get(m(), Key("parent", entry.id))[0];
     const auto expect_scaled = [&](int edge, bool from_right) {
       if (from_right) {
-        EXPECT_NEAR(width - here[edge], px(width96 - at96[edge]), 1) << spec.id << " edge " << edge << " from the right";
+        EXPECT_NEAR(width - here[edge], px(width96 - at96[edge]), 1) << entry.id << " edge " << edge << " from the right";
       } else {
-        EXPECT_NEAR(here[edge], px(at96[edge]), 1) << spec.id << " edge " << edge;
+        EXPECT_NEAR(here[edge], px(at96[edge]), 1) << entry.id << " edge " << edge;
       }
     };
-    expect_scaled(0, spec.anchor == Anchor::Right);
+    expect_scaled(0, entry.anchor == Anchor::Right);
     expect_scaled(1, false);
     // A label is as large as its text, which hinting does not scale exactly.
-    if (spec.kind == Kind::Label) continue;
-    expect_scaled(2, spec.anchor != Anchor::Fixed);
+    if (entry.kind == Kind::Label) continue;
+    expect_scaled(2, entry.anchor != Anchor::Fixed);
     expect_scaled(3, false);
   }
   // The pages sit below the tab row, whose margins are the system's own.
@@ -351,57 +351,57 @@ TEST_P(ScaledWindow, EveryControlKeepsItsPlaceInProportion) {
 }
 
 TEST_P(ScaledWindow, NothingIsClippedAndNothingOverlaps) {
-  for (const ControlSpec& spec : kControls) {
-    const Values rect = Get(m(), Key("rect", spec.id)), parent = Get(m(), Key("parent", spec.id));
-    ASSERT_EQ(rect.size(), 4u) << spec.id;
-    EXPECT_GE(rect[0], 0) << spec.id;
-    EXPECT_GE(rect[1], 0) << spec.id;
-    EXPECT_LE(rect[2], parent[0]) << spec.id << " runs off the right of what it sits on";
-    EXPECT_LE(rect[3], parent[1]) << spec.id << " runs off the bottom of what it sits on";
-    if (spec.group) {
-      const Values group = Get(m(), Key("rect", spec.group));
+  for (const ControlEntry& entry : kControls) {
+    const Values rect = Get(m(), Key("rect", entry.id)), parent = Get(m(), Key("parent", entry.id));
+    ASSERT_EQ(rect.size(), 4u) << entry.id;
+    EXPECT_GE(rect[0], 0) << entry.id;
+    EXPECT_GE(rect[1], 0) << entry.id;
+    EXPECT_LE(rect[2], parent[0]) << entry.id << " runs off the right of what it sits on";
+    EXPECT_LE(rect[3], parent[1]) << entry.id << " runs off the bottom of what it sits on";
+    if (entry.group) {
+      const Values group = Get(m(), Key("rect", entry.group));
       EXPECT_TRUE(rect[0] >= group[0] && rect[1] >= group[1] && rect[2] <= group[2] && rect[3] <= group[3])
-          << spec.id << " leaves its group box";
+          << entry.id << " leaves its group box";
     }
-    for (const ControlSpec& other : kControls) {
-      if (other.id <= spec.id || other.page != spec.page || other.group != spec.group) continue;
+    for (const ControlEntry& other : kControls) {
+      if (other.id <= entry.id || other.page != entry.page || other.group != entry.group) continue;
       const Values b = Get(m(), Key("rect", other.id));
       const bool apart = rect[2] <= b[0] || b[2] <= rect[0] || rect[3] <= b[1] || b[3] <= rect[1];
-      EXPECT_TRUE(apart) << spec.id << " overlaps " << other.id << " at " << dpi();
+      EXPECT_TRUE(apart) << entry.id << " overlaps " << other.id << " at " << dpi();
     }
   }
 }
 
 TEST_P(ScaledWindow, CaptionsAreWhole) {
   const long check_mark = Get(m(), "check-mark")[0];
-  for (const ControlSpec& spec : kControls) {
-    const Values text = Get(m(), Key("text", spec.id));
+  for (const ControlEntry& entry : kControls) {
+    const Values text = Get(m(), Key("text", entry.id));
     if (text.empty()) continue;
-    const Values rect = Get(m(), Key("rect", spec.id));
+    const Values rect = Get(m(), Key("rect", entry.id));
     const long width = rect[2] - rect[0], height = rect[3] - rect[1];
-    switch (spec.kind) {
+    switch (entry.kind) {
       case Kind::Label:
-        EXPECT_GE(width, text[0]) << spec.id;
-        EXPECT_GE(height, text[1]) << spec.id;
+        EXPECT_GE(width, text[0]) << entry.id;
+        EXPECT_GE(height, text[1]) << entry.id;
         break;
       case Kind::GroupBox:
-        EXPECT_GE(width, text[0] + 2 * px(8)) << spec.id;
+        EXPECT_GE(width, text[0] + 2 * px(8)) << entry.id;
         break;
       case Kind::CheckBox:
-        EXPECT_GE(width, check_mark + text[0]) << spec.id;
-        EXPECT_GE(height, text[1]) << spec.id;
+        EXPECT_GE(width, check_mark + text[0]) << entry.id;
+        EXPECT_GE(height, text[1]) << entry.id;
         break;
       case Kind::Edit:
-        EXPECT_GE(height, text[1] + 4) << spec.id << ": a line of text and the sunken edge";
+        EXPECT_GE(height, text[1] + 4) << entry.id << ": a line of text and the sunken edge";
         break;
       case Kind::BitBtn: {
         // What the button paints stays clear of its frame on every side.
-        const Values content = Get(m(), Key("content", spec.id));
-        ASSERT_EQ(content.size(), 4u) << spec.id;
+        const Values content = Get(m(), Key("content", entry.id));
+        ASSERT_EQ(content.size(), 4u) << entry.id;
         EXPECT_TRUE(content[0] > 2 && content[1] > 2 && content[2] < width - 2 && content[3] < height - 2)
-            << spec.id << ": content " << content[0] << "," << content[1] << "-" << content[2] << "," << content[3]
+            << entry.id << ": content " << content[0] << "," << content[1] << "-" << content[2] << "," << content[3]
             << " in " << width << " x " << height;
-        EXPECT_GE(content[2] - content[0], text[0]) << spec.id << ": the caption is painted whole";
+        EXPECT_GE(content[2] - content[0], text[0]) << entry.id << ": the caption is painted whole";
         break;
       }
     }
