@@ -3,23 +3,20 @@
 #include <cstdio>
 
 #include "cli/printable.h"
+#include "format/byte_order.h"
 #include "format/palm_text.h"
 
 namespace {
 
 constexpr std::size_t kMidiHeaderLength = 14;  // "MThd", length, format, tracks, division
 
-std::uint16_t Be16(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(bytes[at] << 8 | bytes[at + 1]);
-}
-
 ListedTune TuneOf(std::span<const std::uint8_t> tune) {
   ListedTune listed;
   listed.size = tune.size();
   if (tune.size() >= kMidiHeaderLength) {
-    listed.format = Be16(tune, 8);
-    listed.tracks = Be16(tune, 10);
-    listed.division = Be16(tune, 12);
+    listed.format = LoadBig16(tune.subspan<8, 2>());
+    listed.tracks = LoadBig16(tune.subspan<10, 2>());
+    listed.division = LoadBig16(tune.subspan<12, 2>());
   }
   return listed;
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "commands/database_writer.h"
 #include "commands/messages.h"
@@ -163,7 +164,8 @@ void CompileCommand::CollectMidiFiles() {
       prompts_.ShowInputError(Field::Edit3, kTooManyMidiFiles);
       return ClearLists();
     }
-    database_size += StoredRecordSize(RecordNameOf(name), size);
+    std::string record_name = RecordNameOf(name);
+    database_size += StoredRecordSize(record_name, size);
     if (database_size > kLargestDatabase) {
       prompts_.ShowInputError(Field::Edit3, kTooMuchMidiData);
       return ClearLists();
@@ -171,7 +173,7 @@ void CompileCommand::CollectMidiFiles() {
     FileSizes.push_back(static_cast<std::uint16_t>(size));
     Conversions.push_back(convert);
     FileNames.push_back(name);
-    RecordNames.push_back(RecordNameOf(name));
+    RecordNames.push_back(std::move(record_name));
   }
 
   if (FileNames.empty()) prompts_.ShowInputError(Field::Edit3, kNoCorrectMidiFiles);

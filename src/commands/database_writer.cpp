@@ -45,28 +45,24 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
   }
   if (count > palm::kMaxRecords) throw AppError(kTooManyMidiFiles);
 
-  // The whole list is known from names and sizes alone, so it precedes every record; its offsets
-  // are summed in 64 bits, so that none can wrap before the total is judged.
-  std::uint64_t database_size = palm::kHeaderSize;
-  for (std::size_t i = 0; i < count; ++i) {
-    database_size += StoredRecordSize(sources.record_names[i], sources.file_sizes[i]);
-  }
-  if (database_size > kLargestDatabase) throw AppError(kTooMuchMidiData);
-
+  // The whole list is known from names and sizes alone, so it precedes every record. Offsets are
+  // summed in 64 bits and the total judged before anything is written, so none can wrap unseen.
   std::vector<std::uint8_t> head_and_list(palm::kHeaderSize + palm::kRecordEntrySize * count);
   const std::uint32_t palm_date = DateTimeToPalmDate(clock.Now());
   auto header = palm::BuildHeader(database_name, palm_date, static_cast<std::uint16_t>(count));
   std::copy(header.begin(), header.end(), head_and_list.begin());
   std::uint64_t record_offset = head_and_list.size();
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < count && record_offset <= kLargestDatabase; ++i) {
     auto entry = palm::BuildRecordEntry(static_cast<std::uint32_t>(record_offset));
     std::copy(entry.begin(), entry.end(), head_and_list.begin() + palm::kHeaderSize + palm::kRecordEntrySize * i);
     record_offset += StoredRecordSize(sources.record_names[i], sources.file_sizes[i]) - palm::kRecordEntrySize;
   }
+  if (record_offset > kLargestDatabase) throw AppError(kTooMuchMidiData);  // the end of the last record
   std::unique_ptr<OutputFile> database = files.Create(destination_path);
   database->Write(head_and_list.data(), head_and_list.size());
 
   std::uint64_t written_bytes = 0;
+  std::vector<std::uint8_t> tune;  // one buffer for every record
   for (std::size_t i = 0; i < count; ++i) {
     // The head and the name with its NUL, in one request.
     const std::size_t name_length = StoredNameLength(sources.record_names[i]);
@@ -77,7 +73,6 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
     database->Write(head.data(), palm::kRecordHeadSize + name_length + 1);
 
     const std::string path = JoinPath(sources.source_directory, sources.file_names[i]);
-    std::vector<std::uint8_t> tune;
     if (sources.conversions && (*sources.conversions)[i]) {
       tune = ConvertedTune(files, path, sources.file_names[i], sources.file_sizes[i]);
     } else {
