@@ -23,15 +23,15 @@ namespace {
 // Answers every question with Cancel and keeps every text, so a stray question shows in the output.
 class RecordingPrompts : public Prompts {
  public:
-  void ShowInputError(Field, const std::string& message) override { shown.push_back(message); }
-  bool AskMarkedQuestion(Field, const std::string& question) override { return Record(question); }
-  void ShowWarning(const std::string& text, const std::string&) override { shown.push_back(text); }
-  bool AskOkCancel(const std::string& text, const std::string&) override { return Record(text); }
-  Answer AskYesNoCancel(const std::string& text, const std::string&) override {
-    Record(text);
+  void ShowInputError(Field, const Message& message) override { shown.push_back(message.text); }
+  bool AskMarkedQuestion(Field, const Message& question) override { return Record(question.text); }
+  void ShowWarning(const Message& message, const std::string&) override { shown.push_back(message.text); }
+  bool AskOkCancel(const Message& question, const std::string&) override { return Record(question.text); }
+  Answer AskYesNoCancel(const Message& question, const std::string&) override {
+    Record(question.text);
     return Answer::Cancel;
   }
-  void ShowInformation(const std::string& text, const std::string&) override { shown.push_back(text); }
+  void ShowInformation(const Message& message, const std::string&) override { shown.push_back(message.text); }
 
   std::vector<std::string> shown;
 
@@ -120,7 +120,7 @@ int Run(const std::string& parent, int count, int rounds) {
     };
     auto compile = [&] {
       compile_time = Time([&] {
-        CompileCommand command(compile_prompts, *files, clock, {source, database, "Bench", true});
+        CompileCommand command(compile_prompts, *files, clock, {{source}, database, "Bench", true});
         if (command.CheckCompileInputs()) command.CompileDatabase();
       });
     };

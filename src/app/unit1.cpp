@@ -338,7 +338,7 @@ void TForm1::BitBtn5Click() { BrowseForFile(SaveDialog1, Field::Edit4); }
 
 void TForm1::BitBtn6Click() {
   RunBusy([this] {
-    CompileInputs inputs{FieldText(Field::Edit3), FieldText(Field::Edit4), FieldText(Field::Edit5), Smf0Only()};
+    CompileInputs inputs{{FieldText(Field::Edit3)}, FieldText(Field::Edit4), FieldText(Field::Edit5), Smf0Only()};
     CompileCommand command(prompts_, *platform_.files, *platform_.clock, std::move(inputs));
     if (command.CheckCompileInputs()) command.CompileDatabase();
   });

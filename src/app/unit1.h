@@ -60,17 +60,20 @@ class TForm1 {
   void FocusControl(HWND control);
 
   // The prompts, as the commands get them from WindowPrompts: message boxes owned by this window.
-  void ShowInputError(Field field, const std::string& message) { prompts_.ShowInputError(field, message); }
+  static Message Text(const std::string& text) { return MakeMessage(Topic::Refusal, text); }
+  void ShowInputError(Field field, const std::string& message) { prompts_.ShowInputError(field, Text(message)); }
   bool AskMarkedQuestion(Field field, const std::string& question) {
-    return prompts_.AskMarkedQuestion(field, question);
+    return prompts_.AskMarkedQuestion(field, Text(question));
   }
-  void ShowWarning(const std::string& text, const std::string& caption) { prompts_.ShowWarning(text, caption); }
-  bool AskOkCancel(const std::string& text, const std::string& caption) { return prompts_.AskOkCancel(text, caption); }
+  void ShowWarning(const std::string& text, const std::string& caption) { prompts_.ShowWarning(Text(text), caption); }
+  bool AskOkCancel(const std::string& text, const std::string& caption) {
+    return prompts_.AskOkCancel(Text(text), caption);
+  }
   Answer AskYesNoCancel(const std::string& text, const std::string& caption) {
-    return prompts_.AskYesNoCancel(text, caption);
+    return prompts_.AskYesNoCancel(Text(text), caption);
   }
   void ShowInformation(const std::string& text, const std::string& caption) {
-    prompts_.ShowInformation(text, caption);
+    prompts_.ShowInformation(Text(text), caption);
   }
   // The busy-cursor bracket: focus to PageControl1, hourglass, then `command` (which copies its
   // fields, checks and works); the normal cursor comes back on every way out, and a failure ends

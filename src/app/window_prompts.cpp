@@ -41,32 +41,32 @@ int WindowPrompts::AskAboutField(Field field, const std::string& text, UINT flag
   return answer;
 }
 
-void WindowPrompts::ShowInputError(Field field, const std::string& message) {
-  AskAboutField(field, message, MB_OK | MB_ICONWARNING);
+void WindowPrompts::ShowInputError(Field field, const Message& message) {
+  AskAboutField(field, message.text, MB_OK | MB_ICONWARNING);
 }
 
-bool WindowPrompts::AskMarkedQuestion(Field field, const std::string& question) {
-  return AskAboutField(field, question, MB_OKCANCEL | MB_ICONWARNING) == IDOK;
+bool WindowPrompts::AskMarkedQuestion(Field field, const Message& question) {
+  return AskAboutField(field, question.text, MB_OKCANCEL | MB_ICONWARNING) == IDOK;
 }
 
-void WindowPrompts::ShowWarning(const std::string& text, const std::string& caption) {
-  ShowBox(text, caption, MB_OK | MB_ICONWARNING);
+void WindowPrompts::ShowWarning(const Message& message, const std::string& caption) {
+  ShowBox(message.text, caption, MB_OK | MB_ICONWARNING);
 }
 
-bool WindowPrompts::AskOkCancel(const std::string& text, const std::string& caption) {
-  return ShowBox(text, caption, MB_OKCANCEL | MB_ICONWARNING) == IDOK;
+bool WindowPrompts::AskOkCancel(const Message& question, const std::string& caption) {
+  return ShowBox(question.text, caption, MB_OKCANCEL | MB_ICONWARNING) == IDOK;
 }
 
-Answer WindowPrompts::AskYesNoCancel(const std::string& text, const std::string& caption) {
-  switch (ShowBox(text, caption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+Answer WindowPrompts::AskYesNoCancel(const Message& question, const std::string& caption) {
+  switch (ShowBox(question.text, caption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES: return Answer::Yes;
     case IDNO: return Answer::No;
     default: return Answer::Cancel;
   }
 }
 
-void WindowPrompts::ShowInformation(const std::string& text, const std::string& caption) {
-  ShowBox(text, caption, MB_OK | MB_ICONINFORMATION);
+void WindowPrompts::ShowInformation(const Message& message, const std::string& caption) {
+  ShowBox(message.text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
 void WindowPrompts::ShowErrorReport(const std::string& message) {

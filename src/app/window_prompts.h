@@ -18,12 +18,12 @@ class WindowPrompts : public Prompts {
  public:
   explicit WindowPrompts(TForm1& form);
 
-  void ShowInputError(Field field, const std::string& message) override;
-  bool AskMarkedQuestion(Field field, const std::string& question) override;
-  void ShowWarning(const std::string& text, const std::string& caption) override;
-  bool AskOkCancel(const std::string& text, const std::string& caption) override;
-  Answer AskYesNoCancel(const std::string& text, const std::string& caption) override;
-  void ShowInformation(const std::string& text, const std::string& caption) override;
+  void ShowInputError(Field field, const Message& message) override;
+  bool AskMarkedQuestion(Field field, const Message& question) override;
+  void ShowWarning(const Message& message, const std::string& caption) override;
+  bool AskOkCancel(const Message& question, const std::string& caption) override;
+  Answer AskYesNoCancel(const Message& question, const std::string& caption) override;
+  void ShowInformation(const Message& message, const std::string& caption) override;
 
   // Focus to PageControl1, hourglass, then `command`; the normal cursor comes back on every way
   // out, and a failure ends in the general error report.

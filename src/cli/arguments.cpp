@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include "cli/console.h"
+
 #include <cstddef>
 #include <utility>
 
@@ -9,18 +11,35 @@ struct CommandInfo {
   CommandName name;
   const char* word;
   std::size_t least_operands;
-  std::size_t most_operands;
+  std::size_t most_operands;  // kAny: no limit
   const char* operands;
   const char* flags;  // the flags it takes, each as "--flag|"
 };
 
+constexpr std::size_t kAny = static_cast<std::size_t>(-1);
+
 constexpr CommandInfo kCommands[] = {
     {CommandName::Extract, "extract", 1, 2, "DATABASE [DIRECTORY]", "--yes|--no-overwrite|--quiet|"},
-    {CommandName::Compile, "compile", 2, 2, "DIRECTORY DATABASE",
+    {CommandName::Compile, "compile", 2, kAny, "PATH... DATABASE",
      "--name|--all-formats|--to-smf0|--yes|--no-overwrite|--skip-bad|--quiet|"},
     {CommandName::List, "list", 1, 1, "DATABASE", "--json|"},
-    {CommandName::Convert, "convert", 2, 2, "IN.mid OUT.mid", "--yes|--no-overwrite|--quiet|"},
+    {CommandName::Convert, "convert", 2, 2, "IN OUT", "--yes|--no-overwrite|--quiet|"},
 };
+
+// The short flags people expect, as their long forms.
+std::string LongForm(const std::string& flag) {
+  if (flag == "-y") return "--yes";
+  if (flag == "-n") return "--no-overwrite";
+  if (flag == "-q") return "--quiet";
+  return flag;
+}
+
+bool EndsInPdb(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string end = path.substr(path.size() - 4);
+  for (char& c : end) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return end == ".pdb";
+}
 
 const CommandInfo* FindCommand(CommandName name) {
   for (const CommandInfo& info : kCommands) {
@@ -47,12 +66,12 @@ constexpr char kProgramHelp[] =
     "\n"
     "Commands:\n"
     "  extract DATABASE [DIRECTORY]   write every MIDI record of DATABASE as a .mid file\n"
-    "  compile DIRECTORY DATABASE     make DATABASE of the .mid files of DIRECTORY\n"
+    "  compile PATH... DATABASE       make DATABASE of MIDI files and the .mid files of directories\n"
     "  list DATABASE                  show the header and the records of DATABASE\n"
-    "  convert IN.mid OUT.mid         make a format-0 tune of a format-1 tune\n"
+    "  convert IN OUT                 make a format-0 tune of a format-1 tune\n"
     "\n"
-    "  carillo COMMAND --help   the flags of a command\n"
-    "  carillo --version        the version\n"
+    "  carillo COMMAND -h|--help   the flags of a command\n"
+    "  carillo --version           the version\n"
     "\n";
 
 constexpr char kExtractHelp[] =
@@ -60,26 +79,29 @@ constexpr char kExtractHelp[] =
     "Writes every MIDI record of DATABASE into DIRECTORY (default: the current directory) as a\n"
     "file named after the record, with the extension .mid.\n"
     "\n"
-    "  --yes           create a missing DIRECTORY and overwrite existing files without asking\n"
-    "  --no-overwrite  keep every existing file (answers No to each overwrite question)\n"
-    "  --quiet         no summary and no progress; warnings and errors still show\n"
+    "  -y, --yes           create a missing DIRECTORY and overwrite existing files without asking\n"
+    "  -n, --no-overwrite  keep every existing file (answers No to each overwrite question)\n"
+    "  -q, --quiet         no summary and no progress; warnings, errors and skipped files still show\n"
     "\n"
     "Questions are asked on the terminal; without one, and without a flag that answers them,\n"
     "they are answered Cancel.\n"
     "\n";
 
 constexpr char kCompileHelp[] =
-    "Usage: carillo compile DIRECTORY DATABASE [FLAGS]\n"
-    "Makes DATABASE of the .mid files of DIRECTORY, one record each, named after the file.\n"
+    "Usage: carillo compile PATH... DATABASE [FLAGS]\n"
+    "Makes DATABASE (ending in .pdb) of MIDI files, one record each, named after the file. Each\n"
+    "PATH is a MIDI file or a directory, whose .mid files are taken in the order Windows lists them.\n"
+    "Only format-0 files are taken unless --all-formats or --to-smf0 is given: format-1 files are\n"
+    "skipped by default, each named on standard error.\n"
     "\n"
-    "  --name NAME     the database name on the handheld, at most 31 characters\n"
-    "                  (default: \"My MIDI Database\")\n"
-    "  --all-formats   take MIDI files of every format, not only format 0\n"
-    "  --to-smf0       convert format-1 files to format 0 as they are stored (implies --all-formats)\n"
-    "  --yes           create a missing directory for DATABASE and replace an existing DATABASE\n"
-    "  --no-overwrite  never replace an existing DATABASE\n"
-    "  --skip-bad      skip every unusable or too large MIDI file without asking\n"
-    "  --quiet         no summary and no progress; warnings and errors still show\n"
+    "  --name NAME         the database name on the handheld, at most 31 characters\n"
+    "                      (default: \"My MIDI Database\")\n"
+    "  --all-formats       take MIDI files of every format, not only format 0\n"
+    "  --to-smf0           convert format-1 files to format 0 as they are stored (implies --all-formats)\n"
+    "  -y, --yes           create a missing directory for DATABASE and replace an existing DATABASE\n"
+    "  -n, --no-overwrite  never replace an existing DATABASE\n"
+    "  --skip-bad          skip every unusable, unreadable or too large MIDI file without asking\n"
+    "  -q, --quiet         no summary and no progress; warnings, errors and skipped files still show\n"
     "\n"
     "Questions are asked on the terminal; without one, and without a flag that answers them,\n"
     "they are answered Cancel.\n"
@@ -94,21 +116,23 @@ constexpr char kListHelp[] =
     "\n";
 
 constexpr char kConvertHelp[] =
-    "Usage: carillo convert IN.mid OUT.mid [FLAGS]\n"
-    "Writes IN.mid as a format-0 Standard MIDI File, which most Palm OS handhelds play: the\n"
+    "Usage: carillo convert IN OUT [FLAGS]\n"
+    "Writes IN as a format-0 Standard MIDI File to OUT, which most Palm OS handhelds play: the\n"
     "tracks of a format-1 file are merged into one, in time order. A format-0 file is copied\n"
     "unchanged; a format-2 file, or one whose structure is broken, is refused with the reason.\n"
+    "\"-\" as IN reads standard input, as OUT writes standard output (the summary then goes to\n"
+    "standard error).\n"
     "\n"
-    "  --yes           replace an existing OUT.mid without asking\n"
-    "  --no-overwrite  keep an existing OUT.mid\n"
-    "  --quiet         no summary\n"
+    "  -y, --yes           replace an existing OUT without asking\n"
+    "  -n, --no-overwrite  keep an existing OUT\n"
+    "  -q, --quiet         no summary\n"
     "\n";
 
 }  // namespace
 
 std::string CommandWord(CommandName command) {
   const CommandInfo* info = FindCommand(command);
-  return info ? std::string("carillo ") + info->word : "carillo";
+  return info ? std::string(kProgramName) + " " + info->word : kProgramName;
 }
 
 std::string HelpText(CommandName command) {
@@ -165,7 +189,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
       arguments.help = true;
       return parsed;
     }
-    std::string flag = word;
+    std::string flag = LongForm(word);
     std::optional<std::string> value;
     if (std::size_t equals = word.find('='); equals != std::string::npos) {
       flag = word.substr(0, equals);
@@ -196,6 +220,17 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
   }
   if (arguments.operands.size() > command->most_operands) {
     return fail("unexpected operand '" + arguments.operands[command->most_operands] + "'");
+  }
+  if (command->name == CommandName::Compile) {
+    // A database among the MIDI files is a mistake, such as a flag's value taken for a path.
+    for (std::size_t i = 0; i + 1 < arguments.operands.size(); ++i) {
+      if (EndsInPdb(arguments.operands[i])) {
+        return fail(arguments.operands[i] + ": a database, not a MIDI file or directory");
+      }
+    }
+    if (!EndsInPdb(arguments.operands.back())) {
+      return fail(arguments.operands.back() + ": DATABASE must end in .pdb");
+    }
   }
   return parsed;
 }

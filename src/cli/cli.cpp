@@ -1,7 +1,6 @@
 #include "cli/cli.h"
 
-#include <climits>
-#include <cstdint>
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -9,9 +8,11 @@
 #include <optional>
 #include <utility>
 
+#include "carillo_version.h"
 #include "cli/arguments.h"
 #include "cli/database_listing.h"
 #include "cli/exit_status.h"
+#include "cli/standard_streams.h"
 #include "cli/terminal_prompts.h"
 #include "commands/compile_command.h"
 #include "commands/convert_command.h"
@@ -20,27 +21,22 @@
 #include "commands/messages.h"
 #include "format/palm_database.h"
 #include "seams/clock.h"
+#include "seams/fields.h"
 #include "seams/paths.h"
-#include "settings/form_settings.h"
-
-#ifndef CARILLO_VERSION
-#define CARILLO_VERSION "2.0"
-#endif
 
 namespace {
 
 int Exit(ExitStatus status) { return static_cast<int>(status); }
 
 int UsageError(Console& console, CommandName command, const std::string& problem) {
-  console.Write(Stream::Err, "carillo: " + problem + "\nTry '" + CommandWord(command) + " --help'.\n");
+  console.Write(Stream::Err, std::string(kProgramName) + ": " + problem + "\nTry '" + CommandWord(command) +
+                                 " --help'.\n");
   return Exit(ExitStatus::Usage);
 }
 
 // A path in the core's form: "\" separates, as on Windows; the platform layer maps it back.
 std::string CorePath(std::string path) {
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
+  std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
 
@@ -51,14 +47,69 @@ std::string FromCurrentDirectory(const std::string& path) {
   return rooted ? path : ".\\" + path;
 }
 
+// The terminal stops the run where the window would go on to a less telling failure.
+struct RunStopped {};
+
+class CommandLinePrompts : public TerminalPrompts {
+ public:
+  using TerminalPrompts::TerminalPrompts;
+  void Note(const Message& note) override {
+    TerminalPrompts::Note(note);
+    if (note.topic == Topic::DirectoryNotMade) throw RunStopped{};
+  }
+};
+
 // Runs `command` as the window's busy bracket does: a failure ends it in the error report.
-void RunReporting(TerminalPrompts& prompts, const std::function<void()>& command) {
+void RunReporting(CommandLinePrompts& prompts, const std::function<void()>& command) {
   try {
     command();
+  } catch (const RunStopped&) {
   } catch (const std::bad_alloc&) {
     prompts.ShowErrorReport("Out of memory");
   } catch (const std::exception& error) {
     prompts.ShowErrorReport(error.what());
+  }
+  prompts.Finish();
+}
+
+std::unique_ptr<FileSystem> CommandLineFiles(CommandLinePrompts& prompts) {
+  return MakeCommandLineFileSystem(
+      [&prompts](const std::string& utf8_path, const char* reason) { prompts.ShowUnusableName(utf8_path, reason); });
+}
+
+// Extract and list read a database: a directory there is a mistake worth its own words.
+bool IsDirectoryRefused(CommandLinePrompts& prompts, FileSystem& files, const std::string& database) {
+  if (!files.DirectoryExists(database)) return false;
+  prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, "a directory, not a database", {database, 0, {}}));
+  return true;
+}
+
+void List(CommandLinePrompts& prompts, FileSystem& files, const std::string& database, bool json) {
+  if (IsDirectoryRefused(prompts, files, database)) return;
+  if (!files.FileExists(database)) {
+    prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kFileDoesNotExist, {database, 0, {}}));
+    return;
+  }
+  std::optional<DatabaseImage> image = ReadDatabaseImage(prompts, files, database);
+  if (!image) return;
+  palm::DatabaseReader reader(image->Bytes());
+  if (!reader.RecordListFits()) {
+    prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kWrongFileFormat, {database, 0, {}}));
+    return;
+  }
+  const DatabaseListing listing = ListDatabase(reader);
+  if (json) {
+    prompts.WriteData(ListingJson(listing), Encoding::Utf8);
+  } else {
+    prompts.WriteData(ListingText(listing), Encoding::System);
+  }
+  // A damaged or unreadable record is a tune that cannot be had: the listing says which.
+  for (const ListedRecord& record : listing.records) {
+    if (record.status == palm::RecordStatus::Damaged || record.status == palm::RecordStatus::Unreadable) {
+      prompts.ShowWarning(MakeMessage(Topic::NotConverted, "holds a damaged or unreadable record", {database, 0, {}}),
+                          kMidiError);
+      return;
+    }
   }
 }
 
@@ -73,16 +124,13 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
     return Exit(ExitStatus::Done);
   }
   if (arguments.version) {
-    console.Write(Stream::Out, "carillo " CARILLO_VERSION "\n");
+    console.Write(Stream::Out, "carillo " CARILLO_VERSION_TEXT "\n");
     return Exit(ExitStatus::Done);
   }
 
+  // Paths pass as the platform's bytes; only the database name is record text.
   std::vector<std::string> operands;
-  for (const std::string& operand : arguments.operands) {
-    std::optional<std::string> text = ArgumentAsSystemText(operand);
-    if (!text) return UsageError(console, arguments.command, "'" + operand + "' holds characters Windows-1252 cannot");
-    operands.push_back(CorePath(*text));
-  }
+  for (const std::string& operand : arguments.operands) operands.push_back(CorePath(operand));
   std::string database_name = kDefaultDatabaseName;
   if (arguments.name) {
     std::optional<std::string> name = ArgumentAsSystemText(*arguments.name);
@@ -94,66 +142,46 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
   }
 
   const FlagAnswers flags{arguments.yes, arguments.no_overwrite, arguments.skip_bad};
+  CommandLinePrompts prompts(console, flags, arguments.quiet);
   switch (arguments.command) {
-    case CommandName::Extract: {
-      TerminalPrompts prompts(console, {"DATABASE", "DIRECTORY", "", "", ""}, flags, arguments.quiet);
+    case CommandName::Extract:
       RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files = MakeCommandLineFileSystem(nullptr);
-        ExtractInputs inputs{operands[0], operands.size() > 1 ? operands[1] : "."};
-        ExtractCommand command(prompts, *files, std::move(inputs));
+        std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
+        if (IsDirectoryRefused(prompts, *files, operands[0])) return;
+        ExtractCommand command(prompts, *files, ExtractInputs{operands[0], operands.size() > 1 ? operands[1] : "."});
         if (command.CheckExtractInputs()) command.ExtractDatabase();
       });
-      return Exit(prompts.Status());
-    }
-    case CommandName::Compile: {
-      TerminalPrompts prompts(console, {"", "", "DIRECTORY", "DATABASE", "--name"}, flags, arguments.quiet);
+      break;
+    case CommandName::Compile:
       RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files =
-            MakeCommandLineFileSystem([&prompts](const std::string& name, const char* reason) {
-              prompts.ShowProblem("DIRECTORY: " + name + ": " + reason + "; the file is skipped", Encoding::Utf8);
-            });
+        std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
         std::unique_ptr<Clock> clock = MakePlatformClock();
-        CompileInputs inputs{operands[0], FromCurrentDirectory(operands[1]), database_name,
-                             !arguments.all_formats, arguments.to_smf0};
+        CompileInputs inputs{std::vector<std::string>(operands.begin(), operands.end() - 1),
+                             FromCurrentDirectory(operands.back()),
+                             database_name,
+                             !arguments.all_formats,
+                             arguments.to_smf0,
+                             true,
+                             arguments.skip_bad};
         CompileCommand command(prompts, *files, *clock, std::move(inputs));
         if (command.CheckCompileInputs()) command.CompileDatabase();
       });
-      return Exit(prompts.Status());
-    }
-    case CommandName::List: {
-      TerminalPrompts prompts(console, {"DATABASE", "", "", "", ""}, flags, arguments.quiet);
+      break;
+    case CommandName::List:
       RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files = MakeCommandLineFileSystem(nullptr);
-        if (!files->FileExists(operands[0])) {
-          prompts.ShowInputError(Field::Edit1, kFileDoesNotExist);
-          return;
-        }
-        std::optional<DatabaseImage> image = ReadDatabaseImage(prompts, *files, operands[0]);
-        if (!image) return;
-        palm::DatabaseReader reader(image->Bytes());
-        if (!reader.RecordListFits()) {
-          prompts.ShowInputError(Field::Edit1, kWrongFileFormat);
-          return;
-        }
-        const DatabaseListing listing = ListDatabase(reader);
-        if (arguments.json) {
-          console.Write(Stream::Out, ListingJson(listing), Encoding::Utf8);
-        } else {
-          console.Write(Stream::Out, ListingText(listing));
-        }
+        std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
+        List(prompts, *files, operands[0], arguments.json);
       });
-      return Exit(prompts.Status());
-    }
-    case CommandName::Convert: {
-      TerminalPrompts prompts(console, {"IN.mid", "OUT.mid", "", "", ""}, flags, arguments.quiet);
+      break;
+    case CommandName::Convert:
+      if (operands[1] == kStandardStream) prompts.SummaryToStandardError();
       RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files = MakeCommandLineFileSystem(nullptr);
+        std::unique_ptr<FileSystem> files = WithStandardStreams(CommandLineFiles(prompts));
         ConvertMidiFile(prompts, *files, ConvertInputs{operands[0], operands[1]});
       });
-      return Exit(prompts.Status());
-    }
-    case CommandName::None:
       break;
+    case CommandName::None:
+      return UsageError(console, arguments.command, "no command given");
   }
-  return UsageError(console, arguments.command, "no command given");
+  return Exit(prompts.Status());
 }

@@ -10,6 +10,13 @@
 
 class FileSystem;
 
+// "carillo", or "carillo-cli" where "carillo" starts the window program.
+#ifdef _WIN32
+inline constexpr char kProgramName[] = "carillo-cli";
+#else
+inline constexpr char kProgramName[] = "carillo";
+#endif
+
 enum class Stream { Out, Err };
 
 // How a text handed to the console is encoded: in the system's 8-bit text (Palm text on POSIX,
@@ -21,9 +28,11 @@ class Console {
   virtual ~Console() = default;
   virtual bool IsTerminal(Stream stream) = 0;
   virtual bool InputIsTerminal() = 0;
-  virtual void Write(Stream stream, std::string_view text, Encoding encoding = Encoding::System) = 0;
-  // One line of input without its line end; nullopt at the end of input.
-  virtual std::optional<std::string> ReadLine() = 0;
+  // False when the text could not be written whole, as on a full disk.
+  virtual bool Write(Stream stream, std::string_view text, Encoding encoding = Encoding::System) = 0;
+  // Shows `question` (UTF-8) on the terminal, on standard error or, when that is redirected, on the
+  // terminal itself; then one line of input without its line end, nullopt at the end of input.
+  virtual std::optional<std::string> Ask(std::string_view question) = 0;
 };
 
 std::unique_ptr<Console> MakePlatformConsole();
@@ -33,8 +42,11 @@ std::unique_ptr<Console> MakePlatformConsole();
 std::optional<std::string> ArgumentAsSystemText(std::string_view argument);
 // System text as UTF-8.
 std::string SystemTextAsUtf8(std::string_view text);
+// A path as the platform names files (UTF-8 on POSIX, the ANSI code page on Windows) as UTF-8.
+std::string PathAsUtf8(std::string_view path);
 
-// The files as the commands see them: named in system text. `report_unusable` hears of each listed
-// name (in UTF-8) left out of a listing because system text cannot tell it apart, and why.
+// The files as the commands see them: paths as the platform's bytes, listed names also as record
+// text. `report_unusable` hears of each listed file (its path in UTF-8) left out of a listing
+// because record text cannot tell it apart, and why.
 std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
     std::function<void(const std::string& name, const char* reason)> report_unusable);

@@ -141,7 +141,13 @@ std::string ListingText(const DatabaseListing& listing) {
     if (tune.format) {
       text += ", SMF " + std::to_string(*tune.format) + ", " + std::to_string(*tune.tracks) +
               (*tune.tracks == 1 ? " track, " : " tracks, ") + DivisionText(*tune.division);
-      text += *tune.format == 0 ? ", plays on the handheld" : ", needs converting to format 0";
+      if (*tune.format == 0) {
+        text += ", plays on the handheld";
+      } else if (*tune.format == 1) {
+        text += ", needs converting to format 0";
+      } else {
+        text += ", independent sequences: convert refuses it";
+      }
     } else {
       text += ", header cut short";
     }

@@ -1,4 +1,5 @@
 // The terminal on POSIX: UTF-8 outside, Palm text (Windows-1252) inside.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,19 +17,30 @@ class PosixConsole : public Console {
   bool IsTerminal(Stream stream) override { return isatty(stream == Stream::Out ? 1 : 2) == 1; }
   bool InputIsTerminal() override { return isatty(0) == 1; }
 
-  void Write(Stream stream, std::string_view text, Encoding encoding) override {
+  bool Write(Stream stream, std::string_view text, Encoding encoding) override {
     const std::string utf8 = encoding == Encoding::Utf8 ? std::string(text) : SystemTextAsUtf8(text);
-    const int fd = stream == Stream::Out ? 1 : 2;
-    std::string_view rest = utf8;
+    return WriteAll(stream == Stream::Out ? 1 : 2, utf8);
+  }
+
+  std::optional<std::string> Ask(std::string_view question) override {
+    int terminal = isatty(2) == 1 ? -1 : ::open("/dev/tty", O_WRONLY | O_CLOEXEC);
+    WriteAll(terminal >= 0 ? terminal : 2, question);
+    if (terminal >= 0) ::close(terminal);
+    return ReadLine();
+  }
+
+ private:
+  static bool WriteAll(int fd, std::string_view rest) {
     while (!rest.empty()) {
       ssize_t put = ::write(fd, rest.data(), rest.size());
       if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) return;  // a closed pipe: nobody is reading any more
+      if (put <= 0) return false;
       rest.remove_prefix(static_cast<std::size_t>(put));
     }
+    return true;
   }
 
-  std::optional<std::string> ReadLine() override {
+  static std::optional<std::string> ReadLine() {
     std::string line;
     char c = 0;
     for (;;) {
@@ -49,6 +61,8 @@ std::optional<std::string> ArgumentAsSystemText(std::string_view argument) { ret
 
 // The five bytes Windows-1252 leaves undefined would become C1 controls, which some terminals obey.
 std::string SystemTextAsUtf8(std::string_view text) { return palm::PalmTextToUtf8(text, '_'); }
+
+std::string PathAsUtf8(std::string_view path) { return std::string(path); }
 
 std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
     std::function<void(const std::string& name, const char* reason)> report_unusable) {

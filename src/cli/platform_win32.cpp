@@ -6,6 +6,7 @@
 
 #include "cli/console.h"
 #include "seams/file_system.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -37,19 +38,36 @@ class Win32Console : public Console {
   bool IsTerminal(Stream stream) override { return IsConsole(Handle(stream)); }
   bool InputIsTerminal() override { return IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }
 
-  void Write(Stream stream, std::string_view text, Encoding encoding) override {
-    HANDLE handle = Handle(stream);
-    const UINT code_page = encoding == Encoding::Utf8 ? CP_UTF8 : CP_ACP;
+  bool Write(Stream stream, std::string_view text, Encoding encoding) override {
+    return WriteTo(Handle(stream), text, encoding == Encoding::Utf8 ? CP_UTF8 : CP_ACP);
+  }
+
+  std::optional<std::string> Ask(std::string_view question) override {
+    HANDLE error = Handle(Stream::Err);
+    if (IsConsole(error)) {
+      WriteTo(error, question, CP_UTF8);
+    } else {
+      // Standard error is redirected: the question still reaches the person at the console.
+      UniqueFile console(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+      WriteTo(console ? console.get() : error, question, CP_UTF8);
+    }
+    return ReadLine();
+  }
+
+ private:
+  static bool WriteTo(HANDLE handle, std::string_view text, UINT code_page) {
     DWORD written = 0;
     if (IsConsole(handle)) {
       const std::wstring wide = Wide(text, code_page);
-      WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-      return;
+      return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
     }
-    WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    // Bytes for a file or a pipe: UTF-8 text stays UTF-8, as JSON must.
+    return WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0 &&
+           written == text.size();
   }
 
-  std::optional<std::string> ReadLine() override {
+  static std::optional<std::string> ReadLine() {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     std::string line;
     for (;;) {
@@ -64,7 +82,6 @@ class Win32Console : public Console {
     return line;
   }
 
- private:
   static HANDLE Handle(Stream stream) {
     return GetStdHandle(stream == Stream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   }
@@ -77,6 +94,8 @@ std::unique_ptr<Console> MakePlatformConsole() { return std::make_unique<Win32Co
 std::optional<std::string> ArgumentAsSystemText(std::string_view argument) { return std::string(argument); }
 
 std::string SystemTextAsUtf8(std::string_view text) { return Narrow(Wide(text, CP_ACP), CP_UTF8); }
+
+std::string PathAsUtf8(std::string_view path) { return SystemTextAsUtf8(path); }
 
 // Windows names files in the ANSI code page, as the commands do: nothing to translate.
 std::unique_ptr<FileSystem> MakeCommandLineFileSystem(std::function<void(const std::string&, const char*)>) {

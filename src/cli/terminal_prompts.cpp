@@ -2,10 +2,10 @@
 
 #include <cctype>
 #include <cstdio>
+#include <initializer_list>
 #include <utility>
 
 #include "cli/printable.h"
-#include "commands/messages.h"
 #include "seams/app_error.h"
 
 namespace {
@@ -35,134 +35,190 @@ std::string Rate(double bytes_per_second) {
   return text;
 }
 
-// Paths in questions as the system writes them: the core joins with "\\".
-std::string NativeSeparators(std::string text) {
+// A path as the user wrote it: the core joins with "\" and starts bare names at ".\".
+std::string DisplayPath(std::string path) {
+  if (path.size() > 2 && path[0] == '.' && path[1] == '\\') path.erase(0, 2);
   if constexpr (kNativeSeparator != '\\') {
-    for (char& c : text) {
+    for (char& c : path) {
       if (c == '\\') c = kNativeSeparator;
     }
   }
-  return text;
+  return PathAsUtf8(path);
 }
 
-// "DATABASE: " for a field that an argument stands for.
-std::string FieldPrefix(const std::array<std::string, 5>& arguments, Field field) {
-  const std::string& argument = arguments[static_cast<std::size_t>(field) - 1];
-  return argument.empty() ? std::string() : argument + ": ";
+bool IsSkip(Topic topic) {
+  return topic == Topic::Skipped || topic == Topic::SkippedFormat || topic == Topic::SkippedUnusable;
 }
 
 }  // namespace
 
-std::string TerminalLines(const std::string& text) {
-  std::string lines;
-  lines.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      lines += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else if (IsControl(text[i]) && text[i] != '\n') {
-      lines += '_';  // an escape sequence in a record or file name must not drive the terminal
-    } else {
-      lines += text[i];
-    }
+// How a question reads on the terminal and which flags answer it.
+struct TerminalPrompts::Question {
+  const char* prompt;  // the answers, each naming what it does
+  std::initializer_list<const char*> go_words;
+  Choice go;          // what those words answer: OK or Yes
+  bool no_of_its_own;  // No keeps one file and the run goes on; else "no" is Cancel
+  std::optional<Choice> flag_answer;
+  const char* flag_hint;
+};
+
+std::string TerminalLine(const Message& message) {
+  std::string what;
+  const Subject& subject = message.subject;
+  if (!subject.path.empty()) what = DisplayPath(subject.path);
+  if (subject.record != 0) {
+    what += " #" + std::to_string(subject.record);
+    if (!subject.record_name.empty()) what += " " + SystemTextAsUtf8(subject.record_name);
   }
-  return lines;
+  std::string line = what.empty() ? PathAsUtf8(message.line) : what + ": " + PathAsUtf8(message.line);
+  return PrintableUtf8(line);
 }
 
-TerminalPrompts::TerminalPrompts(Console& console, std::array<std::string, 5> arguments, FlagAnswers flags,
-                                 bool quiet)
-    : console_(console), arguments_(std::move(arguments)), flags_(flags), quiet_(quiet) {}
+TerminalPrompts::TerminalPrompts(Console& console, FlagAnswers flags, bool quiet)
+    : console_(console), flags_(flags), quiet_(quiet) {}
 
-void TerminalPrompts::Say(const std::string& prefix, const std::string& text, Encoding encoding) {
+void TerminalPrompts::SayLine(const std::string& utf8_text) {
   ClearProgress();
-  console_.Write(Stream::Err, "carillo: " + prefix + TerminalLines(text) + "\n", encoding);
+  console_.Write(Stream::Err, std::string(kProgramName) + ": " + utf8_text + "\n", Encoding::Utf8);
 }
 
-void TerminalPrompts::ShowInputError(Field field, const std::string& message) {
-  // Keeping every existing tune is what was asked, not a refusal.
-  if (!(message == kNoMidiFilesInDatabase && kept_existing_)) refused_ = true;
-  Say(FieldPrefix(arguments_, field), message);
-}
+void TerminalPrompts::Say(const Message& message) { SayLine(TerminalLine(message)); }
 
-bool TerminalPrompts::AskMarkedQuestion(Field field, const std::string& question) {
-  std::optional<Choice> flag;
-  const char* hint = "--yes";
-  if (flags_.yes) flag = Choice::Ok;
-  if (question == kReplaceDatabaseQuestion) {
-    if (flags_.no_overwrite) flag = Choice::Cancel;
-    hint = "--yes or --no-overwrite";
+void TerminalPrompts::ShowInputError(Field, const Message& message) {
+  if (message.topic == Topic::NothingWritten && kept_ > 0) {
+    // Keeping every existing tune is what was asked, not a refusal.
+    Message kept = message;
+    kept.line = "no tune extracted: " + std::to_string(kept_) + (kept_ == 1 ? " file" : " files") +
+                " already there, kept";
+    kept.subject = {};
+    return Say(kept);
   }
-  return Ask(FieldPrefix(arguments_, field), question, flag, false, hint) == Choice::Ok;
+  refused_ = true;
+  Say(message);
 }
 
-void TerminalPrompts::ShowWarning(const std::string& text, const std::string&) {
+bool TerminalPrompts::AskMarkedQuestion(Field, const Message& question) {
+  if (question.topic == Topic::ReplaceFile) {
+    std::optional<Choice> flag;
+    if (flags_.yes) flag = Choice::Ok;
+    if (flags_.no_overwrite) flag = Choice::Cancel;
+    return Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Ok, false, flag, "-y or -n"}) == Choice::Ok;
+  }
+  // Creating a missing directory.
+  const std::optional<Choice> flag = flags_.yes ? std::optional(Choice::Ok) : std::nullopt;
+  return Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Ok, false, flag, "-y"}) == Choice::Ok;
+}
+
+void TerminalPrompts::ShowWarning(const Message& message, const std::string&) {
   // A record the run passes over: the run goes on, but did not convert everything.
   incomplete_ = true;
-  Say("", text);
+  Say(message);
 }
 
-bool TerminalPrompts::AskOkCancel(const std::string& text, const std::string&) {
-  return Ask("", text, flags_.skip_bad ? std::optional<Choice>(Choice::Ok) : std::nullopt, false, "--skip-bad") ==
+bool TerminalPrompts::AskOkCancel(const Message& question, const std::string&) {
+  const std::optional<Choice> flag = flags_.skip_bad ? std::optional(Choice::Ok) : std::nullopt;
+  if (question.topic == Topic::SkipFile) {
+    return Ask(question, {"[s]kip/[c]ancel? ", {"s", "skip", "o", "ok", "y", "yes"}, Choice::Ok, false, flag,
+                          "--skip-bad"}) == Choice::Ok;
+  }
+  return Ask(question, {"[o]k/[c]ancel? ", {"o", "ok", "y", "yes"}, Choice::Ok, false, flag, "--skip-bad"}) ==
          Choice::Ok;
 }
 
-Answer TerminalPrompts::AskYesNoCancel(const std::string& text, const std::string&) {
+Answer TerminalPrompts::AskYesNoCancel(const Message& question, const std::string&) {
   std::optional<Choice> flag;
   if (flags_.yes) flag = Choice::Yes;
   if (flags_.no_overwrite) flag = Choice::No;
-  switch (Ask("", NativeSeparators(text), flag, true, "--yes or --no-overwrite")) {
+  Choice choice = Choice::Cancel;
+  if (question.topic == Topic::ReplaceFile) {
+    // One file, replaced or not: an interactive No keeps it and ends the run, as Cancel does.
+    choice = Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Yes, false, flag, "-y or -n"});
+  } else {
+    choice = Ask(question, {"[y]es/[n]o/[c]ancel? ", {"y", "yes"}, Choice::Yes, true, flag, "-y or -n"});
+  }
+  switch (choice) {
+    case Choice::Ok:
     case Choice::Yes: return Answer::Yes;
     case Choice::No:
-      kept_existing_ = true;
+      ++kept_;
       return Answer::No;
-    default: return Answer::Cancel;
+    case Choice::Cancel: break;
+  }
+  return Answer::Cancel;
+}
+
+void TerminalPrompts::ShowInformation(const Message& message, const std::string&) {
+  ClearProgress();
+  if (quiet_) return;
+  std::string line = PrintableUtf8(PathAsUtf8(message.line));
+  if (message.topic == Topic::Summary && skipped_ > 0 && !line.empty() && line.back() == '.') {
+    line.insert(line.size() - 1, ", " + std::to_string(skipped_) + " skipped");
+  }
+  if (!console_.Write(summary_stream_, line + "\n", Encoding::Utf8)) {
+    failed_ = true;
+    SayLine("standard output: the summary could not be written");
   }
 }
 
-void TerminalPrompts::ShowInformation(const std::string& text, const std::string&) {
-  ClearProgress();
-  if (!quiet_) console_.Write(Stream::Out, TerminalLines(text) + "\n");
+void TerminalPrompts::Note(const Message& note) {
+  if (IsSkip(note.topic)) ++skipped_;
+  if (note.topic == Topic::SkippedFormat) ++format_skipped_;
+  if (note.topic == Topic::SkippedUnusable) incomplete_ = true;
+  Say(note);
 }
 
 void TerminalPrompts::ShowErrorReport(const std::string& message) {
   failed_ = true;
-  Say("", GeneralErrorText(message));
+  SayLine(PrintableUtf8(PathAsUtf8(MakeMessage(Topic::Refusal, GeneralErrorText(message)).line)));
 }
 
-void TerminalPrompts::ShowProblem(const std::string& text, Encoding encoding) {
+void TerminalPrompts::ShowUnusableName(const std::string& utf8_path, const char* reason) {
+  ++skipped_;
   incomplete_ = true;
-  Say("", text, encoding);
+  SayLine(PrintableUtf8(utf8_path + ": skipped: " + reason));
 }
 
-TerminalPrompts::Choice TerminalPrompts::Ask(const std::string& prefix, const std::string& question,
-                                             std::optional<Choice> flag_answer, bool yes_no, const char* flag_hint) {
+void TerminalPrompts::WriteData(const std::string& text, Encoding encoding) {
+  if (console_.Write(Stream::Out, text, encoding)) return;
+  failed_ = true;
+  SayLine("standard output: could not be written whole");
+}
+
+void TerminalPrompts::Finish() {
+  if (format_skipped_ == 0) return;
+  SayLine(std::to_string(format_skipped_) + (format_skipped_ == 1 ? " file was" : " files were") +
+          " skipped for not being format 0: --to-smf0 converts format-1 files, --all-formats takes every format");
+}
+
+TerminalPrompts::Choice TerminalPrompts::Ask(const Message& message, const Question& question) {
   Choice answer = Choice::Cancel;
-  if (flag_answer) {
+  if (question.flag_answer) {
     // Answered ahead: only a Cancel is worth a word.
-    answer = *flag_answer;
-    if (answer == Choice::Cancel) Say(prefix, question + "\ncancelled by --no-overwrite");
+    answer = *question.flag_answer;
+    if (answer == Choice::Cancel) {
+      Message kept = message;
+      kept.line = "already exists; kept (-n)";
+      Say(kept);
+    }
   } else if (!console_.InputIsTerminal()) {
-    Say(prefix, question);
-    console_.Write(Stream::Err, std::string("carillo: cancelled: no terminal to answer on (") + flag_hint +
-                                    " answers this question)\n");
+    Say(message);
+    SayLine(std::string("cancelled: no terminal to answer on (") + question.flag_hint + " answers this question)");
   } else {
-    Say(prefix, question);
-    for (;;) {
-      console_.Write(Stream::Err, yes_no ? "[y]es/[n]o/[c]ancel? " : "[o]k/[c]ancel? ");
-      std::optional<std::string> line = console_.ReadLine();
+    ClearProgress();
+    const std::string asked = std::string(kProgramName) + ": " + TerminalLine(message) + "\n";
+    for (std::string prompt = asked + question.prompt;; prompt = question.prompt) {
+      std::optional<std::string> line = console_.Ask(prompt);
       if (!line) break;  // end of input: the safe answer
       const std::string word = Lowered(*line);
       if (word == "c" || word == "cancel") break;
-      if (!yes_no && (word == "o" || word == "ok")) {
-        answer = Choice::Ok;
+      bool go = false;
+      for (const char* w : question.go_words) go = go || word == w;
+      if (go) {
+        answer = question.go;
         break;
       }
-      if (yes_no && (word == "y" || word == "yes")) {
-        answer = Choice::Yes;
-        break;
-      }
-      if (yes_no && (word == "n" || word == "no")) {
-        answer = Choice::No;
+      if (word == "n" || word == "no") {
+        if (question.no_of_its_own) answer = Choice::No;
         break;
       }
     }
@@ -181,8 +237,11 @@ void TerminalPrompts::ReportProgress(std::size_t done, std::size_t total, std::u
   last_progress_ = now;
   const double seconds = std::chrono::duration<double>(now - *started_).count();
   char line[64];
-  std::snprintf(line, sizeof line, "\r%zu/%zu, %s   ", done, total,
-                Rate(static_cast<double>(bytes) / seconds).c_str());
+  if (bytes == 0) {
+    std::snprintf(line, sizeof line, "\r%zu/%zu   ", done, total);  // still collecting
+  } else {
+    std::snprintf(line, sizeof line, "\r%zu/%zu, %s   ", done, total, Rate(static_cast<double>(bytes) / seconds).c_str());
+  }
   console_.Write(Stream::Err, line);
   progress_shown_ = true;
 }

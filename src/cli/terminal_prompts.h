@@ -1,8 +1,8 @@
-// The commands' boxes on a terminal: messages on standard error, the summary on standard output,
-// questions answered by flags, by the person at the terminal, or else with the safe answer.
+// The commands' boxes on a terminal: one line per message on standard error, the summary on
+// standard output, questions answered by flags, by the person at the terminal, or else with the
+// safe answer.
 #pragma once
 
-#include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -21,46 +21,54 @@ struct FlagAnswers {
 
 class TerminalPrompts : public Prompts {
  public:
-  // `arguments` names the argument that stands for each field (Edit1 first); empty for none.
-  TerminalPrompts(Console& console, std::array<std::string, 5> arguments, FlagAnswers flags, bool quiet);
+  TerminalPrompts(Console& console, FlagAnswers flags, bool quiet);
 
-  void ShowInputError(Field field, const std::string& message) override;
-  bool AskMarkedQuestion(Field field, const std::string& question) override;
-  void ShowWarning(const std::string& text, const std::string& caption) override;
-  bool AskOkCancel(const std::string& text, const std::string& caption) override;
-  Answer AskYesNoCancel(const std::string& text, const std::string& caption) override;
-  void ShowInformation(const std::string& text, const std::string& caption) override;
+  void ShowInputError(Field field, const Message& message) override;
+  bool AskMarkedQuestion(Field field, const Message& question) override;
+  void ShowWarning(const Message& message, const std::string& caption) override;
+  bool AskOkCancel(const Message& question, const std::string& caption) override;
+  Answer AskYesNoCancel(const Message& question, const std::string& caption) override;
+  void ShowInformation(const Message& message, const std::string& caption) override;
+  void Note(const Message& note) override;
   void ReportProgress(std::size_t done, std::size_t total, std::uint64_t bytes) override;
 
-  // A failure that ended the command, as the window's general error report shows it.
+  // A failure that ended the command, as the window's general error report says it.
   void ShowErrorReport(const std::string& message);
-  // A problem the command line itself finds, such as a file name the database cannot hold.
-  void ShowProblem(const std::string& text, Encoding encoding = Encoding::System);
+  // A file left out of a listing because its name cannot be a record's (its path in UTF-8).
+  void ShowUnusableName(const std::string& utf8_path, const char* reason);
+  // Data for standard output; a failed write ends the run with status 3.
+  void WriteData(const std::string& text, Encoding encoding);
+  // The summary goes to standard error, where standard output carries data.
+  void SummaryToStandardError() { summary_stream_ = Stream::Err; }
+  // After the command: what the run as a whole should know (the flags for skipped format-1 files).
+  void Finish();
 
   ExitStatus Status() const;
 
  private:
   enum class Choice { Ok, Cancel, Yes, No };
-  // The answer to a question: a flag's, the terminal's, or Cancel with a word on the flag.
-  // The question is shown unless a flag answers it ahead.
-  Choice Ask(const std::string& prefix, const std::string& question, std::optional<Choice> flag_answer, bool yes_no,
-             const char* flag_hint);
-  void Say(const std::string& prefix, const std::string& text, Encoding encoding = Encoding::System);
+  struct Question;
+  Choice Ask(const Message& message, const Question& question);
+  // "carillo: WHAT: TEXT" on standard error.
+  void Say(const Message& message);
+  void SayLine(const std::string& utf8_text);
   void ClearProgress();
 
   Console& console_;
-  std::array<std::string, 5> arguments_;
   FlagAnswers flags_;
   bool quiet_;
+  Stream summary_stream_ = Stream::Out;
   bool refused_ = false;
   bool failed_ = false;
   bool incomplete_ = false;
-  bool kept_existing_ = false;  // an overwrite question was answered No
+  std::size_t skipped_ = 0;          // files the run passed over, told one by one
+  std::size_t format_skipped_ = 0;   // of them, not format 0
+  std::size_t kept_ = 0;             // existing files kept by an answer No
   bool progress_shown_ = false;
   std::optional<std::chrono::steady_clock::time_point> started_;
   std::chrono::steady_clock::time_point last_progress_{};
 };
 
-// The text as lines for a terminal: CR LF and a lone CR become a line break, any other control
-// character "_".
-std::string TerminalLines(const std::string& text);
+// The message as one terminal line in UTF-8: "WHAT: TEXT", with WHAT the subject's path (and its
+// record, "tones.pdb #4 Bird"), and no control character left to drive the terminal.
+std::string TerminalLine(const Message& message);

@@ -1,5 +1,9 @@
 #include "cli/utf8_file_system.h"
 
+#include <locale.h>
+#include <wctype.h>
+
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <utility>
@@ -11,79 +15,105 @@ namespace {
 constexpr char kNotInNames[] =
     "\\\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F"
     "\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F";
+
+// A record name for a listed name: none when Windows-1252 cannot hold it, and none for a "\",
+// which would split it into a directory and a file, or a control character, which no record
+// name should carry.
+std::optional<std::string> RecordText(const std::string& utf8_name) {
+  std::optional<std::string> name = palm::Utf8ToPalmText(utf8_name);
+  if (name && name->find_first_of(kNotInNames) != std::string::npos) return std::nullopt;
+  return name;
+}
+
+// The code points of UTF-8 text; a byte that begins no valid sequence stands for itself.
+std::u32string CodePoints(const std::string& text) {
+  std::u32string points;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    char32_t point = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+    bool valid = length != 0 && i + length <= text.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      point = point << 6 | (next & 0x3F);
+    }
+    points.push_back(valid ? point : lead);
+    i += valid ? length : 1;
+  }
+  return points;
+}
+
+// The UTF-16 code units NTFS compares: each code point upper-cased by Unicode's simple mapping
+// (the C library's, in its UTF-8 locale).
+std::u16string UpcasedUnits(const std::string& name) {
+  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  std::u16string units;
+  for (char32_t point : CodePoints(name)) {
+    if (utf8 != static_cast<locale_t>(nullptr)) {
+      point = static_cast<char32_t>(towupper_l(static_cast<wint_t>(point), utf8));
+    } else if (point >= U'a' && point <= U'z') {
+      point -= U'a' - U'A';
+    }
+    if (point >= 0x10000) {
+      units.push_back(static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10)));
+      units.push_back(static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF)));
+    } else {
+      units.push_back(static_cast<char16_t>(point));
+    }
+  }
+  return units;
+}
+
 }  // namespace
+
+bool NtfsOrder(const std::string& a, const std::string& b) {
+  const std::u16string upper_a = UpcasedUnits(a);
+  const std::u16string upper_b = UpcasedUnits(b);
+  return upper_a != upper_b ? upper_a < upper_b : a < b;
+}
 
 Utf8FileSystem::Utf8FileSystem(std::unique_ptr<FileSystem> native, UnusableNameReport report_unusable)
     : native_(std::move(native)), report_unusable_(std::move(report_unusable)) {}
 
-std::string Utf8FileSystem::NativePath(const std::string& path) {
-  std::string safe = path;
+std::string Utf8FileSystem::NameFromText(const std::string& text) {
+  std::string safe = text;
   for (char& c : safe) {
     if (static_cast<unsigned char>(c) < 0x20) c = '_';
   }
   return palm::PalmTextToUtf8(safe, '_');
 }
 
-bool Utf8FileSystem::FileExists(const std::string& path) { return native_->FileExists(NativePathOf(path)); }
-
-bool Utf8FileSystem::DirectoryExists(const std::string& path) { return native_->DirectoryExists(NativePathOf(path)); }
-
-bool Utf8FileSystem::CreateDir(const std::string& path) { return native_->CreateDir(NativePathOf(path)); }
-
-std::string Utf8FileSystem::NativePathOf(const std::string& path) const {
-  auto listed = listed_.find(path);
-  return listed != listed_.end() ? listed->second : NativePath(path);
-}
-
 std::vector<DirectoryEntry> Utf8FileSystem::FindFiles(const std::string& pattern) {
   const std::string directory = ExtractFilePath(pattern);
-  const std::string native_directory = NativePathOf(directory);
-  std::vector<DirectoryEntry> entries = native_->FindFiles(native_directory + NativePath(ExtractFileName(pattern)));
-  // A name whose Palm text maps back to its own bytes opens without help; only the others
-  // (decomposed accents, mostly) are remembered, so that a directory of many files costs no more
-  // than its listing. Two files can share a Palm name only if one of them is such another.
-  auto palm_name = [](const std::string& utf8_name) -> std::optional<std::string> {
-    std::optional<std::string> name = palm::Utf8ToPalmText(utf8_name);
-    // A "\" would split the name into a directory and a file when it is opened again, and a
-    // control character would come back as "_".
-    if (name && name->find_first_of(kNotInNames) != std::string::npos) return std::nullopt;
-    return name;
-  };
-  std::set<std::string> shared;  // the Palm names of files that do not map back to their own bytes
-  for (const DirectoryEntry& entry : entries) {
-    std::optional<std::string> name = palm_name(entry.name);
-    if (name && NativePath(directory + *name) != native_directory + entry.name) shared.insert(*name);
-  }
-  std::set<std::string> taken;
-  std::size_t kept = 0;
-  for (DirectoryEntry& entry : entries) {
-    std::optional<std::string> name = palm_name(entry.name);
-    // Of the files sharing a composed form only the first can be told apart: each later one would
-    // open the first.
+  std::vector<DirectoryEntry> entries = native_->FindFiles(pattern);
+  std::vector<std::pair<std::u16string, std::size_t>> keys;
+  keys.reserve(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) keys.emplace_back(UpcasedUnits(entries[i].name), i);
+  std::sort(keys.begin(), keys.end(), [&entries](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : entries[a.second].name < entries[b.second].name;
+  });
+
+  std::vector<DirectoryEntry> usable;
+  usable.reserve(entries.size());
+  std::set<std::string> taken;  // record names given so far: a second one opens under another name
+  for (const auto& key : keys) {
+    DirectoryEntry& entry = entries[key.second];
+    std::optional<std::string> text = RecordText(entry.name);
     const char* reason = nullptr;
-    if (!name) {
+    if (!text) {
       reason = "Windows-1252 cannot hold this name";
-    } else if (shared.count(*name) != 0 && !taken.insert(*name).second) {
+    } else if (*text != entry.name && !taken.insert(*text).second) {
       reason = "in Windows-1252 this name is another file's";
     }
     if (reason) {
-      if (report_unusable_) report_unusable_(entry.name, reason);
+      std::string path = directory + entry.name;
+      std::replace(path.begin(), path.end(), '\\', '/');
+      if (report_unusable_) report_unusable_(path, reason);
       continue;
     }
-    const std::string native_path = native_directory + entry.name;
-    if (NativePath(directory + *name) != native_path) listed_[directory + *name] = native_path;
-    entry.name = std::move(*name);
-    if (&entries[kept] != &entry) entries[kept] = std::move(entry);
-    ++kept;
+    entry.text = std::move(*text);
+    usable.push_back(std::move(entry));
   }
-  entries.resize(kept);
-  return entries;
-}
-
-std::unique_ptr<InputFile> Utf8FileSystem::OpenRead(const std::string& path) {
-  return native_->OpenRead(NativePathOf(path));
-}
-
-std::unique_ptr<OutputFile> Utf8FileSystem::Create(const std::string& path) {
-  return native_->Create(NativePathOf(path));
+  return usable;
 }

@@ -10,13 +10,13 @@ std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& fil
     std::unique_ptr<InputFile> file = files.OpenRead(path);
     const std::uint64_t file_size = file->Size();
     if (file_size == 0) {
-      prompts.ShowInputError(Field::Edit1, kFileIsEmpty);
+      prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kFileIsEmpty, Subject{path, 0, {}}));
       file->Close();
       return std::nullopt;
     }
     // Beyond 2 GiB the signed sizes and offsets of the layout no longer describe the file.
     if (file_size < palm::kHeaderSize || file_size > static_cast<std::uint64_t>(INT32_MAX)) {
-      prompts.ShowInputError(Field::Edit1, kWrongFileFormat);
+      prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kWrongFileFormat, Subject{path, 0, {}}));
       file->Close();
       return std::nullopt;
     }
@@ -25,7 +25,7 @@ std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& fil
     file->Close();
   }
   if (palm::DatabaseReader(block->Bytes()).IsResourceDatabase()) {
-    prompts.ShowInputError(Field::Edit1, kNotARecordDatabase);
+    prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kNotARecordDatabase, Subject{path, 0, {}}));
     return std::nullopt;
   }
   return DatabaseImage(std::move(block));

@@ -32,6 +32,12 @@ std::vector<std::uint8_t> ConvertedTune(FileSystem& files, const std::string& pa
 }
 }  // namespace
 
+std::string DatabaseSources::PathOf(std::size_t index) const {
+  if (!file_directories) return JoinPath(source_directory, file_names[index]);
+  const std::uint32_t directory = (*file_directories)[index];
+  return directory == kGivenFile ? file_names[index] : JoinPath((*directories)[directory], file_names[index]);
+}
+
 std::uint64_t StoredRecordSize(const std::string& record_name, std::uint64_t tune_size) {
   return palm::kRecordEntrySize + palm::kRecordHeadSize + StoredNameLength(record_name) + 1 + tune_size;
 }
@@ -40,6 +46,7 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
                    const std::string& database_name, const DatabaseSources& sources) {
   const std::size_t count = sources.file_names.size();
   if (sources.record_names.size() != count || sources.file_sizes.size() != count ||
+      (sources.file_directories && sources.file_directories->size() != count) ||
       (sources.conversions && sources.conversions->size() != count)) {
     throw std::logic_error("WriteDatabase: the file lists are not index-aligned");
   }
@@ -72,7 +79,7 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
     std::memcpy(head.data() + palm::kRecordHeadSize, sources.record_names[i].data(), name_length);
     database->Write(head.data(), palm::kRecordHeadSize + name_length + 1);
 
-    const std::string path = JoinPath(sources.source_directory, sources.file_names[i]);
+    const std::string path = sources.PathOf(i);
     if (sources.conversions && (*sources.conversions)[i]) {
       tune = ConvertedTune(files, path, sources.file_names[i], sources.file_sizes[i]);
     } else {
@@ -88,5 +95,5 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
   }
   database->Close();
 
-  prompts.ShowInformation(CompiledText(count), kSuccess);
+  prompts.ShowInformation(MakeMessage(Topic::Summary, CompiledText(count), Subject{destination_path, 0, {}}), kSuccess);
 }

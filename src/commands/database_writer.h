@@ -11,14 +11,22 @@
 #include "seams/file_system.h"
 
 struct DatabaseSources {
-  std::string source_directory;  // without a trailing separator
+  std::string source_directory;  // without a trailing separator; of every file unless given below
   const std::vector<std::string>& file_names;
   const std::vector<std::string>& record_names;  // at most 31 characters each
   const std::vector<std::uint16_t>& file_sizes;
   // Index-aligned too when given: the files to store converted to format 0, whose file_sizes
   // entry is the conversion's size.
   const std::vector<bool>* conversions = nullptr;
+  // Files from several directories: index-aligned, each file's index into `directories`, or
+  // kGivenFile for a file whose name is its whole path.
+  const std::vector<std::string>* directories = nullptr;
+  const std::vector<std::uint32_t>* file_directories = nullptr;
+
+  std::string PathOf(std::size_t index) const;
 };
+
+inline constexpr std::uint32_t kGivenFile = UINT32_MAX;
 
 // Extract reads a database whole, its sizes and offsets as signed 32-bit numbers: no larger one is written.
 inline constexpr std::uint64_t kLargestDatabase = 0x7FFFFFFF;

@@ -9,6 +9,7 @@
 #include "commands/messages.h"
 #include "commands/database_image.h"
 #include "format/palm_database.h"
+#include "seams/app_error.h"
 #include "seams/paths.h"
 
 namespace {
@@ -57,6 +58,8 @@ std::string OutputFileName(std::string_view record_name) {
   return name + ".mid";
 }
 
+Subject ExtractCommand::Source() const { return Subject{source_path_, 0, {}}; }
+
 ExtractCommand::ExtractCommand(Prompts& prompts, FileSystem& files, ExtractInputs inputs)
     : prompts_(prompts),
       files_(files),
@@ -65,21 +68,27 @@ ExtractCommand::ExtractCommand(Prompts& prompts, FileSystem& files, ExtractInput
 
 bool ExtractCommand::CheckExtractInputs() {
   if (source_path_.empty()) {
-    prompts_.ShowInputError(Field::Edit1, kNoDatabaseSelected);
+    prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kNoDatabaseSelected));
     return false;
   }
   if (destination_directory_.empty()) {
-    prompts_.ShowInputError(Field::Edit2, kNoDirectorySelected);
+    prompts_.ShowInputError(Field::Edit2, MakeMessage(Topic::Refusal, kNoDirectorySelected));
     return false;
   }
   if (!files_.FileExists(source_path_)) {
-    prompts_.ShowInputError(Field::Edit1, kFileDoesNotExist);
+    prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kFileDoesNotExist, Source()));
     return false;
   }
   if (files_.DirectoryExists(destination_directory_)) return true;
-  if (!prompts_.AskMarkedQuestion(Field::Edit2, kCreateDirectoryQuestion)) return false;
-  // Not examined: a directory that could not be made fails the first output file instead.
-  ForceDirectories(files_, CreatablePath(destination_directory_));
+  if (!prompts_.AskMarkedQuestion(Field::Edit2, MakeMessage(Topic::CreateDirectory, kCreateDirectoryQuestion,
+                                                            Subject{destination_directory_, 0, {}}))) {
+    return false;
+  }
+  // The window does not examine it: a directory that could not be made fails the first output
+  // file instead.
+  if (!ForceDirectories(files_, CreatablePath(destination_directory_))) {
+    prompts_.Note(MakeMessage(Topic::DirectoryNotMade, kUnableToCreateDirectory, Subject{destination_directory_, 0, {}}));
+  }
   return true;
 }
 
@@ -100,15 +109,16 @@ void ExtractCommand::ExtractDatabase() {
   palm::DatabaseReader reader(image_);
   std::uint16_t count = reader.RecordCount();
   if (count == 0) {
-    prompts_.ShowInputError(Field::Edit1, kDatabaseIsEmpty);
+    prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kDatabaseIsEmpty, Source()));
     return;
   }
   if (!reader.RecordListFits()) {
-    prompts_.ShowInputError(Field::Edit1, kWrongFileFormat);
+    prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kWrongFileFormat, Source()));
     return;
   }
   for (std::uint16_t index = 0; index < count; ++index) {
     palm::RecordExtent extent = reader.Extent(index);
+    record_index_ = index;
     ExtractRecord(extent.offset, extent.length);
     if (cancelled_) return;
     prompts_.ReportProgress(std::size_t{index} + 1, count, written_bytes_);
@@ -117,11 +127,15 @@ void ExtractCommand::ExtractDatabase() {
   image_ = {};
   image.reset();
   // Before the closing box, so that the count or "none found" stays the run's last word.
-  if (unreadable_count_ > 0) prompts_.ShowWarning(UnreadableRecordsText(unreadable_count_), kMidiError);
+  if (unreadable_count_ > 0) {
+    prompts_.ShowWarning(MakeMessage(Topic::NotConverted, UnreadableRecordsText(unreadable_count_), Source()),
+                         kMidiError);
+  }
   if (written_count_ == 0) {
-    prompts_.ShowInputError(Field::Edit1, kNoMidiFilesInDatabase);
+    prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::NothingWritten, kNoMidiFilesInDatabase, Source()));
   } else {
-    prompts_.ShowInformation(ExtractedText(written_count_), kSuccess);
+    prompts_.ShowInformation(
+        MakeMessage(Topic::Summary, ExtractedText(written_count_), Subject{destination_directory_, 0, {}}), kSuccess);
   }
 }
 
@@ -137,20 +151,30 @@ void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t reco
       ++unreadable_count_;
       return;
     case palm::RecordStatus::Damaged:
-    case palm::RecordStatus::WrongMidiFormat:
-      prompts_.ShowWarning(WrongMidiFormatText(record.name), kMidiError);
+    case palm::RecordStatus::WrongMidiFormat: {
+      Message warning = WrongMidiFormatMessage(Topic::NotConverted, record.name,
+                                               RecordSubject(source_path_, record_index_, record.name));
+      // The command line says what is wrong; a damaged record's problem says it whole.
+      if (record.status == palm::RecordStatus::Damaged) {
+        warning.line = record.problem;
+      } else if (!record.problem.empty()) {
+        warning.line += ": " + record.problem;
+      }
+      prompts_.ShowWarning(warning, kMidiError);
       return;
+    }
     case palm::RecordStatus::Midi:
       break;
   }
 
   DropTrailingSeparator(destination_directory_);
-  std::string path = JoinPath(destination_directory_, OutputFileName(record.name));
+  std::string path = JoinPath(destination_directory_, files_.NameFromText(OutputFileName(record.name)));
   if (files_.FileExists(path)) {
-    switch (prompts_.AskYesNoCancel(OverwriteText(path), kOverwriteProblem)) {
+    switch (prompts_.AskYesNoCancel(OverwriteMessage(Topic::OverwriteTune, path), kOverwriteProblem)) {
       case Answer::Yes:
         break;
       case Answer::No:
+        prompts_.Note(SkippedNote(Topic::Skipped, path, kKeptExisting));
         return;
       case Answer::Cancel:
         cancelled_ = true;

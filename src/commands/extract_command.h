@@ -32,12 +32,14 @@ class ExtractCommand {
 
  private:
   void ExtractRecord(std::int32_t record_offset, std::int32_t record_length);
+  Subject Source() const;  // the database
 
   Prompts& prompts_;
   FileSystem& files_;
   std::string source_path_;
   std::string destination_directory_;  // the run's own copy; ExtractRecord may shorten it
   std::span<const std::uint8_t> image_;  // the image ExtractDatabase owns, while it runs
+  std::uint16_t record_index_ = 0;       // of the record ExtractRecord takes, for its messages
   std::uint16_t written_count_ = 0;
   std::uint16_t unreadable_count_ = 0;  // records past the end of the file, told once after the run
   std::uint64_t written_bytes_ = 0;  // tunes only, for the progress

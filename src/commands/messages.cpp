@@ -1,6 +1,8 @@
 // The texts that carry a name, a path or a count.
 #include "commands/messages.h"
 
+#include <utility>
+
 namespace {
 std::string Joined(std::string_view first, std::string_view second) {
   std::string text;
@@ -8,7 +10,54 @@ std::string Joined(std::string_view first, std::string_view second) {
   text.append(first).append(second);
   return text;
 }
+
+// Line breaks as spaces: CR LF, a lone CR and a lone LF each become one.
+std::string OneLine(std::string_view text) {
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    line += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+  }
+  return line;
+}
+
+// "Wrong MIDI format:\r" as the line "Wrong MIDI format".
+std::string_view Heading(std::string_view text) {
+  return text.substr(0, text.find(':'));
+}
 }  // namespace
+
+Message MakeMessage(Topic topic, std::string_view text, Subject subject) {
+  return Message{topic, std::string(text), OneLine(text), std::move(subject)};
+}
+
+Subject RecordSubject(const std::string& path, std::size_t index, const std::string& record_name) {
+  return Subject{path, index + 1, record_name};
+}
+
+Message WrongMidiFormatMessage(Topic topic, std::string_view name, Subject subject) {
+  return Message{topic, WrongMidiFormatText(name), std::string(Heading(kWrongMidiFormat)), std::move(subject)};
+}
+
+Message TooLargeMessage(std::string_view name, std::uint64_t size, Subject subject) {
+  return Message{Topic::SkipFile, TooLargeText(name, size),
+                 Joined(Heading(kTooLargeForPalm), " (" + std::to_string(size / 1024) + "KB)"), std::move(subject)};
+}
+
+Message UnconvertibleMessage(std::string_view name, std::string_view reason, Subject subject) {
+  return Message{Topic::SkipFile, UnconvertibleText(name, reason),
+                 Joined(Heading(kWrongMidiFormat), ": ") + std::string(reason), std::move(subject)};
+}
+
+Message OverwriteMessage(Topic topic, const std::string& path) {
+  return Message{topic, OverwriteText(path), OneLine(std::string_view(kAlreadyExistsOverwrite).substr(2)),
+                 Subject{path, 0, {}}};
+}
+
+Message SkippedNote(Topic topic, const std::string& path, std::string_view reason) {
+  return Message{topic, std::string(reason), "skipped: " + OneLine(reason), Subject{path, 0, {}}};
+}
 
 std::string WrongMidiFormatText(std::string_view name) { return Joined(kWrongMidiFormat, name); }
 

@@ -7,6 +7,47 @@
 #include <string>
 #include <string_view>
 
+// What a message or question is about, for a face that names it apart from the text.
+struct Subject {
+  std::string path;         // as the user gave it, or a file within a directory they gave; "" for none
+  std::size_t record = 0;   // a record's number (from 1) in the database at `path`; 0 for none
+  std::string record_name;  // that record's name, Windows-1252
+
+  bool operator==(const Subject&) const = default;
+};
+
+// The kind of a message: what a face may treat apart, such as the flag that answers a question or
+// what a skipped file means for the exit status.
+enum class Topic {
+  Refusal,          // the run cannot go on with these inputs
+  CreateDirectory,  // question: OK creates the missing directory
+  ReplaceFile,      // question: OK or Yes replaces an existing database or file
+  SkipFile,         // question: OK passes over an unusable file
+  OverwriteTune,    // question: Yes overwrites one tune of the run, No keeps it
+  ReplaceTune,      // question: Yes replaces the database's record of that name, No keeps it
+  NotConverted,     // warning: records the run could not convert
+  NothingWritten,   // extract wrote no tune
+  Summary,          // what a finished run did
+  // Notes, which only a face that names every skipped file shows:
+  Skipped,            // a file passed over by an answer or a flag
+  SkippedFormat,      // a file passed over for not being format 0
+  SkippedUnusable,    // a file that could not be read, or whose name cannot be a record's
+  NameClash,          // two files make the same record name
+  DirectoryNotMade,   // a directory the user agreed to create could not be; a face may end the run
+};
+
+struct Message {
+  Topic topic = Topic::Refusal;
+  std::string text;  // the window's text, byte for byte
+  std::string line;  // the text as one line, without a name the window sets on a line of its own
+  Subject subject;
+};
+
+// A message whose one-line form is its text with line breaks as spaces.
+Message MakeMessage(Topic topic, std::string_view text, Subject subject = {});
+// A record of the database at `path`, numbered from 0 as the list is.
+Subject RecordSubject(const std::string& path, std::size_t index, const std::string& record_name);
+
 // Caption of every box that marks a field.
 inline constexpr char kUnableToContinue[] = "Unable to continue";
 
@@ -48,8 +89,8 @@ inline constexpr char kSuccessfullyCompiled[] = " MIDI files successfully compil
 inline constexpr char kTooLargeToConvert[] = "The MIDI file is too large to convert!";
 inline constexpr char kChangedWhileWritten[] = "MIDI file changed while the database was written:\r";
 
-// Directory creation, for either command.
-inline constexpr char kUnableToCreateDirectory[] = "Unable to create directory";
+// The command line's word on a file it kept, answering an overwrite question No.
+inline constexpr char kKeptExisting[] = "already exists; kept";
 
 // "Wrong MIDI format:\r" and the file or record name.
 std::string WrongMidiFormatText(std::string_view name);
@@ -70,3 +111,11 @@ std::string UnconvertibleText(std::string_view name, std::string_view reason);
 std::string ConvertedText(std::size_t size, bool unchanged);
 // kChangedWhileWritten and the name.
 std::string ChangedWhileWrittenText(std::string_view name);
+
+// The questions and warnings about one file or record, for its subject.
+Message WrongMidiFormatMessage(Topic topic, std::string_view name, Subject subject);
+Message TooLargeMessage(std::string_view name, std::uint64_t size, Subject subject);
+Message UnconvertibleMessage(std::string_view name, std::string_view reason, Subject subject);
+Message OverwriteMessage(Topic topic, const std::string& path);
+// A note that the file at `path` was passed over, and why.
+Message SkippedNote(Topic topic, const std::string& path, std::string_view reason);

@@ -1,5 +1,7 @@
 // How the commands ask and tell the user. The main window answers with real message boxes, the
-// tests with a scripted recorder; the commands never touch a window themselves.
+// command line on the terminal, the tests with a scripted recorder; the commands never touch a
+// window themselves. Each message carries its kind and its subject, so that every face lays it out
+// its own way without reading meaning back out of a text.
 #pragma once
 
 #include <cstddef>
@@ -14,18 +16,21 @@ enum class Answer { Yes, No, Cancel };
 class Prompts {
  public:
   virtual ~Prompts() = default;
-  // The field turns red and takes the focus; a warning box "Unable to continue" shows `message`.
-  virtual void ShowInputError(Field field, const std::string& message) = 0;
+  // The field turns red and takes the focus; a warning box "Unable to continue" shows the message.
+  virtual void ShowInputError(Field field, const Message& message) = 0;
   // The same marking around an OK/Cancel warning box "Unable to continue"; true for OK.
-  virtual bool AskMarkedQuestion(Field field, const std::string& question) = 0;
+  virtual bool AskMarkedQuestion(Field field, const Message& question) = 0;
   // Warning box, OK only.
-  virtual void ShowWarning(const std::string& text, const std::string& caption) = 0;
+  virtual void ShowWarning(const Message& message, const std::string& caption) = 0;
   // OK/Cancel warning box; true for OK (Escape and closing the box answer Cancel).
-  virtual bool AskOkCancel(const std::string& text, const std::string& caption) = 0;
+  virtual bool AskOkCancel(const Message& question, const std::string& caption) = 0;
   // Yes/No/Cancel question box (Escape and closing the box answer Cancel).
-  virtual Answer AskYesNoCancel(const std::string& text, const std::string& caption) = 0;
+  virtual Answer AskYesNoCancel(const Message& question, const std::string& caption) = 0;
   // Information box, OK only.
-  virtual void ShowInformation(const std::string& text, const std::string& caption) = 0;
+  virtual void ShowInformation(const Message& message, const std::string& caption) = 0;
+  // What the window passes over in silence (a skipped file, two files of one record name): a face
+  // that names every skipped file listens.
+  virtual void Note(const Message& /*note*/) {}
   // How far a run has come: `done` of `total` items, `bytes` written so far. A window shows the
   // busy cursor instead, so only a terminal listens.
   virtual void ReportProgress(std::size_t /*done*/, std::size_t /*total*/, std::uint64_t /*bytes*/) {}

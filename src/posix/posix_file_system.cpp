@@ -220,6 +220,7 @@ class PosixFileSystem : public FileSystem {
       if (stat(Native(JoinPath(directory, name)).c_str(), &info) != 0) continue;
       DirectoryEntry entry;
       entry.name = name;
+      entry.text = name;
       entry.is_directory = S_ISDIR(info.st_mode);
       entry.size = entry.is_directory ? 0 : static_cast<std::uint64_t>(info.st_size);
       entries.push_back(std::move(entry));

@@ -19,6 +19,9 @@ inline constexpr int kFileNotOpen = 103;
 inline constexpr int kReadBeyondEndOfFile = 100;  // a read returned fewer bytes than asked
 inline constexpr int kDiskFull = 101;             // a write stored fewer bytes than asked
 
+// Directory creation failing for a path that cannot be one, for either command.
+inline constexpr char kUnableToCreateDirectory[] = "Unable to create directory";
+
 // "File not found", "Read beyond end of file", ..., "I/O error %d" for any other code.
 std::string InOutErrorText(int code);
 

@@ -1,5 +1,9 @@
 // The seam through which the core touches files and directories. Paths use "\" as the separator;
 // every failure of a file operation raises InOutError with the code of the failure.
+//
+// Paths are the platform's bytes, as the user gave them; only names cross between the platform and
+// record text (Windows-1252): the names a listing gives, and the names made from records. On
+// Windows the two are the same bytes.
 #pragma once
 
 #include <cstddef>
@@ -10,9 +14,10 @@
 #include <vector>
 
 struct DirectoryEntry {
-  std::string name;  // as the listing gives it, without the directory
+  std::string name;  // as the listing gives it, without the directory: the platform's bytes
   std::uint64_t size = 0;  // 0 for a directory
   bool is_directory = false;
+  std::string text;  // the same name as record text
 };
 
 // Bytes read whole from a file, in memory released the way the platform layer allocated it.
@@ -56,6 +61,8 @@ class FileSystem {
   virtual std::vector<DirectoryEntry> FindFiles(const std::string& pattern) = 0;
   // Opens an existing file for reading only, letting others read and write it meanwhile.
   virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;
+  // The platform's name for a file named in record text, such as a tune named after its record.
+  virtual std::string NameFromText(const std::string& text) { return text; }
   // Creates a file for writing, replacing (truncating) an existing one.
   virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
 };

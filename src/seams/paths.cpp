@@ -1,6 +1,5 @@
 #include "seams/paths.h"
 
-#include "commands/messages.h"
 #include "seams/app_error.h"
 #include "seams/file_system.h"
 

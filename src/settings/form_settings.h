@@ -6,9 +6,6 @@
 #include "seams/fields.h"
 #include "seams/registry.h"
 
-// The database name the window proposes until another is stored; the command line's default too.
-inline constexpr char kDefaultDatabaseName[] = "My MIDI Database";
-
 enum class WindowState { Normal, Minimized, Maximized };
 
 // What the load and the save need of the main window.

@@ -122,6 +122,7 @@ class Win32FileSystem : public FileSystem {
     do {
       DirectoryEntry entry;
       entry.name = found.cFileName;
+      entry.text = entry.name;
       entry.is_directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       if (!entry.is_directory) {
         entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;

@@ -51,6 +51,7 @@ class CommandLine : public ::testing::Test {
 
 TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
   Dir("empty_dir");
+  Dir("empty_dir.pdb");
   Dir("tunes_dir");
   WriteBytes(root_ / "tunes_dir" / "song.mid", OneNoteTune(1));
   WriteBytes(root_ / "empty.pdb", {});
@@ -65,22 +66,33 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
       {{"extract"}, 2, "carillo: missing operand: DATABASE [DIRECTORY]\nTry 'carillo extract --help'.\n"},
       {{"extract", "a", "b", "c"}, 2, "carillo: unexpected operand 'c'\nTry 'carillo extract --help'.\n"},
       {{"extract", "a", "--skip-bad"}, 2, "carillo: unknown flag '--skip-bad'\nTry 'carillo extract --help'.\n"},
-      {{"compile", "a", "b", "--yes", "--no-overwrite"}, 2,
+      {{"compile", "a", "b.pdb", "-y", "--no-overwrite"}, 2,
        "carillo: --yes and --no-overwrite contradict each other\nTry 'carillo compile --help'.\n"},
-      {{"compile", "a", "b", "--name", std::string(32, 'n')}, 2,
+      {{"compile", "a", "b.pdb", "--name", std::string(32, 'n')}, 2,
        "carillo: --name is longer than 31 characters\nTry 'carillo compile --help'.\n"},
-      {{"compile", "a", "b", "--name", "\xE6\x97\xA5"}, 2,
+      {{"compile", "a", "b.pdb", "--name", "\xE6\x97\xA5"}, 2,
        "carillo: --name holds characters Windows-1252 cannot\nTry 'carillo compile --help'.\n"},
-      {{"compile", "a", "b", "--name"}, 2, "carillo: --name needs a NAME\nTry 'carillo compile --help'.\n"},
-      {{"extract", "missing.pdb"}, 1, "carillo: DATABASE: File does not exist!\n"},
-      {{"extract", "empty.pdb"}, 1, "carillo: DATABASE: File is empty!\n"},
-      {{"extract", "short.pdb"}, 1, "carillo: DATABASE: Wrong file format!\n"},
-      {{"list", "short.pdb"}, 1, "carillo: DATABASE: Wrong file format!\n"},
-      {{"compile", "missing_dir", "out.pdb"}, 1, "carillo: DIRECTORY: Directory does not exist!\n"},
-      {{"compile", "tunes_dir", "out.pdb", "--name="}, 1, "carillo: --name: No database name given!\n"},
-      {{"compile", "empty_dir", "out.pdb"}, 1, "carillo: DIRECTORY: No MIDI files found!\n"},
-      {{"compile", "tunes_dir", "out.pdb"}, 1, "carillo: DIRECTORY: No correct MIDI files found!\n"},
-      {{"compile", "tunes_dir", "empty_dir"}, 1, "carillo: DATABASE: File or directory already exists!\n"},
+      {{"compile", "a", "b.pdb", "--name"}, 2, "carillo: --name needs a NAME\nTry 'carillo compile --help'.\n"},
+      {{"compile", "old.PDB", "tunes_dir"}, 2,
+       "carillo: old.PDB: a database, not a MIDI file or directory\nTry 'carillo compile --help'.\n"},
+      {{"compile", "tunes_dir", "db.pdb", "-n", "Ring Tones"}, 2,
+       "carillo: db.pdb: a database, not a MIDI file or directory\nTry 'carillo compile --help'.\n"},
+      {{"compile", "tunes_dir", "empty_dir"}, 2,
+       "carillo: empty_dir: DATABASE must end in .pdb\nTry 'carillo compile --help'.\n"},
+      {{"extract", "missing.pdb"}, 1, "carillo: missing.pdb: File does not exist!\n"},
+      {{"extract", "empty.pdb"}, 1, "carillo: empty.pdb: File is empty!\n"},
+      {{"extract", "short.pdb"}, 1, "carillo: short.pdb: Wrong file format!\n"},
+      {{"list", "short.pdb"}, 1, "carillo: short.pdb: Wrong file format!\n"},
+      {{"extract", "tunes_dir/"}, 1, "carillo: tunes_dir/: a directory, not a database\n"},
+      {{"compile", "missing_dir", "out.pdb"}, 1, "carillo: missing_dir: Directory does not exist!\n"},
+      {{"compile", "tunes_dir", "out.pdb", "--name="}, 1, "carillo: No database name given!\n"},
+      {{"compile", "empty_dir", "out.pdb"}, 1, "carillo: empty_dir: No MIDI files found!\n"},
+      {{"compile", "tunes_dir", "out.pdb"}, 1,
+       "carillo: tunes_dir/song.mid: skipped: format 1, not format 0\n"
+       "carillo: tunes_dir: No correct MIDI files found!\n"
+       "carillo: 1 file was skipped for not being format 0: --to-smf0 converts format-1 files, --all-formats "
+       "takes every format\n"},
+      {{"compile", "tunes_dir", "empty_dir.pdb"}, 1, "carillo: empty_dir.pdb: File or directory already exists!\n"},
   };
   for (const Case& c : cases) {
     ProcessResult result = Run(c.arguments);
@@ -132,21 +144,20 @@ TEST_F(CommandLine, QuestionsWithoutATerminalAreCancelledNamingTheFlag) {
   ProcessResult asked = Run({"extract", database, out});
   EXPECT_EQ(asked.status, 1);
   EXPECT_EQ(asked.err, "carillo: " + (out / "a.mid").string() +
-                           "\nalready exists. Overwrite?\n"
-                           "carillo: cancelled: no terminal to answer on (--yes or --no-overwrite answers this "
-                           "question)\n");
+                           ": already exists. Overwrite?\n"
+                           "carillo: cancelled: no terminal to answer on (-y or -n answers this question)\n");
   EXPECT_EQ(asked.out, "");
   EXPECT_FALSE(fs::exists(out / "b.mid")) << "nothing after a Cancel is looked at";
 
   ProcessResult kept = Run({"extract", database, out, "--no-overwrite"});
   EXPECT_EQ(kept.status, 0);
-  EXPECT_EQ(kept.err, "");
-  EXPECT_EQ(kept.out, "1 MIDI files successfully extracted.\n");
+  EXPECT_EQ(kept.err, "carillo: " + (out / "a.mid").string() + ": skipped: already exists; kept\n");
+  EXPECT_EQ(kept.out, "1 MIDI files successfully extracted, 1 skipped.\n");
   EXPECT_EQ(ReadBytes(out / "a.mid"), (Bytes{1, 2, 3}));
 
   ProcessResult all_kept = Run({"extract", database, out, "--no-overwrite"});
   EXPECT_EQ(all_kept.status, 0) << "keeping every file is what was asked";
-  EXPECT_EQ(all_kept.err, "carillo: DATABASE: No MIDI files found in the database!\n");
+  EXPECT_EQ(all_kept.err.substr(all_kept.err.rfind("carillo:")), "carillo: no tune extracted: 2 files already there, kept\n");
 
   ProcessResult replaced = Run({"extract", database, out, "--yes", "--quiet"});
   EXPECT_EQ(replaced.status, 0);
@@ -155,7 +166,7 @@ TEST_F(CommandLine, QuestionsWithoutATerminalAreCancelledNamingTheFlag) {
 
   ProcessResult database_kept = Run({"compile", (root_ / "tunes").string(), database, "--no-overwrite"});
   EXPECT_EQ(database_kept.status, 1);
-  EXPECT_EQ(database_kept.err, "carillo: DATABASE: File already exists!\nOverwrite?\ncancelled by --no-overwrite\n");
+  EXPECT_EQ(database_kept.err, "carillo: " + database.string() + ": already exists; kept (-n)\n");
 }
 
 TEST_F(CommandLine, TerminalAnswersEachQuestion) {
@@ -171,19 +182,20 @@ TEST_F(CommandLine, TerminalAnswersEachQuestion) {
   EXPECT_EQ(ReadBytes(out / "b.mid"), OneNoteTune(0, 61));
   EXPECT_EQ(ReadBytes(out / "c.mid"), Bytes{9});
   EXPECT_EQ(result.out, "") << "a Cancel ends the run without a summary";
-  const std::string question = "\nalready exists. Overwrite?\n[y]es/[n]o/[c]ancel? ";
-  EXPECT_EQ(result.err, "carillo: " + (out / "a.mid").string() + question + "[y]es/[n]o/[c]ancel? " +
-                            "carillo: " + (out / "b.mid").string() + question + "carillo: " +
-                            (out / "c.mid").string() + question);
+  const std::string question = ": already exists. Overwrite?\n[y]es/[n]o/[c]ancel? ";
+  EXPECT_EQ(result.err, "carillo: " + (out / "a.mid").string() + question + "[y]es/[n]o/[c]ancel? " + "carillo: " +
+                            (out / "a.mid").string() + ": skipped: already exists; kept\ncarillo: " +
+                            (out / "b.mid").string() + question + "carillo: " + (out / "c.mid").string() + question);
 
   WriteBytes(root_ / "tunes" / "bad.mid", {'R', 'I', 'F', 'F'});
   ProcessResult compiled =
-      RunProgramOnTerminal({"compile", "tunes", "new/db.pdb", "--all-formats"}, "o\nok\n", root_);
+      RunProgramOnTerminal({"compile", "tunes", "new/db.pdb", "--all-formats"}, "o\nYes\nSKIP\n", root_);
   EXPECT_EQ(compiled.status, 0) << compiled.err;
   EXPECT_EQ(compiled.err,
-            "carillo: DATABASE: Directory does not exist!\nWould you like to create it now?\n[o]k/[c]ancel? "
-            "carillo: Wrong MIDI format:\nbad.mid\n[o]k/[c]ancel? ");
-  EXPECT_EQ(compiled.out, "3 MIDI files successfully compiled.\n");
+            "carillo: new/: Directory does not exist! Would you like to create it now?\n[y]es/[n]o? [y]es/[n]o? "
+            "carillo: tunes/bad.mid: Wrong MIDI format\n[s]kip/[c]ancel? "
+            "carillo: tunes/bad.mid: skipped: Wrong MIDI format\n");
+  EXPECT_EQ(compiled.out, "3 MIDI files successfully compiled, 1 skipped.\n");
 }
 
 TEST_F(CommandLine, Windows1252NamesBothWays) {
@@ -197,8 +209,8 @@ TEST_F(CommandLine, Windows1252NamesBothWays) {
   ProcessResult compiled = Run({"compile", "tunes", "names.pdb", "--quiet"});
   EXPECT_EQ(compiled.status, 4);
   EXPECT_EQ(compiled.err,
-            "carillo: DIRECTORY: Na\xC3\xAFve.mid: in Windows-1252 this name is another file's; the file is skipped\n"
-            "carillo: DIRECTORY: \xE6\x97\xA5.mid: Windows-1252 cannot hold this name; the file is skipped\n");
+            "carillo: tunes/Na\xC3\xAFve.mid: skipped: in Windows-1252 this name is another file's\n"
+            "carillo: tunes/\xE6\x97\xA5.mid: skipped: Windows-1252 cannot hold this name\n");
 
   ProcessResult extracted = Run({"extract", "names.pdb", "out", "--yes", "--quiet"});
   EXPECT_EQ(extracted.status, 0) << extracted.err;
@@ -224,7 +236,7 @@ TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
   const std::string date = PalmDateIso8601Expected(created);
 
   ProcessResult text = Run({"list", database.string()});
-  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_EQ(text.status, 4) << "a damaged record is a tune that cannot be had";
   EXPECT_EQ(text.out, "Name:       My MIDI Database\nAttributes: 0x0008\nVersion:    0\nType:       smfr\n"
                       "Creator:    Qsnd\nCreated:    " + date + "\nModified:   " + date + "\nRecords:    4\n"
                       "    1  a: 34 bytes, SMF 0, 1 track, 96 ticks/quarter, plays on the handheld\n"
@@ -233,7 +245,7 @@ TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
                       "    4  d\xC3\xA9: damaged: its data offset points past the record\n");
 
   ProcessResult json = Run({"list", database.string(), "--json"});
-  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(json.status, 4) << json.err;
   const std::string stamp = "{\"iso8601\": \"" + date + "\", \"seconds\": " + std::to_string(created) + "}";
   EXPECT_EQ(json.out, "{\n  \"name\": \"My MIDI Database\",\n  \"attributes\": 8,\n  \"version\": 0,\n"
                       "  \"type\": \"smfr\",\n  \"creator\": \"Qsnd\",\n  \"created\": " + stamp +
@@ -266,22 +278,23 @@ TEST_F(CommandLine, ConversionToFormat0) {
   EXPECT_EQ(ReadBytes(root_ / "one0.mid"), merged);
   ProcessResult copied = Run({"convert", "one0.mid", "one0.mid", "--no-overwrite"});
   EXPECT_EQ(copied.status, 0) << "an existing file kept on request";
-  EXPECT_EQ(copied.out + copied.err, "");
+  EXPECT_EQ(copied.out + copied.err, "carillo: one0.mid: skipped: already exists; kept\n");
   ProcessResult refused = Run({"convert", "tunes/two.mid", "two0.mid"});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.err.rfind("carillo: IN.mid: format 2 cannot become format 0", 0), 0u) << refused.err;
+  EXPECT_EQ(refused.err.rfind("carillo: tunes/two.mid: format 2 cannot become format 0", 0), 0u) << refused.err;
   EXPECT_NE(refused.err.find("(at byte 8)\n"), std::string::npos) << refused.err;
   EXPECT_FALSE(fs::exists(root_ / "two0.mid"));
 
   ProcessResult asked = Run({"compile", "tunes", "all.pdb", "--to-smf0"});
   EXPECT_EQ(asked.status, 1) << "the format-2 file's question is cancelled without a terminal";
-  EXPECT_EQ(asked.err.rfind("carillo: Wrong MIDI format:\ntwo.mid\nformat 2 cannot become format 0", 0), 0u)
+  EXPECT_EQ(asked.err.rfind("carillo: tunes/two.mid: Wrong MIDI format: format 2 cannot become format 0", 0), 0u)
       << asked.err;
   EXPECT_FALSE(fs::exists(root_ / "all.pdb"));
 
   ProcessResult compiled = Run({"compile", "tunes", "all.pdb", "--to-smf0", "--skip-bad"});
   EXPECT_EQ(compiled.status, 0) << compiled.err;
-  EXPECT_EQ(compiled.out, "2 MIDI files successfully compiled.\n");
+  EXPECT_EQ(compiled.out, "2 MIDI files successfully compiled, 1 skipped.\n");
+  EXPECT_EQ(compiled.err.rfind("carillo: tunes/two.mid: skipped: Wrong MIDI format: format 2", 0), 0u) << compiled.err;
   ProcessResult extracted = Run({"extract", "all.pdb", "out", "--yes", "--quiet"});
   EXPECT_EQ(extracted.status, 0) << extracted.err;
   EXPECT_EQ(ReadBytes(root_ / "out" / "one.mid"), merged);
@@ -297,16 +310,16 @@ TEST_F(CommandLine, TruncatedDatabaseTellsWhatWasLostAndEndsWithStatus4) {
   const std::size_t first = 78 + 8 * 4;
   const std::size_t record = 6 + 2 + OneNoteTune(0).size();  // "PMrc", offset, reserved, one letter and NUL, tune
   ASSERT_EQ(image.size(), first + 4 * record);
-  const std::string lost = "carillo: 2 records could not be read.\nThe database is damaged or truncated.\n";
+  const std::string lost = "carillo: cut.pdb: 2 records could not be read. The database is damaged or truncated.\n";
   struct Case {
     std::size_t size;
     int status;
     std::string out;
     std::string err;
   } cases[] = {
-      {first + record + 10, 4, "1 MIDI files successfully extracted.\n", "carillo: Wrong MIDI format:\nb\n" + lost},
-      {first + 2, 1, "", "carillo: 4 records could not be read.\nThe database is damaged or truncated.\n"
-                         "carillo: DATABASE: No MIDI files found in the database!\n"},
+      {first + record + 10, 4, "1 MIDI files successfully extracted.\n", "carillo: cut.pdb #2 b: damaged: it runs past the end of the file\n" + lost},
+      {first + 2, 1, "", "carillo: cut.pdb: 4 records could not be read. The database is damaged or truncated.\n"
+                         "carillo: cut.pdb: No MIDI files found in the database!\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.size);
@@ -325,7 +338,7 @@ TEST_F(CommandLine, TruncatedDatabaseTellsWhatWasLostAndEndsWithStatus4) {
   // The listing names each record's trouble.
   WriteBytes(root_ / "cut.pdb", Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(first + record + 10)));
   ProcessResult listed = Run({"list", "cut.pdb"});
-  EXPECT_EQ(listed.status, 0) << listed.err;
+  EXPECT_EQ(listed.status, 4) << listed.err;
   const std::string records = listed.out.substr(listed.out.find("    1  "));
   EXPECT_EQ(records, "    1  a: 34 bytes, SMF 0, 1 track, 96 ticks/quarter, plays on the handheld\n"
                      "    2  b: damaged: it runs past the end of the file\n"

@@ -48,7 +48,7 @@ class CompileCommandTest : public ::testing::Test {
  protected:
   CompileCommandTest() : source(dir / "tunes"), destination(dir / "out.pdb") { MakeDirectory(source); }
 
-  CompileInputs Inputs() const { return {source, destination, "Ringtones", smf0_only}; }
+  CompileInputs Inputs() const { return {{source}, destination, "Ringtones", smf0_only}; }
 
   // The click's shape: the checks, then the work when they pass. Gives the checks' answer.
   bool Run(CompileInputs inputs) {
@@ -102,7 +102,7 @@ TEST_F(CompileCommandTest, EachCheckStopsAtItsFieldInOrder) {
   for (const CheckCase& c : cases) {
     SCOPED_TRACE(c.label);
     ScriptedPrompts own;
-    CompileCommand command(own, *files, clock, {resolve(c.source), resolve(c.destination), c.name, true});
+    CompileCommand command(own, *files, clock, {{resolve(c.source)}, resolve(c.destination), c.name, true});
     EXPECT_FALSE(command.CheckCompileInputs());
     EXPECT_EQ(own.Shown(), std::vector<ShownBox>{c.expected});
   }
@@ -275,7 +275,7 @@ TEST_F(CompileCommandTest, RecordNamesDropTheLastFourCharactersAndKeep31) {
     ScriptedPrompts own;
     auto tune = MidiBytes(30);
     WriteBytes(own_dir / file_name, tune);
-    CompileCommand command(own, *files, clock, {own_dir.path(), own_dir / "out.pdb", "N", true});
+    CompileCommand command(own, *files, clock, {{own_dir.path()}, own_dir / "out.pdb", "N", true});
     ASSERT_TRUE(command.CheckCompileInputs());
     command.CompileDatabase();
     EXPECT_EQ(own.Shown(), std::vector<ShownBox>{SuccessBox(1)});
@@ -293,7 +293,7 @@ TEST_F(CompileCommandTest, TrailingSeparatorGivesTheSameDatabase) {
   for (const char* separator : {"\\", "/"}) {
     SCOPED_TRACE(separator);
     CompileInputs inputs = Inputs();
-    inputs.source_directory += separator;
+    inputs.sources[0] += separator;
     prompts.Script({"OK"});
     ASSERT_TRUE(Run(inputs));
     EXPECT_EQ(ReadBytes(destination), plain);
@@ -317,7 +317,7 @@ TEST_F(CompileCommandTest, UnreadableMidiFileEndsTheCommandWithItsErrorAndWrites
   AddMidi("a.mid", tune);
   // Listed with its size, gone when the collection opens it.
   FakeFileSystem vanishing(*files);
-  vanishing.listing_extras.push_back({"zz.mid", 40, false});
+  vanishing.listing_extras.push_back({"zz.mid", 40, false, "zz.mid"});
   CompileCommand command(prompts, vanishing, clock, Inputs());
   ASSERT_TRUE(command.CheckCompileInputs());
   RaisedError raised = RaisedBy([&] { command.CompileDatabase(); });
@@ -362,7 +362,7 @@ FakeFileSystem CompileMany(std::size_t count, ScriptedPrompts& prompts) {
   const Bytes tune = MidiBytes(25);
   for (std::size_t i = 0; i < count; ++i) files.files["S\\t" + std::to_string(i) + ".mid"] = tune;
   FixedClock clock;
-  CompileCommand command(prompts, files, clock, {"S", "D\\out.pdb", "N", true});
+  CompileCommand command(prompts, files, clock, {{"S"}, "D\\out.pdb", "N", true});
   EXPECT_TRUE(command.CheckCompileInputs());
   command.CompileDatabase();
   return files;
@@ -418,7 +418,7 @@ TEST(CompileDatabaseSize, TwoGibibytesLessOneAreWrittenAndOneByteMoreIsRefusedBe
     SizedFiles many(these);
     ScriptedPrompts prompts;
     FixedClock clock;
-    CompileCommand command(prompts, many, clock, {"S", "D\\out.pdb", "N", true});
+    CompileCommand command(prompts, many, clock, {{"S"}, "D\\out.pdb", "N", true});
     ASSERT_TRUE(command.CheckCompileInputs());
     command.CompileDatabase();
     EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{c.expected});

@@ -81,7 +81,8 @@ class CheckingPrompts : public Prompts {
   // `unreadable`: the records of the database whose signature lies past its end.
   CheckingPrompts(Answer overwrite, std::size_t unreadable) : overwrite_(overwrite), unreadable_(unreadable) {}
 
-  void ShowInputError(Field field, const std::string& message) override {
+  void ShowInputError(Field field, const Message& shown) override {
+    const std::string& message = shown.text;
     static const std::string_view kRefusals[] = {kFileIsEmpty, kWrongFileFormat, kNotARecordDatabase,
                                                  kDatabaseIsEmpty, kNoMidiFilesInDatabase};
     if (field != Field::Edit1 || std::find(std::begin(kRefusals), std::end(kRefusals), message) == std::end(kRefusals)) {
@@ -89,12 +90,14 @@ class CheckingPrompts : public Prompts {
     }
     Close(message);
   }
-  bool AskMarkedQuestion(Field field, const std::string& question) override {
+  bool AskMarkedQuestion(Field field, const Message& asked) override {
+    const std::string& question = asked.text;
     if (field != Field::Edit2 || question != kCreateDirectoryQuestion || boxes_ != 0) Fail("unexpected question");
     ++boxes_;
     return true;
   }
-  void ShowWarning(const std::string& text, const std::string& caption) override {
+  void ShowWarning(const Message& shown, const std::string& caption) override {
+    const std::string& text = shown.text;
     if (closed_ || caption != kMidiError) Fail("warning after the run or with a caption of its own");
     // A record name may read like any text, so a record's warning is told by its beginning.
     if (StartsWith(text, kWrongMidiFormat)) {
@@ -107,14 +110,16 @@ class CheckingPrompts : public Prompts {
     }
     ++boxes_;
   }
-  bool AskOkCancel(const std::string&, const std::string&) override { Fail("Extract asked OK/Cancel"); }
-  Answer AskYesNoCancel(const std::string& text, const std::string& caption) override {
+  bool AskOkCancel(const Message&, const std::string&) override { Fail("Extract asked OK/Cancel"); }
+  Answer AskYesNoCancel(const Message& shown, const std::string& caption) override {
+    const std::string& text = shown.text;
     if (closed_ || caption != kOverwriteProblem || !EndsWith(text, kAlreadyExistsOverwrite)) Fail("odd question");
     ++boxes_;
     if (overwrite_ == Answer::Cancel) cancelled_ = true;
     return overwrite_;
   }
-  void ShowInformation(const std::string& text, const std::string& caption) override {
+  void ShowInformation(const Message& shown, const std::string& caption) override {
+    const std::string& text = shown.text;
     if (caption != kSuccess || !EndsWith(text, kSuccessfullyExtracted)) Fail("unexpected information: " + text);
     summary_ = text;
     Close(text);

@@ -144,7 +144,7 @@ sub check_doc_database_has_no_tunes {
   my ($status, $out, $err) = run($carillo, 'extract', "$tmp/text.pdb", "$tmp/out", '--yes');
   same($status, 1, 'extract status');
   same($out, '', 'extract output');
-  same($err, "carillo: DATABASE: No MIDI files found in the database!\n", 'extract messages');
+  same($err, "carillo: $tmp/text.pdb: No MIDI files found in the database!\n", 'extract messages');
 }
 
 sub check_midicsv_reads_every_extracted_tune {

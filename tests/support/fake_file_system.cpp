@@ -157,15 +157,18 @@ std::vector<DirectoryEntry> FakeFileSystem::FindFiles(const std::string& pattern
       return name.find('\\') == std::string::npos && EndsWithIgnoringCase(name, mask.substr(1));
     };
     for (const auto& [path, bytes] : files) {
-      if (listed(path)) entries.push_back({path.substr(prefix.size()), bytes.size(), false});
+      if (listed(path)) entries.push_back({path.substr(prefix.size()), bytes.size(), false, {}});
     }
     for (const std::string& path : directories) {
-      if (listed(path)) entries.push_back({path.substr(prefix.size()), 0, true});
+      if (listed(path)) entries.push_back({path.substr(prefix.size()), 0, true, {}});
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
   }
   entries.insert(entries.end(), listing_extras.begin(), listing_extras.end());
+  for (DirectoryEntry& entry : entries) {
+    if (entry.text.empty()) entry.text = entry.name;  // record text is the platform's text here
+  }
   return entries;
 }
 
@@ -195,7 +198,10 @@ std::unique_ptr<OutputFile> FakeFileSystem::Create(const std::string& path) {
 std::vector<DirectoryEntry> SizedFiles::FindFiles(const std::string& pattern) {
   EXPECT_EQ(pattern, "S\\*.mid");
   std::vector<DirectoryEntry> entries(sizes_.size());
-  for (std::size_t i = 0; i < sizes_.size(); ++i) entries[i] = {"t" + std::to_string(i) + ".mid", sizes_[i], false};
+  for (std::size_t i = 0; i < sizes_.size(); ++i) {
+    const std::string name = "t" + std::to_string(i) + ".mid";
+    entries[i] = {name, sizes_[i], false, name};
+  }
   return entries;
 }
 

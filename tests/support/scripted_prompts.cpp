@@ -52,36 +52,43 @@ std::string ScriptedPrompts::NextAnswer(const std::string& text) {
   return answer;
 }
 
-void ScriptedPrompts::ShowInputError(Field field, const std::string& message) {
-  shown_.push_back(InputErrorBox(static_cast<int>(field), message));
+void ScriptedPrompts::ShowInputError(Field field, const Message& message) {
+  Record(InputErrorBox(static_cast<int>(field), message.text), message);
 }
 
-bool ScriptedPrompts::AskMarkedQuestion(Field field, const std::string& question) {
-  std::string answer = NextAnswer(question);
-  shown_.push_back(MarkedQuestionBox(static_cast<int>(field), question, answer));
+bool ScriptedPrompts::AskMarkedQuestion(Field field, const Message& question) {
+  std::string answer = NextAnswer(question.text);
+  Record(MarkedQuestionBox(static_cast<int>(field), question.text, answer), question);
   return answer == "OK";
 }
 
-void ScriptedPrompts::ShowWarning(const std::string& text, const std::string& caption) {
-  shown_.push_back(WarningBox(text, caption));
+void ScriptedPrompts::ShowWarning(const Message& message, const std::string& caption) {
+  Record(WarningBox(message.text, caption), message);
 }
 
-bool ScriptedPrompts::AskOkCancel(const std::string& text, const std::string& caption) {
-  std::string answer = NextAnswer(text);
-  shown_.push_back(OkCancelBox(text, caption, answer));
+bool ScriptedPrompts::AskOkCancel(const Message& question, const std::string& caption) {
+  std::string answer = NextAnswer(question.text);
+  Record(OkCancelBox(question.text, caption, answer), question);
   return answer == "OK";
 }
 
-Answer ScriptedPrompts::AskYesNoCancel(const std::string& text, const std::string& caption) {
-  std::string answer = NextAnswer(text);
-  shown_.push_back(YesNoCancelBox(text, caption, answer));
+Answer ScriptedPrompts::AskYesNoCancel(const Message& question, const std::string& caption) {
+  std::string answer = NextAnswer(question.text);
+  Record(YesNoCancelBox(question.text, caption, answer), question);
   if (answer == "Yes") return Answer::Yes;
   if (answer == "No") return Answer::No;
   return Answer::Cancel;
 }
 
-void ScriptedPrompts::ShowInformation(const std::string& text, const std::string& caption) {
-  shown_.push_back(InformationBox(text, caption));
+void ScriptedPrompts::ShowInformation(const Message& message, const std::string& caption) {
+  Record(InformationBox(message.text, caption), message);
+}
+
+void ScriptedPrompts::Note(const Message& note) { notes_.push_back(note); }
+
+void ScriptedPrompts::Record(ShownBox box, const Message& message) {
+  shown_.push_back(std::move(box));
+  messages_.push_back(message);
 }
 
 ShownBox InputErrorBox(int field, const std::string& text) {

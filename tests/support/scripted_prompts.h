@@ -32,20 +32,28 @@ class ScriptedPrompts : public Prompts {
   // without a scripted answer fails the test and is answered Cancel.
   void Script(std::vector<std::string> answers);
   const std::vector<ShownBox>& Shown() const { return shown_; }
+  // The messages behind the boxes, index-aligned with Shown(), with their kinds and subjects.
+  const std::vector<Message>& Messages() const { return messages_; }
+  // What only a face that names every skipped file shows.
+  const std::vector<Message>& Notes() const { return notes_; }
   bool ScriptUsedUp() const { return answers_.empty(); }
 
-  void ShowInputError(Field field, const std::string& message) override;
-  bool AskMarkedQuestion(Field field, const std::string& question) override;
-  void ShowWarning(const std::string& text, const std::string& caption) override;
-  bool AskOkCancel(const std::string& text, const std::string& caption) override;
-  Answer AskYesNoCancel(const std::string& text, const std::string& caption) override;
-  void ShowInformation(const std::string& text, const std::string& caption) override;
+  void ShowInputError(Field field, const Message& message) override;
+  bool AskMarkedQuestion(Field field, const Message& question) override;
+  void ShowWarning(const Message& message, const std::string& caption) override;
+  bool AskOkCancel(const Message& question, const std::string& caption) override;
+  Answer AskYesNoCancel(const Message& question, const std::string& caption) override;
+  void ShowInformation(const Message& message, const std::string& caption) override;
+  void Note(const Message& note) override;
 
  private:
   std::string NextAnswer(const std::string& text);
+  void Record(ShownBox box, const Message& message);
 
   std::deque<std::string> answers_;
   std::vector<ShownBox> shown_;
+  std::vector<Message> messages_;
+  std::vector<Message> notes_;
 };
 
 // Shorthands for expected boxes.

@@ -1,0 +1,96 @@
+#include "cli/standard_streams.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "seams/app_error.h"
+
+namespace {
+
+void BinaryMode(std::FILE* stream) {
+#ifdef _WIN32
+  _setmode(_fileno(stream), _O_BINARY);  // no CR LF for LF in a tune
+#else
+  (void)stream;
+#endif
+}
+
+class BytesInput : public InputFile {
+ public:
+  explicit BytesInput(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  std::uint64_t Size() override { return bytes_.size(); }
+  void Read(void* buffer, std::size_t count) override {
+    if (count > bytes_.size() - position_) throw InOutError(kReadBeyondEndOfFile);
+    std::memcpy(buffer, bytes_.data() + position_, count);
+    position_ += count;
+  }
+  void Seek(std::uint64_t position) override {
+    position_ = position < bytes_.size() ? static_cast<std::size_t>(position) : bytes_.size();
+  }
+  void Close() override {}
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+  std::size_t position_ = 0;
+};
+
+// Held until Close, so that a failed run writes nothing at all.
+class StandardOutput : public OutputFile {
+ public:
+  void Write(const void* data, std::size_t count) override {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    bytes_.insert(bytes_.end(), bytes, bytes + count);
+  }
+  void Close() override {
+    BinaryMode(stdout);
+    if (std::fwrite(bytes_.data(), 1, bytes_.size(), stdout) != bytes_.size() || std::fflush(stdout) != 0) {
+      throw InOutError(kDiskFull);
+    }
+  }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+class StandardStreams : public FileSystem {
+ public:
+  explicit StandardStreams(std::unique_ptr<FileSystem> files) : files_(std::move(files)) {}
+
+  bool FileExists(const std::string& path) override { return IsStream(path) || files_->FileExists(path); }
+  bool DirectoryExists(const std::string& path) override { return !IsStream(path) && files_->DirectoryExists(path); }
+  bool CreateDir(const std::string& path) override { return files_->CreateDir(path); }
+  std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override { return files_->FindFiles(pattern); }
+  std::string NameFromText(const std::string& text) override { return files_->NameFromText(text); }
+
+  std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
+    if (!IsStream(path)) return files_->OpenRead(path);
+    BinaryMode(stdin);
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t block[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, stdin)) > 0) bytes.insert(bytes.end(), block, block + got);
+    if (std::ferror(stdin)) throw InOutError(kReadBeyondEndOfFile);
+    return std::make_unique<BytesInput>(std::move(bytes));
+  }
+
+  std::unique_ptr<OutputFile> Create(const std::string& path) override {
+    if (IsStream(path)) return std::make_unique<StandardOutput>();
+    return files_->Create(path);
+  }
+
+ private:
+  static bool IsStream(const std::string& path) { return path == kStandardStream; }
+  std::unique_ptr<FileSystem> files_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> WithStandardStreams(std::unique_ptr<FileSystem> files) {
+  return std::make_unique<StandardStreams>(std::move(files));
+}

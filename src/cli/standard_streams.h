@@ -1,0 +1,12 @@
+// "-" as a path: standard input to read, standard output to write, as `convert` takes them.
+#pragma once
+
+#include <memory>
+
+#include "seams/file_system.h"
+
+// The files of `files`, and "-" besides. Reading "-" takes standard input whole; writing it puts
+// the bytes on standard output when the file is closed.
+std::unique_ptr<FileSystem> WithStandardStreams(std::unique_ptr<FileSystem> files);
+
+inline constexpr char kStandardStream[] = "-";
