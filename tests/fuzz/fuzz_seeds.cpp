@@ -65,6 +65,16 @@ std::vector<Bytes> Databases() {
   for (std::size_t size : {std::size_t{60}, first - 3, first + 3, first + 9, first + 20, sample.size() - 5}) {
     out.push_back(Bytes(sample.begin(), sample.begin() + static_cast<std::ptrdiff_t>(size)));
   }
+  // What edits keep: info blocks (in either order), the bytes after the list, attributes, unique IDs.
+  Bytes kept = DatabaseWithInfo({{MidiRecord("Alarm", OneNoteTune(0, 60)), 0x60, 0x0A0B0C},
+                                 {{'D', 'A', 'T', 'A', 9}, 0x85, 0xFFFFFF}},
+                                true, {1, 2, 3}, {4, 5, 6, 7, 8});
+  out.push_back(kept);
+  const std::uint32_t app_info = Big32At(kept, 52);
+  PutBig32(kept, 52, Big32At(kept, 56));
+  PutBig32(kept, 56, app_info);
+  out.push_back(kept);
+  out.push_back(DatabaseWithInfo({}, false, {}, {9}));
   return out;
 }
 

@@ -60,3 +60,21 @@ Bytes DatabaseWithOffsets(const std::vector<std::uint32_t>& offsets, const Bytes
   Append(db, body);
   return db;
 }
+
+Bytes DatabaseWithInfo(const std::vector<StoredRecord>& records, bool padded, const Bytes& app_info,
+                       const Bytes& sort_info, const HeaderFields& fields) {
+  Bytes db = DatabaseHeader(static_cast<std::uint16_t>(records.size()), fields);
+  const std::size_t list_end = kHeaderSize + kEntrySize * records.size();
+  Bytes body(padded ? 2 : 0, 0);
+  for (auto [block, field] : {std::pair{&app_info, std::size_t{52}}, std::pair{&sort_info, std::size_t{56}}}) {
+    if (!block->empty()) PutBig32(db, field, static_cast<std::uint32_t>(list_end + body.size()));
+    Append(body, *block);
+  }
+  for (const StoredRecord& record : records) {
+    AppendBig32(db, static_cast<std::uint32_t>(list_end + body.size()));
+    AppendBig32(db, static_cast<std::uint32_t>(record.attributes) << 24 | record.unique_id);
+    Append(body, record.bytes);
+  }
+  Append(db, body);
+  return db;
+}

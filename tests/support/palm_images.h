@@ -34,3 +34,14 @@ Bytes TuneDatabase(const std::vector<TuneRecord>& records, const HeaderFields& f
 // The header and entries with the given offsets, then `body` right behind the list.
 Bytes DatabaseWithOffsets(const std::vector<std::uint32_t>& offsets, const Bytes& body,
                           const HeaderFields& fields = {});
+
+// What compile never writes, as edited databases hold it: each entry's attributes and unique ID,
+// the two zero bytes after the list, application and sort info blocks (empty: none), laid out in
+// that order between the list and the records.
+struct StoredRecord {
+  Bytes bytes;
+  std::uint8_t attributes = 0x40;
+  std::uint32_t unique_id = 0;
+};
+Bytes DatabaseWithInfo(const std::vector<StoredRecord>& records, bool padded, const Bytes& app_info,
+                       const Bytes& sort_info, const HeaderFields& fields = {});
