@@ -54,8 +54,8 @@ else
   echo "check-release: this kernel runs no 32-bit code; the zip's programs were not started."
 fi
 
-# The .deb: its fields, the program and its man page, and the program answering from where it
-# was unpacked.
+# The .deb: its fields, the program, its man page and completions, and the program answering from
+# where it was unpacked.
 for field in Package:carillo Version:$version Architecture:$arch; do
   value="$(dpkg-deb -f "$out/$deb_file" "${field%%:*}")"
   [ "$value" = "${field#*:}" ] || fail "the .deb's ${field%%:*} is '$value'"
@@ -63,8 +63,15 @@ done
 listing="$(dpkg-deb -c "$out/$deb_file")"
 grep -Eq '^-rwxr-xr-x root/root .* \./usr/bin/carillo$' <<<"$listing" || fail "no program in the .deb: $listing"
 grep -Eq '^-rw-r--r-- root/root .* \./usr/share/man/man1/carillo\.1\.gz$' <<<"$listing" || fail "no man page in the .deb: $listing"
+for completion in bash-completion/completions/carillo zsh/vendor-completions/_carillo; do
+  grep -Eq "^-rw-r--r-- root/root .* \./usr/share/$completion\$" <<<"$listing" || fail "no $completion in the .deb: $listing"
+done
 dpkg-deb -x "$out/$deb_file" "$work/deb"
 answer="$("$work/deb/usr/bin/carillo" --version)"
 [ "$answer" = "carillo $version" ] || fail "carillo --version answered '$answer'"
 gzip -dc "$work/deb/usr/share/man/man1/carillo.1.gz" | cmp -s - "$ROOT/docs/carillo.1" || fail "the man page differs from docs/carillo.1"
+cmp -s "$work/deb/usr/share/bash-completion/completions/carillo" "$ROOT/completions/carillo.bash" ||
+  fail "the bash completion differs from completions/carillo.bash"
+cmp -s "$work/deb/usr/share/zsh/vendor-completions/_carillo" "$ROOT/completions/_carillo" ||
+  fail "the zsh completion differs from completions/_carillo"
 echo "check-release: $zip_file and $deb_file are whole."

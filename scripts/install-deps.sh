@@ -9,7 +9,7 @@ for p in cmake g++ make googletest \
          g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-i686 \
          wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick openttd-openmsx \
          simutrans-data planetblupi-music-midi python3-mido midicsv \
-         clang libclang-rt-14-dev libpalm-perl txt2pdbdoc zip unzip; do
+         clang libclang-rt-14-dev libpalm-perl txt2pdbdoc zip unzip zsh; do
   have_pkg "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release packages into build/dist, or into the folder given:
 #   carillo-VERSION-win32.zip      the two 32-bit Windows programs and a read-me
-#   carillo_VERSION_ARCH.deb       the command-line program and its man page
+#   carillo_VERSION_ARCH.deb       the command-line program, its man page and shell completions
 # VERSION is 2.0.N; N is $CARILLO_BUILD_NUMBER when set, else the commit count. Safe to run again;
 # installs what is missing.
 set -euo pipefail
@@ -43,9 +43,12 @@ rm -f "$zip_file"
 # The Debian package.
 arch="$(dpkg --print-architecture)"
 root="$stage/deb"
-install -d -m 0755 "$root/DEBIAN" "$root/usr/bin" "$root/usr/share/man/man1" "$root/usr/share/doc/carillo"
+install -d -m 0755 "$root/DEBIAN" "$root/usr/bin" "$root/usr/share/man/man1" "$root/usr/share/doc/carillo" \
+  "$root/usr/share/bash-completion/completions" "$root/usr/share/zsh/vendor-completions"
 install -m 0755 -s "$linux/src/cli/carillo" "$root/usr/bin/carillo"
 gzip -9 -n -c "$ROOT/docs/carillo.1" >"$root/usr/share/man/man1/carillo.1.gz"
+install -m 0644 "$ROOT/completions/carillo.bash" "$root/usr/share/bash-completion/completions/carillo"
+install -m 0644 "$ROOT/completions/_carillo" "$root/usr/share/zsh/vendor-completions/_carillo"
 printf 'Copyright (c) Veltro. Free to use and to pass on.\nQuestions and suggestions: carillo@veltro.example\n' \
   >"$root/usr/share/doc/carillo/copyright"
 chmod 0644 "$root/usr/share/man/man1/carillo.1.gz" "$root/usr/share/doc/carillo/copyright"
@@ -66,8 +69,9 @@ Priority: optional
 Description: move MIDI tunes in and out of Palm OS MIDI sound databases
  carillo converts both ways between Standard MIDI Files and the Palm OS MIDI
  sound database (a .pdb of type "smfr", creator "Qsnd"): it makes a database
- of the MIDI files of a directory, writes the records of a database as MIDI
- files, lists a database and converts format-1 MIDI files to format 0.
+ of MIDI files and directories of them, writes the records of a database as
+ MIDI files, lists a database and converts format-1 MIDI files to format 0.
+ Bash and zsh complete its commands, flags and files.
 CONTROL
 find "$root" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 deb_file="$out/carillo_${version}_$arch.deb"

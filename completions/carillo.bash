@@ -1,0 +1,101 @@
+# Bash completion for carillo: its commands, each command's flags, and for operands the files that fit
+# (*.pdb for a database, *.mid and directories for tunes, directories for a destination folder).
+# Needs nothing from the bash-completion package, so it also works when sourced on its own.
+
+# Files whose names end in one of the extensions, in any case, and every directory to descend into.
+_carillo_files() {
+    local cur=$1 extension IFS=$'\n'
+    shift
+    compopt -o filenames 2>/dev/null
+    COMPREPLY+=($(compgen -d -- "$cur"))
+    for extension in "$@"; do
+        # A leading "!" makes -X keep only what matches.
+        COMPREPLY+=($(compgen -f -X "!*.$(_carillo_any_case "$extension")" -- "$cur"))
+    done
+}
+
+# "pdb" as "[pP][dD][bB]".
+_carillo_any_case() {
+    local word=$1 out='' i c
+    for ((i = 0; i < ${#word}; i++)); do
+        c=${word:i:1}
+        out+="[${c,,}${c^^}]"
+    done
+    printf '%s' "$out"
+}
+
+_carillo() {
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
+    COMPREPLY=()
+
+    if [ "$COMP_CWORD" -eq 1 ]; then
+        if [[ $cur == -* ]]; then
+            COMPREPLY=($(compgen -W '-h --help --version' -- "$cur"))
+        else
+            COMPREPLY=($(compgen -W 'extract compile list convert' -- "$cur"))
+        fi
+        return 0
+    fi
+
+    local command=${COMP_WORDS[1]} flags
+    case $command in
+        extract) flags='-y --yes -n --no-overwrite -q --quiet' ;;
+        compile) flags='--name --all-formats --to-smf0 -y --yes -n --no-overwrite --skip-bad -q --quiet' ;;
+        list) flags='--json' ;;
+        convert) flags='-y --yes -n --no-overwrite -q --quiet' ;;
+        *) return 0 ;;
+    esac
+    flags+=' -h --help'
+
+    # The database name is free text (bash splits "--name=NAME" at the "=").
+    if [ "$command" = compile ]; then
+        [ "$prev" = --name ] && return 0
+        [ "$prev" = = ] && [ "${COMP_WORDS[COMP_CWORD-2]}" = --name ] && return 0
+    fi
+
+    # Which operand the word is: flags, the name after --name, and "--" itself do not count.
+    local i word operand=0 flags_ended=0
+    for ((i = 2; i < COMP_CWORD; i++)); do
+        word=${COMP_WORDS[i]}
+        if [ "$flags_ended" = 0 ] && [ "$word" = -- ]; then
+            flags_ended=1
+        elif [ "$flags_ended" = 0 ] && [ "$word" = --name ]; then
+            i=$((i + 1))
+            [ "${COMP_WORDS[i]}" = = ] && i=$((i + 1))
+        elif [ "$flags_ended" = 1 ] || [ "$word" = - ] || [[ $word != -* ]]; then
+            operand=$((operand + 1))
+        fi
+    done
+
+    if [ "$flags_ended" = 0 ] && [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$flags" -- "$cur"))
+        return 0
+    fi
+
+    case $command in
+        extract)
+            if [ "$operand" = 0 ]; then
+                _carillo_files "$cur" pdb
+            elif [ "$operand" = 1 ]; then
+                _carillo_files "$cur"
+            fi
+            ;;
+        compile)
+            # Tunes and folders first; from the second operand on, any word may be the database.
+            if [ "$operand" = 0 ]; then
+                _carillo_files "$cur" mid
+            else
+                _carillo_files "$cur" mid pdb
+            fi
+            ;;
+        list)
+            [ "$operand" != 0 ] || _carillo_files "$cur" pdb
+            ;;
+        convert)
+            [ "$operand" -ge 2 ] || _carillo_files "$cur" mid
+            ;;
+    esac
+    return 0
+}
+
+complete -F _carillo carillo
