@@ -1,12 +1,9 @@
 // "Compile!": the MIDI files of a directory become one Palm MIDI database.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "commands/database_writer.h"
 #include "commands/prompts.h"
 #include "seams/clock.h"
 #include "seams/file_system.h"
@@ -37,37 +34,8 @@ class CompileCommand {
   void CompileDatabase();
 
  private:
-  struct Candidate {
-    std::uint32_t directory;  // index into directories_, or kGivenFile
-    DirectoryEntry entry;
-  };
-
-  std::vector<Candidate> ListCandidates();
-  void CollectMidiFiles();
-  // Checks one listed file and adds it to the lists; false when a question was answered Cancel.
-  bool CollectFile(const Candidate& candidate, std::uint64_t& database_size);
-  // OK passes over the file (and the command line hears why); false for Cancel.
-  bool PassOver(const Message& question, const char* caption);
-  // The size of a file's conversion to format 0. nullopt after the question about a file that
-  // cannot be converted, or is too large to be; cancelled_ tells its answer.
-  std::optional<std::uint64_t> ConvertedSize(const std::string& path, const std::string& name, std::uint64_t size);
-  // A tune that does not read whole; nullopt after its question, as ConvertedSize.
-  bool WholeTuneReads(const std::string& path, const std::string& name);
-  void NoteNameClashes();
-  DatabaseSources Sources() const;
-  void ClearLists();
-
   Prompts& prompts_;
   FileSystem& files_;
   Clock& clock_;
   CompileInputs inputs_;
-  // The directories the files were listed in; each file names its own by index.
-  std::vector<std::string> directories_;
-  // Index-aligned; they exist only while CompileDatabase runs.
-  std::vector<std::string> FileNames;
-  std::vector<std::uint32_t> FileDirectories;
-  std::vector<std::string> RecordNames;
-  std::vector<std::uint16_t> FileSizes;
-  std::vector<bool> Conversions;
-  bool cancelled_ = false;
 };

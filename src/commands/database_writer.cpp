@@ -42,6 +42,20 @@ std::uint64_t StoredRecordSize(const std::string& record_name, std::uint64_t tun
   return palm::kRecordEntrySize + palm::kRecordHeadSize + StoredNameLength(record_name) + 1 + tune_size;
 }
 
+void ReadCollectedTune(FileSystem& files, const DatabaseSources& sources, std::size_t index,
+                       std::vector<std::uint8_t>& tune) {
+  const std::string path = sources.PathOf(index);
+  if (sources.conversions && (*sources.conversions)[index]) {
+    tune = ConvertedTune(files, path, sources.file_names[index], sources.file_sizes[index]);
+    return;
+  }
+  // Exactly the collected size: a file that has grown since contributes only that much.
+  tune.resize(sources.file_sizes[index]);
+  std::unique_ptr<InputFile> midi = files.OpenRead(path);
+  midi->Read(tune.data(), tune.size());
+  midi->Close();
+}
+
 void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std::string& destination_path,
                    const std::string& database_name, const DatabaseSources& sources) {
   const std::size_t count = sources.file_names.size();
@@ -79,16 +93,7 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
     std::memcpy(head.data() + palm::kRecordHeadSize, sources.record_names[i].data(), name_length);
     database->Write(head.data(), palm::kRecordHeadSize + name_length + 1);
 
-    const std::string path = sources.PathOf(i);
-    if (sources.conversions && (*sources.conversions)[i]) {
-      tune = ConvertedTune(files, path, sources.file_names[i], sources.file_sizes[i]);
-    } else {
-      // Exactly the collected size: a file that has grown since contributes only that much.
-      tune.resize(sources.file_sizes[i]);
-      std::unique_ptr<InputFile> midi = files.OpenRead(path);
-      midi->Read(tune.data(), tune.size());
-      midi->Close();
-    }
+    ReadCollectedTune(files, sources, i, tune);
     database->Write(tune.data(), tune.size());
     written_bytes += tune.size();
     prompts.ReportProgress(i + 1, count, written_bytes);

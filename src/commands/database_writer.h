@@ -34,6 +34,12 @@ inline constexpr std::uint64_t kLargestDatabase = 0x7FFFFFFF;
 // The bytes one record adds to a database: its list entry, head, name with its NUL and tune.
 std::uint64_t StoredRecordSize(const std::string& record_name, std::uint64_t tune_size);
 
+// The tune of file `index` as it is stored: the first file_sizes[index] bytes of the file, or its
+// conversion, which must still be of that size. Raises AppError(kChangedWhileWritten...) for a
+// conversion that no longer is, and InOutError on a failed read.
+void ReadCollectedTune(FileSystem& files, const DatabaseSources& sources, std::size_t index,
+                       std::vector<std::uint8_t>& tune);
+
 // Writes `destination_path` and reports " MIDI files successfully compiled.". Raises InOutError on
 // any failed file operation; what was written stays on disk. A database name longer than 31
 // characters is cut to 31. More than 65535 files raise AppError(kTooManyMidiFiles) before the

@@ -1,0 +1,212 @@
+// Collection of the usable MIDI files: listing, the checks of each file and their questions, the
+// database's limits, record names.
+#include "commands/midi_collection.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <numeric>
+#include <utility>
+
+#include "commands/messages.h"
+#include "commands/tune_conversion.h"
+#include "format/palm_database.h"
+#include "midi/smf_format0.h"
+#include "seams/app_error.h"
+#include "seams/paths.h"
+
+namespace {
+constexpr std::uint64_t kMidiHeadSize = 25;
+constexpr std::uint64_t kLargestMidiFile = 65000;
+constexpr std::size_t kExtensionLength = 4;  // ".mid", or whatever the last four characters are
+constexpr std::size_t kFormatOffset = 8;     // big-endian 16-bit SMF format field
+
+std::string RecordNameOf(const std::string& file_name) {
+  std::size_t stem = file_name.size() > kExtensionLength ? file_name.size() - kExtensionLength : 0;
+  return file_name.substr(0, std::min(stem, palm::kMaxNameLength));
+}
+
+Subject PathSubject(const std::string& path) { return Subject{path, 0, {}}; }
+
+}  // namespace
+
+DatabaseSources MidiCollection::Sources() const {
+  return DatabaseSources{{}, FileNames, RecordNames, FileSizes, &Conversions, &directories_, &FileDirectories};
+}
+
+void MidiCollection::Clear() {
+  directories_.clear();
+  FileNames.clear();
+  FileDirectories.clear();
+  RecordNames.clear();
+  FileSizes.clear();
+  Conversions.clear();
+}
+
+bool MidiCollection::PassOver(const Message& question, const char* caption) {
+  if (!prompts_.AskOkCancel(question, caption)) return false;
+  prompts_.Note(SkippedNote(Topic::Skipped, question.subject.path, question.line));
+  return true;
+}
+
+std::optional<std::uint64_t> MidiCollection::ConvertedSize(const std::string& path, const std::string& name,
+                                                           std::uint64_t size) {
+  std::optional<std::vector<std::uint8_t>> tune = ReadWholeFile(files_, path, kLargestConvertibleFile);
+  if (!tune) {
+    cancelled_ = !PassOver(TooLargeMessage(name, size, PathSubject(path)), kCompatibilityError);
+    return std::nullopt;
+  }
+  midi::SizeResult converted = midi::ConvertedSize(*tune);
+  if (!converted.problem) return converted.size;
+  cancelled_ = !PassOver(UnconvertibleMessage(name, ProblemText(*converted.problem), PathSubject(path)), kMidiError);
+  return std::nullopt;
+}
+
+bool MidiCollection::WholeTuneReads(const std::string& path, const std::string& name) {
+  std::optional<std::vector<std::uint8_t>> tune = ReadWholeFile(files_, path, kLargestMidiFile);
+  std::optional<midi::Problem> problem;
+  if (tune) problem = midi::ReadSmf(*tune).problem;
+  if (tune && !problem) return true;
+  // Grown past the limit since it was listed: as broken as a tune cut short.
+  if (!problem) problem = midi::Problem{kLargestMidiFile, "the file grew while it was read"};
+  cancelled_ = !PassOver(UnconvertibleMessage(name, ProblemText(*problem), PathSubject(path)), kMidiError);
+  return false;
+}
+
+std::vector<MidiCollection::Candidate> MidiCollection::ListCandidates(const std::vector<std::string>& sources) {
+  std::vector<Candidate> candidates;
+  for (std::string source : sources) {
+    if (options_.thorough && files_.FileExists(source)) {
+      // The file itself, as the listing names it, so that its record name is made the same way.
+      const std::string name = ExtractFileName(source);
+      for (DirectoryEntry& entry : files_.FindFiles(source)) {
+        if (entry.name != name || entry.is_directory) continue;
+        entry.name = source;  // opened by the path as given
+        candidates.push_back({kGivenFile, std::move(entry)});
+      }
+      continue;
+    }
+    DropTrailingSeparator(source);
+    std::vector<DirectoryEntry> entries = files_.FindFiles(JoinPath(source, "*.mid"));
+    const auto directory = static_cast<std::uint32_t>(directories_.size());
+    directories_.push_back(std::move(source));
+    candidates.reserve(candidates.size() + entries.size());
+    for (DirectoryEntry& entry : entries) candidates.push_back({directory, std::move(entry)});
+  }
+  return candidates;
+}
+
+bool MidiCollection::Collect(const std::vector<std::string>& sources, const CollectionOptions& options) {
+  Clear();
+  options_ = options;
+  cancelled_ = false;
+  const std::vector<Candidate> candidates = ListCandidates(sources);
+  // The source, when there is one: the window's single directory, or the command line's only PATH.
+  const Subject source = PathSubject(sources.size() == 1 ? sources[0] : "");
+  if (candidates.empty()) {
+    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kNoMidiFilesFound, source));
+    Clear();
+    return false;
+  }
+
+  // Cancel, or too many files or bytes, empties the lists: nothing is written then.
+  // Reserved whole, so that a large directory never holds a list twice while it grows.
+  FileNames.reserve(candidates.size());
+  FileDirectories.reserve(candidates.size());
+  RecordNames.reserve(candidates.size());
+  FileSizes.reserve(candidates.size());
+  Conversions.reserve(candidates.size());
+  std::uint64_t database_size = palm::kHeaderSize;
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    if (!CollectFile(candidates[i], database_size)) {
+      Clear();
+      return false;
+    }
+    prompts_.ReportProgress(i + 1, candidates.size(), 0);
+  }
+  if (FileNames.empty()) {
+    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kNoCorrectMidiFiles, source));
+    Clear();
+    return false;
+  }
+  return true;
+}
+
+bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& database_size) {
+  const DirectoryEntry& entry = candidate.entry;
+  const std::string& name = entry.text;  // as the record will be named, and the window shows it
+  const std::string path =
+      candidate.directory == kGivenFile ? entry.name : JoinPath(directories_[candidate.directory], entry.name);
+  const Subject subject = PathSubject(path);
+  std::uint64_t size = entry.is_directory ? 0 : entry.size;
+  if (size < kMidiHeadSize) return PassOver(WrongMidiFormatMessage(Topic::SkipFile, name, subject), kMidiError);
+  // A format-1 file may shrink as it is converted: its limit applies once it is.
+  if (size > kLargestMidiFile && !options_.to_smf0) {
+    return PassOver(TooLargeMessage(name, size, subject), kCompatibilityError);
+  }
+
+  std::array<std::uint8_t, kMidiHeadSize> head{};
+  try {
+    std::unique_ptr<InputFile> file = files_.OpenRead(path);
+    file->Read(head.data(), head.size());
+    file->Close();
+  } catch (const InOutError& error) {
+    if (!options_.skip_unreadable) throw;
+    prompts_.Note(SkippedNote(Topic::SkippedUnusable, path, InOutErrorText(error.code())));
+    return true;
+  }
+
+  if (std::memcmp(head.data(), "MThd", 4) != 0) {
+    return PassOver(WrongMidiFormatMessage(Topic::SkipFile, name, subject), kMidiError);
+  }
+  const unsigned format = head[kFormatOffset] << 8 | head[kFormatOffset + 1];
+  const bool smf0 = format == 0;
+  if (!smf0 && options_.smf0_only) {
+    prompts_.Note(SkippedNote(Topic::SkippedFormat, path, "format " + std::to_string(format) + ", not format 0"));
+    return true;
+  }
+  const bool convert = !smf0 && options_.to_smf0;
+  if (convert) {
+    std::optional<std::uint64_t> converted = ConvertedSize(path, name, size);
+    if (!converted) return !cancelled_;
+    size = *converted;
+  }
+  if (size > kLargestMidiFile) return PassOver(TooLargeMessage(name, size, subject), kCompatibilityError);
+  if (options_.thorough && !convert && !WholeTuneReads(path, name)) return !cancelled_;
+
+  // The record count is 16 bits: one more record would wrap it and corrupt the database.
+  if (FileNames.size() == palm::kMaxRecords) {
+    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kTooManyMidiFiles));
+    return false;
+  }
+  std::string record_name = RecordNameOf(name);
+  database_size += StoredRecordSize(record_name, size);
+  if (database_size > kLargestDatabase) {
+    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kTooMuchMidiData));
+    return false;
+  }
+  FileSizes.push_back(static_cast<std::uint16_t>(size));
+  Conversions.push_back(convert);
+  FileNames.push_back(entry.name);
+  FileDirectories.push_back(candidate.directory);
+  RecordNames.push_back(std::move(record_name));
+  return true;
+}
+
+void MidiCollection::NoteNameClashes() const {
+  // A later extract writes both records to one file, the second over the first.
+  const DatabaseSources sources = Sources();
+  std::vector<std::uint32_t> order(RecordNames.size());
+  std::iota(order.begin(), order.end(), 0u);
+  std::stable_sort(order.begin(), order.end(),
+                   [this](std::uint32_t a, std::uint32_t b) { return RecordNames[a] < RecordNames[b]; });
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    const std::uint32_t first = order[i - 1];
+    const std::uint32_t second = order[i];
+    if (RecordNames[first] != RecordNames[second]) continue;
+    const std::string text =
+        "gives the record name of " + sources.PathOf(first) + "; an extract would write one tune over the other";
+    prompts_.Note(MakeMessage(Topic::NameClash, text, PathSubject(sources.PathOf(second))));
+  }
+}
