@@ -24,6 +24,9 @@ constexpr CommandInfo kCommands[] = {
      "--name|--all-formats|--to-smf0|--yes|--no-overwrite|--skip-bad|--quiet|"},
     {CommandName::List, "list", 1, 1, "DATABASE", "--json|"},
     {CommandName::Convert, "convert", 2, 2, "IN OUT", "--yes|--no-overwrite|--quiet|"},
+    {CommandName::Add, "add", 2, kAny, "DATABASE PATH...",
+     "--to-smf0|--all-formats|--skip-bad|--yes|--no-overwrite|--quiet|--output|"},
+    {CommandName::Remove, "remove", 2, kAny, "DATABASE NAME...", "--quiet|--output|"},
 };
 
 // The short flags people expect, as their long forms.
@@ -69,6 +72,8 @@ constexpr char kProgramHelp[] =
     "  compile PATH... DATABASE       make DATABASE of MIDI files and the .mid files of directories\n"
     "  list DATABASE                  show the header and the records of DATABASE\n"
     "  convert IN OUT                 make a format-0 tune of a format-1 tune\n"
+    "  add DATABASE PATH...           add MIDI files and the .mid files of directories to DATABASE\n"
+    "  remove DATABASE NAME...        remove the records of these names from DATABASE\n"
     "\n"
     "  carillo COMMAND -h|--help   the flags of a command\n"
     "  carillo --version           the version\n"
@@ -128,6 +133,38 @@ constexpr char kConvertHelp[] =
     "  -q, --quiet         no summary\n"
     "\n";
 
+constexpr char kAddHelp[] =
+    "Usage: carillo add DATABASE PATH... [FLAGS]\n"
+    "Adds MIDI files to DATABASE (ending in .pdb), one record each, named after the file, behind\n"
+    "the records it holds; every other record and the rest of DATABASE stay as they are. Each PATH\n"
+    "is a MIDI file or a directory, whose .mid files are taken in the order Windows lists them. The\n"
+    "files are checked as compile checks them. A tune whose name DATABASE already holds replaces\n"
+    "the first record of that name in its place, if the answer to the question is yes.\n"
+    "DATABASE is replaced only once the new one is complete.\n"
+    "\n"
+    "  --all-formats       take MIDI files of every format, not only format 0\n"
+    "  --to-smf0           convert format-1 files to format 0 as they are stored (implies --all-formats)\n"
+    "  -y, --yes           replace every record whose name a new tune has, and an existing FILE\n"
+    "  -n, --no-overwrite  keep every record whose name a new tune has (the tune is skipped)\n"
+    "  --skip-bad          skip every unusable, unreadable or too large MIDI file without asking\n"
+    "  --output FILE       write the result to FILE (ending in .pdb) and leave DATABASE as it is\n"
+    "  -q, --quiet         no summary and no progress; warnings, errors and skipped files still show\n"
+    "\n"
+    "Questions are asked on the terminal; without one, and without a flag that answers them,\n"
+    "they are answered Cancel, and nothing is written.\n"
+    "\n";
+
+constexpr char kRemoveHelp[] =
+    "Usage: carillo remove DATABASE NAME... [FLAGS]\n"
+    "Removes from DATABASE every record named NAME; every other record and the rest of DATABASE\n"
+    "stay as they are. #N names record N as 'carillo list' numbers them, whatever its name or kind.\n"
+    "A NAME that matches no record, or removing every record, is refused with nothing written.\n"
+    "DATABASE is replaced only once the new one is complete.\n"
+    "\n"
+    "  --output FILE       write the result to FILE (ending in .pdb) and leave DATABASE as it is\n"
+    "  -q, --quiet         no summary\n"
+    "\n";
+
 }  // namespace
 
 std::string CommandWord(CommandName command) {
@@ -142,6 +179,8 @@ std::string HelpText(CommandName command) {
     case CommandName::Compile: text = kCompileHelp; break;
     case CommandName::List: text = kListHelp; break;
     case CommandName::Convert: text = kConvertHelp; break;
+    case CommandName::Add: text = kAddHelp; break;
+    case CommandName::Remove: text = kRemoveHelp; break;
     case CommandName::None: break;
   }
   return std::string(text) + kExitStatuses;
@@ -196,12 +235,12 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
       value = word.substr(equals + 1);
     }
     if (!Takes(*command, flag)) return fail("unknown flag '" + flag + "'");
-    if (flag == "--name") {
+    if (flag == "--name" || flag == "--output") {
       if (!value) {
-        if (at + 1 == words.size()) return fail("--name needs a NAME");
+        if (at + 1 == words.size()) return fail(flag + (flag == "--name" ? " needs a NAME" : " needs a FILE"));
         value = words[++at];
       }
-      arguments.name = *value;
+      (flag == "--name" ? arguments.name : arguments.output) = *value;
       continue;
     }
     if (value) return fail(flag + " takes no value");
@@ -230,6 +269,20 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
     }
     if (!EndsInPdb(arguments.operands.back())) {
       return fail(arguments.operands.back() + ": DATABASE must end in .pdb");
+    }
+  }
+  if (command->name == CommandName::Add || command->name == CommandName::Remove) {
+    // The database comes first: a tune or a name there is the operands the wrong way round.
+    if (!EndsInPdb(arguments.operands.front())) {
+      return fail(arguments.operands.front() + ": DATABASE must end in .pdb");
+    }
+    if (arguments.output && !EndsInPdb(*arguments.output)) return fail(*arguments.output + ": FILE must end in .pdb");
+  }
+  if (command->name == CommandName::Add) {
+    for (std::size_t i = 1; i < arguments.operands.size(); ++i) {
+      if (EndsInPdb(arguments.operands[i])) {
+        return fail(arguments.operands[i] + ": a database, not a MIDI file or directory");
+      }
     }
   }
   return parsed;

@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-enum class CommandName { None, Extract, Compile, List, Convert };
+enum class CommandName { None, Extract, Compile, List, Convert, Add, Remove };
 
 struct Arguments {
   CommandName command = CommandName::None;
   std::vector<std::string> operands;  // as typed, in order
   std::optional<std::string> name;    // --name
+  std::optional<std::string> output;  // --output
   bool all_formats = false;
   bool to_smf0 = false;
   bool yes = false;

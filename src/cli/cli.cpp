@@ -16,6 +16,7 @@
 #include "cli/terminal_prompts.h"
 #include "commands/compile_command.h"
 #include "commands/convert_command.h"
+#include "commands/edit_command.h"
 #include "commands/database_image.h"
 #include "commands/extract_command.h"
 #include "commands/messages.h"
@@ -141,6 +142,17 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
     database_name = *name;
   }
 
+  // Record names are compared as record text.
+  std::vector<RecordChoice> removals;
+  if (arguments.command == CommandName::Remove) {
+    for (auto operand = arguments.operands.begin() + 1; operand != arguments.operands.end(); ++operand) {
+      std::optional<std::string> name = ArgumentAsSystemText(*operand);
+      if (!name) return UsageError(console, arguments.command, *operand + ": holds characters Windows-1252 cannot");
+      removals.push_back({*name, *operand});
+    }
+  }
+  const std::string output = arguments.output ? FromCurrentDirectory(CorePath(*arguments.output)) : "";
+
   const FlagAnswers flags{arguments.yes, arguments.no_overwrite, arguments.skip_bad};
   CommandLinePrompts prompts(console, flags, arguments.quiet);
   switch (arguments.command) {
@@ -178,6 +190,26 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
       RunReporting(prompts, [&] {
         std::unique_ptr<FileSystem> files = WithStandardStreams(CommandLineFiles(prompts));
         ConvertMidiFile(prompts, *files, ConvertInputs{operands[0], operands[1]});
+      });
+      break;
+    case CommandName::Add:
+      RunReporting(prompts, [&] {
+        std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
+        std::unique_ptr<Clock> clock = MakePlatformClock();
+        if (IsDirectoryRefused(prompts, *files, operands[0])) return;
+        AddInputs inputs{FromCurrentDirectory(operands[0]),
+                         std::vector<std::string>(operands.begin() + 1, operands.end()),
+                         {!arguments.all_formats, arguments.to_smf0, true, arguments.skip_bad},
+                         output};
+        AddTunes(prompts, *files, *clock, inputs);
+      });
+      break;
+    case CommandName::Remove:
+      RunReporting(prompts, [&] {
+        std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
+        std::unique_ptr<Clock> clock = MakePlatformClock();
+        if (IsDirectoryRefused(prompts, *files, operands[0])) return;
+        RemoveTunes(prompts, *files, *clock, {FromCurrentDirectory(operands[0]), std::move(removals), output});
       });
       break;
     case CommandName::None:

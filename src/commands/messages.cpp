@@ -55,6 +55,11 @@ Message OverwriteMessage(Topic topic, const std::string& path) {
                  Subject{path, 0, {}}};
 }
 
+Message ReplaceTuneMessage(std::string_view name, Subject record) {
+  return Message{Topic::ReplaceTune, "A tune named \"" + std::string(name) + "\" is already in the database.\r\nReplace it?",
+                 "already in the database. Replace it?", std::move(record)};
+}
+
 Message SkippedNote(Topic topic, const std::string& path, std::string_view reason) {
   return Message{topic, std::string(reason), "skipped: " + OneLine(reason), Subject{path, 0, {}}};
 }
@@ -85,3 +90,14 @@ std::string ConvertedText(std::size_t size, bool unchanged) {
 }
 
 std::string ChangedWhileWrittenText(std::string_view name) { return Joined(kChangedWhileWritten, name); }
+
+std::string EditedText(std::size_t added, std::size_t replaced, std::size_t removed, std::size_t total) {
+  return std::to_string(added) + " tunes added, " + std::to_string(replaced) + " replaced, " + std::to_string(removed) +
+         " removed; the database holds " + std::to_string(total) + " records.";
+}
+
+std::string NoRecordNamedText(std::string_view name) { return "no record is named \"" + std::string(name) + "\""; }
+
+std::string NoRecordNumberText(std::string_view number, std::size_t count) {
+  return "no record " + std::string(number) + ": the database holds " + std::to_string(count) + " records";
+}

@@ -28,6 +28,7 @@ enum class Topic {
   NotConverted,     // warning: records the run could not convert
   NothingWritten,   // extract wrote no tune
   Summary,          // what a finished run did
+  EditSummary,      // what an add or remove did: its counts are the whole story
   // Notes, which only a face that names every skipped file shows:
   Skipped,            // a file passed over by an answer or a flag
   SkippedFormat,      // a file passed over for not being format 0
@@ -92,6 +93,12 @@ inline constexpr char kChangedWhileWritten[] = "MIDI file changed while the data
 // The command line's word on a file it kept, answering an overwrite question No.
 inline constexpr char kKeptExisting[] = "already exists; kept";
 
+// The command line's add and remove, which edit a database in place.
+inline constexpr char kTuneExists[] = "Tune exists";
+inline constexpr char kKeptInDatabase[] = "the database already holds a tune of this name; kept";
+inline constexpr char kLargerThanADatabase[] = "the file is larger than a database can be";
+inline constexpr char kWouldBeEmpty[] = "removing every record would leave it empty, and extract refuses an empty database";
+
 // "Wrong MIDI format:\r" and the file or record name.
 std::string WrongMidiFormatText(std::string_view name);
 // "MIDI file too large for Palm OS:\r", the name and the size in whole KB, "name (64KB)".
@@ -111,11 +118,19 @@ std::string UnconvertibleText(std::string_view name, std::string_view reason);
 std::string ConvertedText(std::size_t size, bool unchanged);
 // kChangedWhileWritten and the name.
 std::string ChangedWhileWrittenText(std::string_view name);
+// "2 tunes added, 1 replaced, 0 removed; the database holds 14 records."
+std::string EditedText(std::size_t added, std::size_t replaced, std::size_t removed, std::size_t total);
+// `no record is named "Bird"`, with the name as it was given.
+std::string NoRecordNamedText(std::string_view name);
+// "no record #9: the database holds 8 records"
+std::string NoRecordNumberText(std::string_view number, std::size_t count);
 
 // The questions and warnings about one file or record, for its subject.
 Message WrongMidiFormatMessage(Topic topic, std::string_view name, Subject subject);
 Message TooLargeMessage(std::string_view name, std::uint64_t size, Subject subject);
 Message UnconvertibleMessage(std::string_view name, std::string_view reason, Subject subject);
 Message OverwriteMessage(Topic topic, const std::string& path);
+// `A tune named "NAME" is already in the database.\r\nReplace it?`, about the record of that name.
+Message ReplaceTuneMessage(std::string_view name, Subject record);
 // A note that the file at `path` was passed over, and why.
 Message SkippedNote(Topic topic, const std::string& path, std::string_view reason);
