@@ -70,8 +70,10 @@ std::string TerminalLine(const Message& message) {
     what += " #" + std::to_string(subject.record);
     if (!subject.record_name.empty()) what += " " + SystemTextAsUtf8(subject.record_name);
   }
-  std::string line = what.empty() ? PathAsUtf8(message.line) : what + ": " + PathAsUtf8(message.line);
-  return PrintableUtf8(line);
+  // Appended, not chained with "+": GCC 12 misreports -Wrestrict on such a chain in the i686 build.
+  if (!what.empty()) what.append(": ");
+  what.append(PathAsUtf8(message.line));
+  return PrintableUtf8(what);
 }
 
 TerminalPrompts::TerminalPrompts(Console& console, FlagAnswers flags, bool quiet)
