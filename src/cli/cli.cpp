@@ -188,7 +188,8 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
     case CommandName::Convert:
       if (operands[1] == kStandardStream) prompts.SummaryToStandardError();
       RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files = WithStandardStreams(CommandLineFiles(prompts));
+        std::unique_ptr<FileSystem> files =
+            WithStandardStreams(CommandLineFiles(prompts), operands[0] == kStandardStream);
         ConvertMidiFile(prompts, *files, ConvertInputs{operands[0], operands[1]});
       });
       break;

@@ -60,9 +60,12 @@ class StandardOutput : public OutputFile {
 
 class StandardStreams : public FileSystem {
  public:
-  explicit StandardStreams(std::unique_ptr<FileSystem> files) : files_(std::move(files)) {}
+  StandardStreams(std::unique_ptr<FileSystem> files, bool input_is_stream)
+      : files_(std::move(files)), input_unread_(input_is_stream) {}
 
-  bool FileExists(const std::string& path) override { return IsStream(path) || files_->FileExists(path); }
+  bool FileExists(const std::string& path) override {
+    return IsStream(path) ? input_unread_ : files_->FileExists(path);
+  }
   bool DirectoryExists(const std::string& path) override { return !IsStream(path) && files_->DirectoryExists(path); }
   bool CreateDir(const std::string& path) override { return files_->CreateDir(path); }
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override { return files_->FindFiles(pattern); }
@@ -70,6 +73,7 @@ class StandardStreams : public FileSystem {
 
   std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
     if (!IsStream(path)) return files_->OpenRead(path);
+    input_unread_ = false;
     BinaryMode(stdin);
     std::vector<std::uint8_t> bytes;
     std::uint8_t block[65536];
@@ -87,10 +91,11 @@ class StandardStreams : public FileSystem {
  private:
   static bool IsStream(const std::string& path) { return path == kStandardStream; }
   std::unique_ptr<FileSystem> files_;
+  bool input_unread_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> WithStandardStreams(std::unique_ptr<FileSystem> files) {
-  return std::make_unique<StandardStreams>(std::move(files));
+std::unique_ptr<FileSystem> WithStandardStreams(std::unique_ptr<FileSystem> files, bool input_is_stream) {
+  return std::make_unique<StandardStreams>(std::move(files), input_is_stream);
 }

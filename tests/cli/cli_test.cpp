@@ -199,29 +199,39 @@ TEST_F(CommandLine, TerminalAnswersEachQuestion) {
 }
 
 TEST_F(CommandLine, Windows1252NamesBothWays) {
-  fs::path in = Dir("tunes");
+  const std::string folder = "\xD0\x9C\xD0\xB5\xD0\xBB\xD0\xBE\xD0\xB4\xD0\xB8\xD0\xB8";  // Мелодии: any path works
+  fs::path in = Dir(folder);
   WriteBytes(in / "Caf\xC3\xA9.mid", OneNoteTune(0, 1));             // é precomposed
   WriteBytes(in / "Nai\xCC\x88ve.mid", OneNoteTune(0, 2));           // ï decomposed, as macOS names it
   WriteBytes(in / "\xE2\x82\xAC uro.mid", OneNoteTune(0, 3));        // € is 0x80 in Windows-1252
   WriteBytes(in / "\xE6\x97\xA5.mid", OneNoteTune(0, 4));            // no Windows-1252 character
   WriteBytes(in / "NUL.mid", OneNoteTune(0, 5));
   WriteBytes(in / "Na\xC3\xAFve.mid", OneNoteTune(0, 6));  // the same name composed: listed after the other
-  ProcessResult compiled = Run({"compile", "tunes", "names.pdb", "--quiet"});
+  WriteBytes(in / "_x.mid", OneNoteTune(0, 7));
+  WriteBytes(in / "b.mid", OneNoteTune(0, 8));
+  ProcessResult compiled = Run({"compile", folder, folder + "/names.pdb", "--quiet"});
   EXPECT_EQ(compiled.status, 4);
   EXPECT_EQ(compiled.err,
-            "carillo: tunes/Na\xC3\xAFve.mid: skipped: in Windows-1252 this name is another file's\n"
-            "carillo: tunes/\xE6\x97\xA5.mid: skipped: Windows-1252 cannot hold this name\n");
+            "carillo: " + folder + "/Na\xC3\xAFve.mid: skipped: in Windows-1252 this name is another file's\n"
+            "carillo: " + folder + "/\xE6\x97\xA5.mid: skipped: Windows-1252 cannot hold this name\n");
+  // NTFS's order: upper-cased UTF-16, so "b" before "C" and "_" (0x5F) after "N", "€" after them all.
+  ProcessResult listed = Run({"list", folder + "/names.pdb"});
+  std::string names;
+  for (std::size_t at = listed.out.find("\n    "); at != std::string::npos; at = listed.out.find("\n    ", at + 1)) {
+    names += listed.out.substr(at + 8, listed.out.find(':', at) - at - 8) + "|";
+  }
+  EXPECT_EQ(names, "b|Caf\xC3\xA9|Na\xC3\xAFve|NUL|_x|\xE2\x82\xAC uro|");
 
-  ProcessResult extracted = Run({"extract", "names.pdb", "out", "--yes", "--quiet"});
+  ProcessResult extracted = Run({"extract", folder + "/names.pdb", folder + "/out", "--yes", "--quiet"});
   EXPECT_EQ(extracted.status, 0) << extracted.err;
-  fs::path out = root_ / "out";
+  fs::path out = in / "out";
   EXPECT_EQ(ReadBytes(out / "Caf\xC3\xA9.mid"), OneNoteTune(0, 1));
   EXPECT_EQ(ReadBytes(out / "Na\xC3\xAFve.mid"), OneNoteTune(0, 2));
   EXPECT_EQ(ReadBytes(out / "\xE2\x82\xAC uro.mid"), OneNoteTune(0, 3));
   EXPECT_EQ(ReadBytes(out / "NUL_.mid"), OneNoteTune(0, 5)) << "device names get their _ on every platform";
   std::size_t files = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(out)) ++files;
-  EXPECT_EQ(files, 4u);
+  EXPECT_EQ(files, 6u);
 }
 
 TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {

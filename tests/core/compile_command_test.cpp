@@ -285,6 +285,35 @@ TEST_F(CompileCommandTest, RecordNamesDropTheLastFourCharactersAndKeep31) {
   }
 }
 
+// The command line's collection: a file given besides a directory, whole tunes checked, and a note
+// for each file passed over and for record names that clash, which the window never shows.
+TEST_F(CompileCommandTest, ThoroughCollectionNotesEverySkipAndClash) {
+  const std::string stem(31, 'n');
+  AddMidi(stem + "1.mid", OneNoteTune(0, 1));
+  AddMidi(stem + "2.mid", OneNoteTune(0, 2));
+  AddMidi("one.mid", OneNoteTune(1));
+  Bytes cut = OneNoteTune(0);
+  cut.resize(30);  // the track runs past the end: only a whole reading finds it
+  AddMidi("cut.mid", cut);
+  WriteBytes(dir / "given.mid", OneNoteTune(0, 3));
+  CompileInputs inputs = Inputs();
+  inputs.sources.push_back(dir / "given.mid");
+  inputs.thorough = true;
+  prompts.Script({"OK"});
+  ASSERT_TRUE(Run(inputs));
+  ASSERT_EQ(prompts.Shown().size(), 2u);
+  EXPECT_EQ(prompts.Shown()[0].text.rfind("Wrong MIDI format:\rcut.mid\r\n", 0), 0u) << prompts.Shown()[0];
+  EXPECT_EQ(prompts.Shown()[1], SuccessBox(3));
+  std::vector<std::pair<Topic, std::string>> notes;
+  for (const Message& note : prompts.Notes()) notes.emplace_back(note.topic, note.subject.path);
+  const std::vector<std::pair<Topic, std::string>> expected = {
+      {Topic::Skipped, source + "\\cut.mid"},
+      {Topic::SkippedFormat, source + "\\one.mid"},
+      {Topic::NameClash, source + "\\" + stem + "2.mid"}};
+  EXPECT_EQ(notes, expected);
+  EXPECT_EQ(RecordNamesIn(ReadBytes(destination)), (std::vector<std::string>{stem, stem, "given"}));
+}
+
 TEST_F(CompileCommandTest, TrailingSeparatorGivesTheSameDatabase) {
   AddMidi("a.mid", MidiBytes(40, 0, 4));
   AddMidi("b.mid", MidiBytes(90, 0, 5));
