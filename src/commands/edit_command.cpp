@@ -162,7 +162,11 @@ void AddTunes(Prompts& prompts, FileSystem& files, Clock& clock, const AddInputs
     switch (prompts.AskYesNoCancel(ReplaceTuneMessage(name, RecordSubject(database, record_index, name)),
                                    kTuneExists)) {
       case Answer::Yes:
-        (at.added ? added[at.index] : replacements[at.index]) = i;
+        if (at.added) {
+          added[at.index] = i;
+        } else {
+          replacements[at.index] = i;
+        }
         ++counts.replaced;
         break;
       case Answer::No:

@@ -1,0 +1,73 @@
+// Adding to a database: the Tune exists question's answers, and what reaches the disk after each.
+#include "commands/edit_command.h"
+
+#include <gtest/gtest.h>
+
+#include "support/compile_fixtures.h"
+#include "support/fake_file_system.h"
+#include "support/scripted_prompts.h"
+
+namespace {
+
+const std::string kDb = "db.pdb";
+const StoredRecord kBird{MidiRecord("Bird", OneNoteTune(0, 60)), 0x60, 5}, kForeign{{'D', 'A', 'T', 'A'}, 0x85, 9},
+    kOwl{MidiRecord("Owl", OneNoteTune(0, 64)), 0x00, 2};
+
+// A backup as the handheld makes it, or that backup edited at the fixed clock's moment.
+Bytes Backup(const std::vector<StoredRecord>& records, bool edited = false) {
+  Bytes db = DatabaseWithInfo(records, true, {7, 7}, {}, {"System MIDI Sounds", 0x0018, {1, 2, 3, 4}});
+  PutBig32(db, 48, edited ? 8 : 7);  // modification number
+  if (edited) std::copy(kFixedPalmDate.begin(), kFixedPalmDate.end(), db.begin() + 40);
+  return db;
+}
+
+ShownBox Question(const std::string& name, const std::string& answer) {
+  return YesNoCancelBox("A tune named \"" + name + "\" is already in the database.\r\nReplace it?", "Tune exists",
+                        answer);
+}
+
+TEST(AddTunes, EachAnswerToTuneExists) {
+  struct Case {
+    std::vector<std::string> answers;
+    std::vector<StoredRecord> records;  // empty: the backup untouched
+    std::string summary;
+    std::vector<std::string> skipped;
+  } cases[] = {
+      {{"Yes", "Yes"},
+       {{MidiRecord("Bird", OneNoteTune(0, 61)), 0x60, 5}, kForeign, kOwl, {MidiRecord("Cat", OneNoteTune(0, 63)), 0x40, 10}},
+       "1 tunes added, 2 replaced, 0 removed; the database holds 4 records.", {}},
+      {{"No", "No"},
+       {kBird, kForeign, kOwl, {MidiRecord("Cat", OneNoteTune(0, 62)), 0x40, 10}},
+       "1 tunes added, 0 replaced, 0 removed; the database holds 4 records.", {"T\\Bird.mid", "U\\Cat.mid"}},
+      {{"Cancel"}, {}, "", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answers.front());
+    FakeFileSystem files;
+    files.directories = {"T", "U"};
+    files.files = {{kDb, Backup({kBird, kForeign, kOwl})},
+                   {"T\\Bird.mid", OneNoteTune(0, 61)},
+                   {"T\\Cat.mid", OneNoteTune(0, 62)},
+                   {"U\\Cat.mid", OneNoteTune(0, 63)}};
+    ScriptedPrompts prompts;
+    prompts.Script(c.answers);
+    FixedClock clock;
+    AddTunes(prompts, files, clock, {kDb, {"T", "U"}, {true, false, true, false}, ""});
+
+    std::vector<ShownBox> shown = {Question("Bird", c.answers[0])};
+    if (c.answers.size() > 1) shown.push_back(Question("Cat", c.answers[1]));
+    if (!c.summary.empty()) shown.push_back(InformationBox(c.summary, "Success"));
+    EXPECT_EQ(prompts.Shown(), shown);
+    EXPECT_EQ(prompts.Messages()[0].subject, (Subject{kDb, 1, "Bird"}));
+    if (c.answers.size() > 1) {
+      EXPECT_EQ(prompts.Messages()[1].subject, (Subject{kDb, 4, "Cat"})) << "the number it takes in this run";
+    }
+    std::vector<std::string> skipped;
+    for (const Message& note : prompts.Notes()) skipped.push_back(note.subject.path);
+    EXPECT_EQ(skipped, c.skipped);
+    EXPECT_EQ(files.files[kDb], c.records.empty() ? Backup({kBird, kForeign, kOwl}) : Backup(c.records, true));
+    EXPECT_EQ(files.Logged("create").empty(), c.records.empty());
+  }
+}
+
+}  // namespace
