@@ -147,7 +147,8 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
   if (arguments.command == CommandName::Remove) {
     for (auto operand = arguments.operands.begin() + 1; operand != arguments.operands.end(); ++operand) {
       std::optional<std::string> name = ArgumentAsSystemText(*operand);
-      if (!name) return UsageError(console, arguments.command, *operand + ": holds characters Windows-1252 cannot");
+      // Not named: usage errors are written as system text, which cannot hold it either.
+      if (!name) return UsageError(console, arguments.command, "a NAME holds characters Windows-1252 cannot");
       removals.push_back({*name, *operand});
     }
   }

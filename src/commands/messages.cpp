@@ -99,5 +99,7 @@ std::string EditedText(std::size_t added, std::size_t replaced, std::size_t remo
 std::string NoRecordNamedText(std::string_view name) { return "no record is named \"" + std::string(name) + "\""; }
 
 std::string NoRecordNumberText(std::string_view number, std::size_t count) {
-  return "no record " + std::string(number) + ": the database holds " + std::to_string(count) + " records";
+  std::string text = "no record ";
+  text.append(number).append(": the database holds ").append(std::to_string(count));
+  return text.append(count == 1 ? " record" : " records");
 }

@@ -9,6 +9,7 @@
 
 #include "process.h"
 #include "support/midi_files.h"
+#include "support/palm_images.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -56,6 +57,12 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
   WriteBytes(root_ / "tunes_dir" / "song.mid", OneNoteTune(1));
   WriteBytes(root_ / "empty.pdb", {});
   WriteBytes(root_ / "short.pdb", Bytes(77, 0));
+  const Bytes one = TuneDatabase({{"Bird", OneNoteTune(0)}});
+  WriteBytes(root_ / "one.pdb", one);
+  WriteBytes(Dir("bird_dir") / "Bird.mid", OneNoteTune(0, 70));
+  Bytes text = Database({});
+  std::copy_n("TEXt", 4, text.begin() + 60);
+  WriteBytes(root_ / "text.pdb", text);
   struct Case {
     std::vector<std::string> arguments;
     int status;
@@ -93,6 +100,30 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
        "carillo: 1 file was skipped for not being format 0: --to-smf0 converts format-1 files, --all-formats "
        "takes every format\n"},
       {{"compile", "tunes_dir", "empty_dir.pdb"}, 1, "carillo: empty_dir.pdb: File or directory already exists!\n"},
+      {{"add", "tunes_dir", "one.pdb"}, 2, "carillo: tunes_dir: DATABASE must end in .pdb\nTry 'carillo add --help'.\n"},
+      {{"add", "one.pdb", "text.pdb"}, 2,
+       "carillo: text.pdb: a database, not a MIDI file or directory\nTry 'carillo add --help'.\n"},
+      {{"add", "one.pdb", "bird_dir", "--output"}, 2, "carillo: --output needs a FILE\nTry 'carillo add --help'.\n"},
+      {{"remove", "one.pdb", "Bird", "--output=x"}, 2, "carillo: x: FILE must end in .pdb\nTry 'carillo remove --help'.\n"},
+      {{"remove", "one.pdb", "Bird", "-y"}, 2, "carillo: unknown flag '--yes'\nTry 'carillo remove --help'.\n"},
+      {{"remove", "one.pdb"}, 2, "carillo: missing operand: DATABASE NAME...\nTry 'carillo remove --help'.\n"},
+      {{"remove", "one.pdb", "\xE6\x97\xA5"}, 2,
+       "carillo: a NAME holds characters Windows-1252 cannot\nTry 'carillo remove --help'.\n"},
+      {{"add", "missing.pdb", "bird_dir"}, 1, "carillo: missing.pdb: File does not exist!\n"},
+      {{"add", "one.pdb", "missing_dir"}, 1, "carillo: missing_dir: Directory does not exist!\n"},
+      {{"add", "short.pdb", "bird_dir"}, 1, "carillo: short.pdb: the file is too short for a database header\n"},
+      {{"remove", "text.pdb", "Bird"}, 1, "carillo: text.pdb: not a MIDI sound database (type \"TEXt\")\n"},
+      {{"remove", "empty_dir.pdb", "Bird"}, 1, "carillo: empty_dir.pdb: a directory, not a database\n"},
+      {{"add", "one.pdb", "bird_dir"}, 1,
+       "carillo: one.pdb #1 Bird: already in the database. Replace it?\n"
+       "carillo: cancelled: no terminal to answer on (-y or -n answers this question)\n"},
+      {{"add", "one.pdb", "bird_dir", "--output", "empty_dir.pdb"}, 1,
+       "carillo: empty_dir.pdb: File or directory already exists!\n"},
+      {{"remove", "one.pdb", "Owl", "#2", "#0"}, 1,
+       "carillo: one.pdb: no record is named \"Owl\"\ncarillo: one.pdb: no record #2: the database holds 1 record\n"
+       "carillo: one.pdb: no record #0: the database holds 1 record\n"},
+      {{"remove", "one.pdb", "Bird", "#1"}, 1,
+       "carillo: one.pdb: removing every record would leave it empty, and extract refuses an empty database\n"},
   };
   for (const Case& c : cases) {
     ProcessResult result = Run(c.arguments);
@@ -101,11 +132,13 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
     EXPECT_EQ(result.out, "") << ::testing::PrintToString(c.arguments);
   }
   EXPECT_FALSE(fs::exists(root_ / "out.pdb"));
+  EXPECT_EQ(ReadBytes(root_ / "one.pdb"), one);
 }
 
 TEST_F(CommandLine, HelpAndVersionGoToStandardOutput) {
   for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{"--help"}, {"extract", "--help"}, {"compile", "x", "--help"}, {"list", "--help"}}) {
+       {std::vector<std::string>{"--help"}, {"extract", "--help"}, {"compile", "x", "--help"}, {"list", "--help"},
+        {"add", "--help"}, {"remove", "--help"}}) {
     ProcessResult result = Run(arguments);
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.out.find("Exit status:\n  0"), std::string::npos) << result.out;
