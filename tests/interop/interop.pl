@@ -1,6 +1,6 @@
 #!/usr/bin/perl
 # Tools we did not write, against `carillo`: Palm::PDB reads what it writes and writes what it
-# reads, a Palm DOC database from txt2pdbdoc holds no tune, and midicsv reads every tune it
+# reads, and reads what it edits; a Palm DOC database from txt2pdbdoc holds no tune, and midicsv reads every tune it
 # extracts.   interop.pl CHECK CARILLO   (exit 0 passed, 1 failed, 77 skipped)
 use strict;
 use warnings;
@@ -137,6 +137,56 @@ sub check_palm_pdb_writes_ours {
   same(scalar(grep { !/^\.\.?$/ } readdir $dh), scalar @order, 'files extracted');
 }
 
+sub flags { my ($set) = @_; return join(',', sort grep { $set->{$_} } keys %{$set || {}}); }
+
+# A backup written by Palm::PDB, with application info, categories, IDs and attributes of its own,
+# edited by add and remove: Palm::PDB must find all of them where they were.
+sub check_palm_pdb_reads_edited {
+  my $pdb = Palm::Raw->new;
+  @$pdb{qw(name type creator appinfo uniqueIDseed)} = ('System MIDI Sounds', 'smfr', 'psys', "info\0\1\2", 0x123000);
+  $pdb->{attributes}{backup} = 1;
+  my @names = ('Alarm', 'Bells', 'Chime');
+  for my $i (0 .. $#names) {
+    my $record = $pdb->append_Record;
+    $record->{data} = 'PMrc' . chr(length($names[$i]) + 7) . "\0" . $names[$i] . "\0" . tune(0, 60 + $i);
+    @$record{qw(id category)} = ((0x00A001, 0x00A00F, 0x00A002)[$i], $i + 1);
+    $record->{attributes}{private} = 1 if $i == 1;
+  }
+  $pdb->Write("$tmp/backup.pdb");
+  my $original = Palm::PDB->new;
+  $original->Load("$tmp/backup.pdb");
+  mkdir "$tmp/new";
+  spew("$tmp/new/Bells.mid", tune(0, 70));
+  spew("$tmp/new/Drum.mid", tune(0, 71));
+  my ($status, $out, $err) = run($carillo, 'add', "$tmp/backup.pdb", "$tmp/new", '--yes');
+  same($status, 0, "add status ($err)");
+  same($out, "1 tunes added, 1 replaced, 0 removed; the database holds 4 records.\n", 'add summary');
+  ($status, $out, $err) = run($carillo, 'remove', "$tmp/backup.pdb", 'Alarm', '--output', "$tmp/removed.pdb");
+  same($status, 0, "remove status ($err)");
+  my %new = (Bells => tune(0, 70), Drum => tune(0, 71));
+  for my $case (['backup.pdb', 1, 0, 1, 2, 3], ['removed.pdb', 2, 1, 2, 3]) {
+    my ($file, $edits, @kept) = @$case;
+    my $edited = Palm::PDB->new;
+    eval { $edited->Load("$tmp/$file"); 1 } or do { fail("Palm::PDB cannot load the edited $file: $@"); next };
+    for my $field (qw(name type creator version uniqueIDseed ctime appinfo)) {
+      same($edited->{$field}, $original->{$field}, "$file: $field");
+    }
+    same(flags($edited->{attributes}), flags($original->{attributes}), "$file: attributes");
+    same($edited->{modnum}, $original->{modnum} + $edits, "$file: modification number");
+    my @records = @{$edited->{records}};
+    same(scalar @records, scalar @kept, "$file: record count");
+    for my $at (0 .. $#records) {
+      my ($got, $was) = ($records[$at], $original->{records}[$kept[$at]]);
+      my $name = $kept[$at] < 3 ? $names[$kept[$at]] : 'Drum';
+      my $data = 'PMrc' . chr(length($name) + 7) . "\0" . $name . "\0" . ($new{$name} || tune(0, 60 + $kept[$at]));
+      same($got->{data}, $data, "$file: bytes of '$name'");
+      same($got->{id}, $was ? $was->{id} : 0x00A010, "$file: unique ID of '$name'");
+      same($got->{category}, $was ? $was->{category} : 0, "$file: category of '$name'");
+      same(flags($got->{attributes}), $was ? flags($was->{attributes}) : 'Dirty,dirty', "$file: attributes of '$name'");
+    }
+  }
+}
+
 sub check_doc_database_has_no_tunes {
   spew("$tmp/text.txt", "Not a tune.\n" x 400);
   my ($made) = run('txt2pdbdoc', 'A text', "$tmp/text.txt", "$tmp/text.pdb");
@@ -167,6 +217,7 @@ sub check_midicsv_reads_every_extracted_tune {
 my %checks = (
   palm_pdb_reads_ours => \&check_palm_pdb_reads_ours,
   palm_pdb_writes_ours => \&check_palm_pdb_writes_ours,
+  palm_pdb_reads_edited => \&check_palm_pdb_reads_edited,
   doc_database_has_no_tunes => \&check_doc_database_has_no_tunes,
   midicsv_reads_every_extracted_tune => \&check_midicsv_reads_every_extracted_tune,
 );
