@@ -32,7 +32,7 @@ _carillo() {
         if [[ $cur == -* ]]; then
             COMPREPLY=($(compgen -W '-h --help --version' -- "$cur"))
         else
-            COMPREPLY=($(compgen -W 'extract compile list convert' -- "$cur"))
+            COMPREPLY=($(compgen -W 'extract compile list convert add remove' -- "$cur"))
         fi
         return 0
     fi
@@ -43,14 +43,20 @@ _carillo() {
         compile) flags='--name --all-formats --to-smf0 -y --yes -n --no-overwrite --skip-bad -q --quiet' ;;
         list) flags='--json' ;;
         convert) flags='-y --yes -n --no-overwrite -q --quiet' ;;
+        add) flags='--all-formats --to-smf0 -y --yes -n --no-overwrite --skip-bad --output -q --quiet' ;;
+        remove) flags='--output -q --quiet' ;;
         *) return 0 ;;
     esac
     flags+=' -h --help'
 
-    # The database name is free text (bash splits "--name=NAME" at the "=").
+    # The database name is free text (bash splits "--name=NAME" at the "="); --output takes a database.
     if [ "$command" = compile ]; then
         [ "$prev" = --name ] && return 0
         [ "$prev" = = ] && [ "${COMP_WORDS[COMP_CWORD-2]}" = --name ] && return 0
+    fi
+    if [ "$prev" = --output ] || { [ "$prev" = = ] && [ "${COMP_WORDS[COMP_CWORD-2]}" = --output ]; }; then
+        _carillo_files "$cur" pdb
+        return 0
     fi
 
     # Which operand the word is: flags, the name after --name, and "--" itself do not count.
@@ -59,7 +65,7 @@ _carillo() {
         word=${COMP_WORDS[i]}
         if [ "$flags_ended" = 0 ] && [ "$word" = -- ]; then
             flags_ended=1
-        elif [ "$flags_ended" = 0 ] && [ "$word" = --name ]; then
+        elif [ "$flags_ended" = 0 ] && { [ "$word" = --name ] || [ "$word" = --output ]; }; then
             i=$((i + 1))
             [ "${COMP_WORDS[i]}" = = ] && i=$((i + 1))
         elif [ "$flags_ended" = 1 ] || [ "$word" = - ] || [[ $word != -* ]]; then
@@ -93,6 +99,17 @@ _carillo() {
             ;;
         convert)
             [ "$operand" -ge 2 ] || _carillo_files "$cur" mid
+            ;;
+        add)
+            if [ "$operand" = 0 ]; then
+                _carillo_files "$cur" pdb
+            else
+                _carillo_files "$cur" mid
+            fi
+            ;;
+        remove)
+            # Record names are the database's own: only the database is a file.
+            [ "$operand" != 0 ] || _carillo_files "$cur" pdb
             ;;
     esac
     return 0

@@ -23,7 +23,7 @@ offers() {
     got="$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -s -d ' ')"
     [ "$got" = "$expected" ] || fail "'$*' offers '$got', expected '$expected'"
 }
-offers 'compile convert extract list' carillo ''
+offers 'add compile convert extract list remove' carillo ''
 offers '--help --version -h' carillo -
 offers '--all-formats --help --name --no-overwrite --quiet --skip-bad --to-smf0 --yes -h -n -q -y' carillo compile -
 offers '--help --no-overwrite --quiet --yes -h -n -q -y' carillo extract x.pdb -
@@ -37,4 +37,10 @@ offers '' carillo compile --name ''
 offers 'B.PDB a.pdb tunes' carillo list --json ''
 offers 'D.MID c.mid tunes' carillo convert - ''
 offers '' carillo convert c.mid d.mid ''
+offers '--all-formats --help --no-overwrite --output --quiet --skip-bad --to-smf0 --yes -h -n -q -y' carillo add -
+offers '--help --output --quiet -h -q' carillo remove a.pdb -
+offers 'B.PDB a.pdb tunes' carillo add ''
+offers 'D.MID c.mid tunes' carillo add --output a.pdb B.PDB ''
+offers 'B.PDB a.pdb tunes' carillo remove -q --output ''
+offers '' carillo remove a.pdb ''
 exit $status
