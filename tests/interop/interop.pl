@@ -138,6 +138,7 @@ sub check_palm_pdb_writes_ours {
 }
 
 sub flags { my ($set) = @_; return join(',', sort grep { $set->{$_} } keys %{$set || {}}); }
+sub tune_record { my ($name, $tune) = @_; return 'PMrc' . chr(length($name) + 7) . "\0$name\0$tune"; }
 
 # A backup written by Palm::PDB, with application info, categories, IDs and attributes of its own,
 # edited by add and remove: Palm::PDB must find all of them where they were.
@@ -145,41 +146,32 @@ sub check_palm_pdb_reads_edited {
   my $pdb = Palm::Raw->new;
   @$pdb{qw(name type creator appinfo uniqueIDseed)} = ('System MIDI Sounds', 'smfr', 'psys', "info\0\1\2", 0x123000);
   $pdb->{attributes}{backup} = 1;
-  my @names = ('Alarm', 'Bells', 'Chime');
-  for my $i (0 .. $#names) {
+  my @tunes = (['Alarm', tune(0, 60)], ['Bells', tune(0, 61)], ['Chime', tune(0, 62)], ['Drum', tune(0, 71)]);
+  for my $i (0 .. 2) {
     my $record = $pdb->append_Record;
-    $record->{data} = 'PMrc' . chr(length($names[$i]) + 7) . "\0" . $names[$i] . "\0" . tune(0, 60 + $i);
-    @$record{qw(id category)} = ((0x00A001, 0x00A00F, 0x00A002)[$i], $i + 1);
-    $record->{attributes}{private} = 1 if $i == 1;
+    @$record{qw(data id category)} = (tune_record(@{$tunes[$i]}), (0x00A001, 0x00A00F, 0x00A002)[$i], $i + 1);
+    $record->{attributes}{private} = $i == 1;
   }
   $pdb->Write("$tmp/backup.pdb");
   my $original = Palm::PDB->new;
   $original->Load("$tmp/backup.pdb");
   mkdir "$tmp/new";
-  spew("$tmp/new/Bells.mid", tune(0, 70));
-  spew("$tmp/new/Drum.mid", tune(0, 71));
-  my ($status, $out, $err) = run($carillo, 'add', "$tmp/backup.pdb", "$tmp/new", '--yes');
-  same($status, 0, "add status ($err)");
-  same($out, "1 tunes added, 1 replaced, 0 removed; the database holds 4 records.\n", 'add summary');
-  ($status, $out, $err) = run($carillo, 'remove', "$tmp/backup.pdb", 'Alarm', '--output', "$tmp/removed.pdb");
-  same($status, 0, "remove status ($err)");
-  my %new = (Bells => tune(0, 70), Drum => tune(0, 71));
+  spew("$tmp/new/Bells.mid", $tunes[1][1] = tune(0, 70));
+  spew("$tmp/new/Drum.mid", $tunes[3][1]);
+  my ($added, undef, $add_err) = run($carillo, 'add', "$tmp/backup.pdb", "$tmp/new", '--yes');
+  my ($removed, undef, $remove_err) = run($carillo, 'remove', "$tmp/backup.pdb", 'Alarm', '--output', "$tmp/removed.pdb");
+  same("$added $removed", '0 0', "add and remove status ($add_err$remove_err)");
   for my $case (['backup.pdb', 1, 0, 1, 2, 3], ['removed.pdb', 2, 1, 2, 3]) {
     my ($file, $edits, @kept) = @$case;
     my $edited = Palm::PDB->new;
     eval { $edited->Load("$tmp/$file"); 1 } or do { fail("Palm::PDB cannot load the edited $file: $@"); next };
-    for my $field (qw(name type creator version uniqueIDseed ctime appinfo)) {
-      same($edited->{$field}, $original->{$field}, "$file: $field");
-    }
+    same($edited->{$_}, $original->{$_}, "$file: $_") for qw(name type creator version uniqueIDseed ctime appinfo);
     same(flags($edited->{attributes}), flags($original->{attributes}), "$file: attributes");
     same($edited->{modnum}, $original->{modnum} + $edits, "$file: modification number");
-    my @records = @{$edited->{records}};
-    same(scalar @records, scalar @kept, "$file: record count");
-    for my $at (0 .. $#records) {
-      my ($got, $was) = ($records[$at], $original->{records}[$kept[$at]]);
-      my $name = $kept[$at] < 3 ? $names[$kept[$at]] : 'Drum';
-      my $data = 'PMrc' . chr(length($name) + 7) . "\0" . $name . "\0" . ($new{$name} || tune(0, 60 + $kept[$at]));
-      same($got->{data}, $data, "$file: bytes of '$name'");
+    same(scalar @{$edited->{records}}, scalar @kept, "$file: record count");
+    for my $at (0 .. $#{$edited->{records}}) {
+      my ($got, $was, $name) = ($edited->{records}[$at], $original->{records}[$kept[$at]], $tunes[$kept[$at]][0]);
+      same($got->{data}, tune_record(@{$tunes[$kept[$at]]}), "$file: bytes of '$name'");
       same($got->{id}, $was ? $was->{id} : 0x00A010, "$file: unique ID of '$name'");
       same($got->{category}, $was ? $was->{category} : 0, "$file: category of '$name'");
       same(flags($got->{attributes}), $was ? flags($was->{attributes}) : 'Dirty,dirty', "$file: attributes of '$name'");
