@@ -52,5 +52,6 @@ std::string SystemTextAsUtf8(std::string_view text) { return palm::PalmTextToUtf
 
 std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
     std::function<void(const std::string& name, const char* reason)> report_unusable) {
+  RemoveTemporaryFilesOnInterrupt();
   return std::make_unique<Utf8FileSystem>(MakePlatformFileSystem(), std::move(report_unusable));
 }

@@ -80,5 +80,6 @@ std::string SystemTextAsUtf8(std::string_view text) { return Narrow(Wide(text, C
 
 // Windows names files in the ANSI code page, as the commands do: nothing to translate.
 std::unique_ptr<FileSystem> MakeCommandLineFileSystem(std::function<void(const std::string&, const char*)>) {
+  RemoveTemporaryFilesOnInterrupt();
   return MakePlatformFileSystem();
 }

@@ -84,6 +84,6 @@ std::unique_ptr<InputFile> Utf8FileSystem::OpenRead(const std::string& path) {
   return native_->OpenRead(NativePathOf(path));
 }
 
-std::unique_ptr<OutputFile> Utf8FileSystem::Create(const std::string& path) {
-  return native_->Create(NativePathOf(path));
+std::unique_ptr<OutputFile> Utf8FileSystem::Create(const std::string& path, Durability durability) {
+  return native_->Create(NativePathOf(path), durability);
 }

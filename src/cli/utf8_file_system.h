@@ -22,7 +22,7 @@ class Utf8FileSystem : public FileSystem {
   bool CreateDir(const std::string& path) override;
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override;
   std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
-  std::unique_ptr<OutputFile> Create(const std::string& path) override;
+  std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override;
 
   // The UTF-8 path a Palm-text path stands for: the five bytes Windows-1252 leaves undefined and
   // control characters become "_", as the characters Windows refuses in names already have.

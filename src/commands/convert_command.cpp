@@ -29,7 +29,7 @@ void ConvertMidiFile(Prompts& prompts, FileSystem& files, const ConvertInputs& i
       prompts.AskYesNoCancel(OverwriteText(inputs.destination_path), kOverwriteProblem) != Answer::Yes) {
     return;
   }
-  std::unique_ptr<OutputFile> file = files.Create(inputs.destination_path);
+  std::unique_ptr<OutputFile> file = files.Create(inputs.destination_path, Durability::Closed);
   file->Write(converted.bytes.data(), converted.bytes.size());
   file->Close();
   prompts.ShowInformation(ConvertedText(converted.bytes.size(), converted.bytes == *source), kSuccess);
