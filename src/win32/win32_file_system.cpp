@@ -132,8 +132,8 @@ std::string FinalTarget(const std::string& path) {
   if (length == 0 || length >= sizeof target) return path;
   std::string final(target, length);
   // "\\?\C:\..." and "\\?\UNC\server\..." as the "A" functions take them.
-  if (final.rfind("\\\\?\\UNC\\", 0) == 0) return "\\" + final.substr(7);
-  if (final.rfind("\\\\?\\", 0) == 0) return final.substr(4);
+  if (final.rfind("\\\\?\\UNC\\", 0) == 0) return final.erase(2, 6);  // "\\server\..."
+  if (final.rfind("\\\\?\\", 0) == 0) return final.erase(0, 4);
   return final;
 }
 
