@@ -47,13 +47,13 @@ TEST(SafeWrite, AFullDiskLeavesEveryFileItWouldReplaceAsItWas) {
   MakeDirectory(out);  // on the small disk now
   for (const char* old : {"/old.pdb", "/old.mid", "/out/a.mid", "/out/b.mid"}) WriteBytes(disk + old, MidiBytes(900));
   std::map<std::string, Bytes> expected = Snapshot(disk);
-  for (const std::vector<std::string>& run : std::vector<std::vector<std::string>>{
-           {"compile", root + "/two", disk + "/old.pdb", "--yes", "--name", "Two"},
-           {"convert", root + "/big.mid", disk + "/old.mid", "--yes"},
-           {"extract", root + "/two.pdb", out, "--yes"}}) {  // a.mid fits, b.mid does not
+  for (const auto& [run, full] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"compile", root + "/two", disk + "/old.pdb", "--yes", "--name", "Two"}, disk + "/old.pdb"},
+           {{"convert", root + "/big.mid", disk + "/old.mid", "--yes"}, disk + "/old.mid"},
+           {{"extract", root + "/two.pdb", out, "--yes"}, out + "/b.mid"}}) {  // a.mid fits, b.mid does not
     ProcessResult result = RunProgram(run);
     EXPECT_EQ(result.status, 3) << run[0];
-    EXPECT_EQ(result.err, "carillo: Disk full.\n") << run[0];
+    EXPECT_EQ(result.err, "carillo: " + full + ": Disk full.\n") << run[0];
   }
   expected[out + "/a.mid"] = OneNoteTune(0, 1, 19998);
   EXPECT_EQ(Snapshot(disk), expected) << "a file replaced in part, or a temporary file left";
