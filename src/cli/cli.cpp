@@ -12,6 +12,7 @@
 #include "cli/arguments.h"
 #include "cli/database_listing.h"
 #include "cli/exit_status.h"
+#include "cli/path_naming_files.h"
 #include "cli/standard_streams.h"
 #include "cli/terminal_prompts.h"
 #include "commands/compile_command.h"
@@ -23,6 +24,7 @@
 #include "format/palm_database.h"
 #include "seams/clock.h"
 #include "seams/fields.h"
+#include "seams/app_error.h"
 #include "seams/paths.h"
 
 namespace {
@@ -65,6 +67,8 @@ void RunReporting(CommandLinePrompts& prompts, const std::function<void()>& comm
   try {
     command();
   } catch (const RunStopped&) {
+  } catch (const InOutError& error) {
+    prompts.ShowErrorReport(error.what(), error.path());
   } catch (const std::bad_alloc&) {
     prompts.ShowErrorReport("Out of memory");
   } catch (const std::exception& error) {
@@ -74,8 +78,8 @@ void RunReporting(CommandLinePrompts& prompts, const std::function<void()>& comm
 }
 
 std::unique_ptr<FileSystem> CommandLineFiles(CommandLinePrompts& prompts) {
-  return MakeCommandLineFileSystem(
-      [&prompts](const std::string& utf8_path, const char* reason) { prompts.ShowUnusableName(utf8_path, reason); });
+  return NamingFailedPaths(MakeCommandLineFileSystem(
+      [&prompts](const std::string& utf8_path, const char* reason) { prompts.ShowUnusableName(utf8_path, reason); }));
 }
 
 // Extract and list read a database: a directory there is a mistake worth its own words.

@@ -169,9 +169,9 @@ void TerminalPrompts::Note(const Message& note) {
   Say(note);
 }
 
-void TerminalPrompts::ShowErrorReport(const std::string& message) {
+void TerminalPrompts::ShowErrorReport(const std::string& message, const std::string& path) {
   failed_ = true;
-  SayLine(PrintableUtf8(PathAsUtf8(MakeMessage(Topic::Refusal, GeneralErrorText(message)).line)));
+  Say(MakeMessage(Topic::Refusal, GeneralErrorText(message), Subject{path, 0, {}}));
 }
 
 void TerminalPrompts::ShowUnusableName(const std::string& utf8_path, const char* reason) {

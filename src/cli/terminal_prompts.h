@@ -32,8 +32,9 @@ class TerminalPrompts : public Prompts {
   void Note(const Message& note) override;
   void ReportProgress(std::size_t done, std::size_t total, std::uint64_t bytes) override;
 
-  // A failure that ended the command, as the window's general error report says it.
-  void ShowErrorReport(const std::string& message);
+  // A failure that ended the command, as the window's general error report says it, about the
+  // file at `path` when it is known.
+  void ShowErrorReport(const std::string& message, const std::string& path = {});
   // A file left out of a listing because its name cannot be a record's (its path in UTF-8).
   void ShowUnusableName(const std::string& utf8_path, const char* reason);
   // Data for standard output; a failed write ends the run with status 3.

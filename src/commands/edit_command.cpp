@@ -23,9 +23,6 @@ void Refuse(Prompts& prompts, const std::string& database, std::string_view text
   prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, text, PathSubject(database)));
 }
 
-// The one place the result is created, so that a safer way of replacing it is one change.
-std::unique_ptr<OutputFile> CreateResult(FileSystem& files, const std::string& path) { return files.Create(path); }
-
 // The database is there, and where the result goes can take it.
 bool CheckTarget(Prompts& prompts, FileSystem& files, const std::string& database, const std::string& output) {
   if (!files.FileExists(database)) {
@@ -96,7 +93,8 @@ void WriteEdited(Prompts& prompts, FileSystem& files, Clock& clock, const std::s
       case palm::EditOutcome::TooMuchData: return Refuse(prompts, database, kTooMuchMidiData);
       case palm::EditOutcome::UniqueIdsExhausted: return Refuse(prompts, database, edited.Problem());
     }
-    std::unique_ptr<OutputFile> file = CreateResult(files, target);
+    // Replaces `target` only once whole and on the disk: a failure or a Cancel leaves it as it was.
+    std::unique_ptr<OutputFile> file = files.Create(target, Durability::Flushed);
     for (std::span<const std::uint8_t> piece : edited.Pieces()) file->Write(piece.data(), piece.size());
     file->Close();
   }

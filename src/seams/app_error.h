@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // A failure that no command handles itself; what() is the text the user sees.
 class AppError : public std::runtime_error {
@@ -29,10 +30,14 @@ std::string InOutErrorText(int code);
 class InOutError : public AppError {
  public:
   explicit InOutError(int code);
+  // The same failure, naming the file it befell; what() stays the window's text.
+  InOutError(int code, std::string path) : InOutError(code) { path_ = std::move(path); }
   int code() const { return code_; }
+  const std::string& path() const { return path_; }  // empty when not known
 
  private:
   int code_;
+  std::string path_;
 };
 
 // The text of the general error report: a full stop is added when the text is not empty and its

@@ -395,7 +395,7 @@ TEST_F(CommandLine, FailedWriteEndsInTheErrorReport) {
   fs::create_directory(out / "a.mid");  // the tune's file name is taken by a directory
   ProcessResult result = Run({"extract", database, out});
   EXPECT_EQ(result.status, 3);
-  EXPECT_EQ(result.err, "carillo: File access denied.\n");
+  EXPECT_EQ(result.err, "carillo: " + (out / "a.mid").string() + ": File access denied.\n");
   EXPECT_EQ(result.out, "");
 }
 

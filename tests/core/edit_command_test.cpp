@@ -1,8 +1,10 @@
-// Adding to a database: the Tune exists question's answers, and what reaches the disk after each.
+// Adding to a database: the Tune exists question's answers, and what reaches the disk after each
+// and after a full disk.
 #include "commands/edit_command.h"
 
 #include <gtest/gtest.h>
 
+#include "seams/app_error.h"
 #include "support/compile_fixtures.h"
 #include "support/fake_file_system.h"
 #include "support/scripted_prompts.h"
@@ -32,6 +34,7 @@ TEST(AddTunes, EachAnswerToTuneExists) {
     std::vector<StoredRecord> records;  // empty: the backup untouched
     std::string summary;
     std::vector<std::string> skipped;
+    std::size_t failing_write = 0;
   } cases[] = {
       {{"Yes", "Yes"},
        {{MidiRecord("Bird", OneNoteTune(0, 61)), 0x60, 5}, kForeign, kOwl, {MidiRecord("Cat", OneNoteTune(0, 63)), 0x40, 10}},
@@ -40,19 +43,28 @@ TEST(AddTunes, EachAnswerToTuneExists) {
        {kBird, kForeign, kOwl, {MidiRecord("Cat", OneNoteTune(0, 62)), 0x40, 10}},
        "1 tunes added, 0 replaced, 0 removed; the database holds 4 records.", {"T\\Bird.mid", "U\\Cat.mid"}},
       {{"Cancel"}, {}, "", {}},
+      {{"Yes", "No"}, {}, "", {"U\\Cat.mid"}, 2},  // the disk full after the header and list
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.answers.front());
+    SCOPED_TRACE(c.answers.front() + (c.failing_write ? " and a full disk" : ""));
     FakeFileSystem files;
     files.directories = {"T", "U"};
     files.files = {{kDb, Backup({kBird, kForeign, kOwl})},
                    {"T\\Bird.mid", OneNoteTune(0, 61)},
                    {"T\\Cat.mid", OneNoteTune(0, 62)},
                    {"U\\Cat.mid", OneNoteTune(0, 63)}};
+    const std::map<std::string, Bytes> before = files.files;
+    files.failing_write = c.failing_write;
     ScriptedPrompts prompts;
     prompts.Script(c.answers);
     FixedClock clock;
-    AddTunes(prompts, files, clock, {kDb, {"T", "U"}, {true, false, true, false}, ""});
+    int failure = 0;
+    try {
+      AddTunes(prompts, files, clock, {kDb, {"T", "U"}, {true, false, true, false}, ""});
+    } catch (const InOutError& error) {
+      failure = error.code();
+    }
+    EXPECT_EQ(failure, c.failing_write ? kDiskFull : 0);
 
     std::vector<ShownBox> shown = {Question("Bird", c.answers[0])};
     if (c.answers.size() > 1) shown.push_back(Question("Cat", c.answers[1]));
@@ -65,8 +77,12 @@ TEST(AddTunes, EachAnswerToTuneExists) {
     std::vector<std::string> skipped;
     for (const Message& note : prompts.Notes()) skipped.push_back(note.subject.path);
     EXPECT_EQ(skipped, c.skipped);
-    EXPECT_EQ(files.files[kDb], c.records.empty() ? Backup({kBird, kForeign, kOwl}) : Backup(c.records, true));
-    EXPECT_EQ(files.Logged("create").empty(), c.records.empty());
+    if (c.records.empty()) {
+      EXPECT_EQ(files.files, before) << "the backup as it was, and nothing beside it";
+    } else {
+      EXPECT_EQ(files.files[kDb], Backup(c.records, true));
+      EXPECT_EQ(files.durability[kDb], Durability::Flushed);
+    }
   }
 }
 
