@@ -1,12 +1,11 @@
-// Adding to a database: the Tune exists question's answers, and what reaches the disk after each
-// and after a full disk.
+// Adding to a database: each answer to Tune exists, and a full disk, as they reach the disk.
 #include "commands/edit_command.h"
 
 #include <gtest/gtest.h>
 
-#include "seams/app_error.h"
 #include "support/compile_fixtures.h"
 #include "support/fake_file_system.h"
+#include "support/raised_error.h"
 #include "support/scripted_prompts.h"
 
 namespace {
@@ -24,8 +23,7 @@ Bytes Backup(const std::vector<StoredRecord>& records, bool edited = false) {
 }
 
 ShownBox Question(const std::string& name, const std::string& answer) {
-  return YesNoCancelBox("A tune named \"" + name + "\" is already in the database.\r\nReplace it?", "Tune exists",
-                        answer);
+  return YesNoCancelBox("A tune named \"" + name + "\" is already in the database.\r\nReplace it?", "Tune exists", answer);
 }
 
 TEST(AddTunes, EachAnswerToTuneExists) {
@@ -49,30 +47,25 @@ TEST(AddTunes, EachAnswerToTuneExists) {
     SCOPED_TRACE(c.answers.front() + (c.failing_write ? " and a full disk" : ""));
     FakeFileSystem files;
     files.directories = {"T", "U"};
+    files.failing_write = c.failing_write;
     files.files = {{kDb, Backup({kBird, kForeign, kOwl})},
                    {"T\\Bird.mid", OneNoteTune(0, 61)},
                    {"T\\Cat.mid", OneNoteTune(0, 62)},
                    {"U\\Cat.mid", OneNoteTune(0, 63)}};
     const std::map<std::string, Bytes> before = files.files;
-    files.failing_write = c.failing_write;
     ScriptedPrompts prompts;
     prompts.Script(c.answers);
     FixedClock clock;
-    int failure = 0;
-    try {
-      AddTunes(prompts, files, clock, {kDb, {"T", "U"}, {true, false, true, false}, ""});
-    } catch (const InOutError& error) {
-      failure = error.code();
-    }
-    EXPECT_EQ(failure, c.failing_write ? kDiskFull : 0);
-
+    const RaisedError raised =
+        RaisedBy([&] { AddTunes(prompts, files, clock, {kDb, {"T", "U"}, {true, false, true, false}, ""}); });
+    EXPECT_EQ(raised.code, c.failing_write ? kDiskFull : -1);
     std::vector<ShownBox> shown = {Question("Bird", c.answers[0])};
     if (c.answers.size() > 1) shown.push_back(Question("Cat", c.answers[1]));
     if (!c.summary.empty()) shown.push_back(InformationBox(c.summary, "Success"));
     EXPECT_EQ(prompts.Shown(), shown);
     EXPECT_EQ(prompts.Messages()[0].subject, (Subject{kDb, 1, "Bird"}));
     if (c.answers.size() > 1) {
-      EXPECT_EQ(prompts.Messages()[1].subject, (Subject{kDb, 4, "Cat"})) << "the number it takes in this run";
+      EXPECT_EQ(prompts.Messages()[1].subject.record, 4u) << "the number the run gives Cat";
     }
     std::vector<std::string> skipped;
     for (const Message& note : prompts.Notes()) skipped.push_back(note.subject.path);

@@ -1,18 +1,14 @@
 #!/usr/bin/python3
-"""Usage: check_add_remove.py CARILLO TUNES-DIRECTORY
-
-A backup like a handheld's (creator "psys", records with attributes and unique IDs of their own)
-gets every tune of the directory with `add --to-smf0 --skip-bad`, then loses three of them with
-`remove`: each time its header and records must stay byte for byte but for the modification date
-and number and the record count; `list` shows them followed by the added tunes, and `extract`
-gives back each added tune exactly as `convert` makes it. Exits 1 on any failure.
-"""
+# check_add_remove.py CARILLO TUNES-DIRECTORY: a handheld-like backup gets the directory's tunes by
+# add --to-smf0 --skip-bad, then loses three by remove; its header and records must stay byte for
+# byte but for three fields, list shows the tunes after them, extract gives them as convert does.
 import json
 import os
 import struct
 import subprocess
 import sys
 import tempfile
+from pathlib import Path
 
 CHANGED = {40, 41, 42, 43, 48, 49, 50, 51, 76, 77}  # modification date and number, record count
 SYSTEM = [("Alarm", 0x60, 0x5A0003), ("Bird Song", 0x40, 0x5A0001), ("Chimes", 0, 0x5A0007), ("Morning", 0x40, 0x5A0002)]
@@ -31,35 +27,24 @@ def backup():
     return image + b"\0\0" + b"".join(records)
 
 
-def records_of(image):
-    """Per record: its attributes, unique ID and bytes."""
+def records_of(image):  # per record: its attributes, unique ID and bytes
     entries = [struct.unpack_from(">II", image, 78 + 8 * i) for i in range(struct.unpack_from(">H", image, 76)[0])]
     ends = [offset for offset, _ in entries[1:]] + [len(image)]
     return [(word >> 24, word & 0xFFFFFF, image[offset:end]) for (offset, word), end in zip(entries, ends)]
 
 
-def read(path):
-    with open(path, "rb") as file:
-        return file.read()
-
-
-def run(*arguments):
-    return subprocess.run(list(arguments), capture_output=True)
-
-
 def main():
     carillo, tunes = sys.argv[1:3]
-    original = backup()
+    run = lambda *arguments: subprocess.run(arguments, capture_output=True)  # noqa: E731
+    original, failures = backup(), []
     sources = sorted((name for name in os.listdir(tunes) if name.lower().endswith(".mid")), key=str.upper)
     names = [name[:-4][:31] for name in sources]
-    failures = []
 
     def check(condition, what):
-        if not condition:
-            failures.append(what)
+        failures.extend([] if condition else [what])
 
     def kept(database, when):
-        image = read(database)
+        image = database.read_bytes()
         check(len(image) > 78 and all(image[i] == original[i] for i in range(78) if i not in CHANGED), f"{when}: header")
         records = records_of(image)
         check(records[:len(SYSTEM)] == records_of(original), f"{when}: the backup's records changed")
@@ -67,25 +52,21 @@ def main():
         check(len(set(ids)) == len(ids) and min(ids[len(SYSTEM):]) > 0x5A0007, f"{when}: unique IDs {ids}")
         check(all(attributes == 0x40 for attributes, _, _ in records[len(SYSTEM):]), f"{when}: new records' attributes")
         return records
-
     with tempfile.TemporaryDirectory() as work:
-        database = os.path.join(work, "System_MIDI_Sounds.pdb")
-        with open(database, "wb") as out:
-            out.write(original)
+        database = Path(work, "System_MIDI_Sounds.pdb")
+        database.write_bytes(original)
         added = run(carillo, "add", database, tunes, "--to-smf0", "--skip-bad")
         check(added.returncode == 0 and added.stdout.decode() == f"{len(names)} tunes added, 0 replaced, 0 removed; "
               f"the database holds {len(SYSTEM) + len(names)} records.\n", f"add: {added.stdout} {added.stderr}")
         records = kept(database, "after add")
         listing = json.loads(run(carillo, "list", database, "--json").stdout)
         check([record.get("name") for record in listing["records"]] == [n for n, _, _ in SYSTEM] + names, "list")
-
-        out, expected = os.path.join(work, "out"), os.path.join(work, "expected.mid")
+        out, expected = Path(work, "out"), Path(work, "expected.mid")
         check(run(carillo, "extract", database, out, "--yes", "--quiet").returncode == 0, "extract status")
         for source, name in zip(sources, names):
             run(carillo, "convert", os.path.join(tunes, source), expected, "--yes", "--quiet")
-            got = os.path.join(out, name + ".mid")
-            check(os.path.exists(got) and read(got) == read(expected), f"{source}: extracted differently")
-
+            got = out / (name + ".mid")
+            check(got.exists() and got.read_bytes() == expected.read_bytes(), f"{source}: extracted differently")
         removed = run(carillo, "remove", database, names[0], names[-1], f"#{len(SYSTEM) + 2}")
         check(removed.returncode == 0, f"remove exited {removed.returncode}: {removed.stderr.decode()}")
         left = kept(database, "after remove")
