@@ -25,8 +25,6 @@ class Utf8FileSystem : public FileSystem {
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override;
   std::unique_ptr<InputFile> OpenRead(const std::string& path) override { return native_->OpenRead(path); }
   std::unique_ptr<OutputFile> Create(const std::string& path) override { return native_->Create(path); }
-  // The five bytes Windows-1252 leaves undefined and control characters become "_", as the
-  // characters Windows refuses in names already have.
   std::string NameFromText(const std::string& text) override;
 
  private:
