@@ -157,7 +157,8 @@ EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_n
     Files().CreateDir("out");
     inputs.destination_path = "out\\database.pdb";
     inputs.database_name = *name;
-    inputs.smf0_only = smf0_only != 0;
+    // Converting lets format 1 in, as the command line's --to-smf0 does.
+    inputs.smf0_only = smf0_only != 0 && to_smf0 == 0;
     inputs.to_smf0 = to_smf0 != 0;
     inputs.thorough = true;
     std::unique_ptr<Clock> clock = MakePlatformClock();
