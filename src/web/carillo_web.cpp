@@ -137,8 +137,8 @@ EMSCRIPTEN_KEEPALIVE std::size_t web_file_size(const char* path) {
   return file ? file->size() : 0;
 }
 
-// Compiles the files under "in", each given as a file in the order the page lists them, into
-// "out\database.pdb"; true when it was written.
+// Compiles the files given, one a line in the order the page lists them, into "\database.pdb", a
+// path no file the user gives can have; true when it was written.
 EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_name, int smf0_only, int to_smf0) {
   return RunReporting([&] {
     PagePrompts prompts;
@@ -154,8 +154,7 @@ EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_n
       inputs.sources.push_back(list.substr(0, end));
       list.erase(0, end == std::string::npos ? list.size() : end + 1);
     }
-    Files().CreateDir("out");
-    inputs.destination_path = "out\\database.pdb";
+    inputs.destination_path = "\\database.pdb";
     inputs.database_name = *name;
     // Converting lets format 1 in, as the command line's --to-smf0 does.
     inputs.smf0_only = smf0_only != 0 && to_smf0 == 0;
@@ -164,7 +163,7 @@ EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_n
     std::unique_ptr<Clock> clock = MakePlatformClock();
     CompileCommand command(prompts, Files(), *clock, std::move(inputs));
     if (command.CheckCompileInputs()) command.CompileDatabase();
-    return Files().Find("out\\database.pdb") != nullptr;
+    return Files().Find("\\database.pdb") != nullptr;
   });
 }
 
@@ -199,7 +198,7 @@ EMSCRIPTEN_KEEPALIVE const char* web_list(const char* path) {
 }
 
 // The tune of record `index` (from 0) of the database at `path`, as extract writes it, put in
-// "tune" under its file name; the name, or "" when the record holds no tune.
+// "\tune" under its file name; the name, or "" when the record holds no tune.
 EMSCRIPTEN_KEEPALIVE const char* web_tune(const char* path, int index) {
   std::string name;
   RunReporting([&] {
@@ -210,7 +209,7 @@ EMSCRIPTEN_KEEPALIVE const char* web_tune(const char* path, int index) {
     const palm::RecordContents record = reader.ReadRecord(reader.Extent(static_cast<std::uint16_t>(index)));
     if (record.status != palm::RecordStatus::Midi) return false;
     name = Utf8NameFromText(OutputFileName(record.name));
-    std::uint8_t* bytes = Files().AddFile("tune\\" + name, record.tune.size());
+    std::uint8_t* bytes = Files().AddFile("\\tune\\" + name, record.tune.size());
     std::copy(record.tune.begin(), record.tune.end(), bytes);
     return true;
   });

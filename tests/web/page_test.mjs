@@ -72,7 +72,7 @@ async function downloaded(name) {
   fs.rmSync(file);
   return bytes;
 }
-const messages = () => page.$$eval('#messages li', items => items.map(item => item.textContent).join(' | '));
+const messages = () => page.$$eval('#messages p', items => items.map(item => item.textContent).join(' | '));
 const idle = () => page.waitForFunction(runs => window.carillo.runs > runs && !document.body.hasAttribute('aria-busy'),
   {}, runsBefore);
 let runsBefore = 0;
@@ -100,12 +100,12 @@ async function answer(caption, text, buttons, button) {
   else await page.evaluate(b => [...document.querySelectorAll('#question-buttons button')].find(x => x.textContent === b).click(), button);
   await page.waitForSelector('#question:not([open])');
 }
-function nativeExtract(pdb) {
+function nativeExtract(pdb, ...flags) {
   const dir = fs.mkdtempSync(path.join(work, 'native-'));
   fs.writeFileSync(path.join(dir, 'db.pdb'), pdb);
   const tunes = path.join(dir, 'tunes');
   fs.mkdirSync(tunes);
-  execFileSync(carillo, ['extract', '-q', path.join(dir, 'db.pdb'), tunes]);
+  execFileSync(carillo, ['extract', '-q', ...flags, path.join(dir, 'db.pdb'), tunes], { stdio: 'pipe' });
   return Object.fromEntries(fs.readdirSync(tunes).sort().map(n => [n, fs.readFileSync(path.join(tunes, n))]));
 }
 const unzipped = zip => Object.fromEntries(Object.entries(unzipSync(zip)).sort().map(([n, b]) => [n, Buffer.from(b)]));
@@ -149,6 +149,87 @@ try {
     await click('#extract');
     assert.deepEqual(Object.keys(unzipped(await downloaded('Dépôt.zip'))), ['Café Ünï–€.mid']);
     await page.$eval('#database-name', input => { input.value = 'My MIDI Database'; input.dispatchEvent(new Event('input')); });
+  });
+
+  await check('questions: OK and Cancel on a broken tune, Escape cancels, Yes and No on a tune twice named', async () => {
+    await tab('compile');
+    const dir = fs.mkdtempSync(path.join(work, 'ask-'));
+    const long = 'L'.repeat(31);
+    fs.writeFileSync(path.join(dir, 'broken.mid'), 'not a tune at all');
+    fs.copyFileSync(tunes[2], path.join(dir, `${long}1.mid`));
+    fs.copyFileSync(tunes[3], path.join(dir, `${long}2.mid`));
+    const skip = ['MIDI Error', 'Wrong MIDI format:\nbroken.mid', ['OK', 'Cancel']];
+    await pick('#midi-files', fs.readdirSync(dir).map(n => path.join(dir, n)));
+    for (const button of ['Cancel', 'Escape']) {
+      await click('#compile');
+      await answer(...skip, button);
+      await idle();
+      assert.deepEqual(fs.readdirSync(downloads), []);
+    }
+    await click('#compile');
+    await answer(...skip, 'OK');
+    const clash = await downloaded('My_MIDI_Database.pdb');
+    assert.match(await messages(), /broken\.mid: skipped: Wrong MIDI format \| L{31}2\.mid: gives the record name of L{31}1\.mid/);
+    fs.writeFileSync(path.join(dir, 'Clash.pdb'), clash);
+    await tab('extract');
+    await pick('#pdb-file', [path.join(dir, 'Clash.pdb')]);
+    await page.waitForFunction(() => document.querySelectorAll('#listing-rows tr').length === 2);
+    for (const [button, flag] of [['Yes', '-y'], ['No', '-n']]) {
+      await click('#extract');
+      await answer('Overwrite Problem', `Clash\\${long}.mid\nalready exists. Overwrite?`, ['Yes', 'No', 'Cancel'], button);
+      assert.deepEqual(unzipped(await downloaded('Clash.zip')), nativeExtract(clash, flag), button);
+    }
+  });
+
+  await check('too much input, a file that is no database and a damaged one are told; the page goes on', async () => {
+    await tab('compile');
+    const huge = path.join(work, 'huge.mid');
+    fs.writeFileSync(huge, '');
+    fs.truncateSync(huge, 512 * 1024 * 1024 + 1);
+    await pick('#midi-files', [huge]);
+    await click('#compile');
+    await idle();
+    assert.match(await messages(), /more than 512 MB in all/);
+    await tab('extract');
+    fs.writeFileSync(path.join(work, 'junk.pdb'), 'no database');
+    await pick('#pdb-file', [path.join(work, 'junk.pdb')]);
+    await idle();
+    assert.match(await messages(), /Unable to continueWrong file format!$/);
+    const damaged = Buffer.from(pdb);
+    damaged.writeUInt32BE(pdb.length + 1000, 78 + 30 * 8);  // the last record lies past the end
+    fs.writeFileSync(path.join(work, 'Damaged.pdb'), damaged);
+    await pick('#pdb-file', [path.join(work, 'Damaged.pdb')]);
+    await page.waitForFunction(() => document.querySelectorAll('#listing-rows tr').length === 31);
+    const problems = await page.$$eval('td.problem', cells => cells.map(c => c.textContent));
+    assert.ok(problems.length >= 1 && problems.every(problem => /\w/.test(problem)), problems);
+    await click('#extract');
+    assert.equal(Object.keys(unzipped(await downloaded('Damaged.zip'))).length, 31 - problems.length);
+    assert.match(await messages(), /MIDI Error/);
+  });
+
+  await check('axe-core finds no violation on either task, at desktop width and at 360 px', async () => {
+    await page.addScriptTag({ path: createRequire(import.meta.url).resolve('axe-core/axe.min.js') });
+    for (const width of [1200, 360]) {
+      await page.setViewport({ width, height: 800 });
+      for (const name of ['compile', 'extract']) {
+        await tab(name);
+        const violations = await page.evaluate(() => axe.run(document).then(r => r.violations.map(v => `${v.id}: ${v.nodes.map(n => n.target).join(' ')}`)));
+        assert.deepEqual(violations, [], `${name} at ${width}`);
+      }
+    }
+  });
+
+  await check('with the server stopped, a reload still converts', async () => {
+    await new Promise(resolve => { server.close(resolve); server.closeAllConnections(); });
+    await page.reload();
+    await pick('#midi-files', [tunes[4]]);
+    await click('#compile');
+    assert.ok((await downloaded('My_MIDI_Database.pdb')).length > 78);
+  });
+
+  await check('no console error, no request off localhost', () => {
+    assert.deepEqual(consoleErrors, []);
+    assert.deepEqual(offsite, []);
   });
 } finally {
   console.log(`console errors: ${consoleErrors.length}, requests off localhost: ${offsite.length}`);

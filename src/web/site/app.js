@@ -15,11 +15,10 @@ window.carillo = { lastRunMs: null, runs: 0 };
 
 // --- Messages and questions ---------------------------------------------------------------------
 
-let tunes = [];      // the files of the last compile, to name them as the user gave them
 let shownPath = p => p;
 
 function say(kind, text, caption = '', path = '') {
-  const item = document.createElement('li');
+  const item = document.createElement('p');
   item.className = kind;
   const where = path ? shownPath(path) : '';
   if (caption) {
@@ -174,25 +173,25 @@ async function compile() {
   }
   const read = await readChosen(chosenTunes, TUNES);
   const started = performance.now();
-  tunes = inNtfsOrder(read);
+  const tunes = inNtfsOrder(read);
   const name = nameInput.value.normalize('NFC');
   const pdb = await withCore(page, async core => {
-    const sources = [];
-    tunes.forEach((tune, i) => {
+    // Each file at the path the user knows it by, so that the core's words name it so.
+    const sources = new Set();
+    for (const tune of tunes) {
       if (tune.name.includes('\\')) {
         say('note', 'skipped: a name with "\\" cannot be a record\'s', '', tune.path);
-        return;
+        continue;
       }
-      sources.push(`in\\${i}\\${tune.name}`);
-      putFile(core, sources.at(-1), tune.bytes);
-    });
-    shownPath = path => {
-      const match = /^in\\(\d+)\\/.exec(path);
-      return match ? tunes[Number(match[1])].path : path.replace(/\\/g, '/');
-    };
-    const written = await call(core, 'web_compile', [sources.join('\n'), name, $('smf0-only').checked ? 1 : 0,
+      let source = tune.path.replace(/\//g, '\\');
+      for (let n = 2; sources.has(source); ++n) source = `(${n})\\${tune.path.replace(/\//g, '\\')}`;
+      sources.add(source);
+      putFile(core, source, tune.bytes);
+    }
+    shownPath = path => path.replace(/\\/g, '/');
+    const written = await call(core, 'web_compile', [[...sources].join('\n'), name, $('smf0-only').checked ? 1 : 0,
       $('to-smf0').checked ? 1 : 0], ['string', 'string', 'number', 'number']);
-    return written ? takeFile(core, 'out\\database.pdb') : null;
+    return written ? takeFile(core, '\\database.pdb') : null;
   });
   if (!pdb) return;
   window.carillo.lastRunMs = performance.now() - started;
@@ -235,9 +234,9 @@ async function list(database) {
   shown = null;
   $('listing').hidden = true;
   const json = await withCore(page, async core => {
-    putFile(core, `in\\${database.name}`, database.bytes);
+    putFile(core, `\\${database.name}`, database.bytes);
     shownPath = () => database.path;
-    return core.ccall('web_list', 'string', ['string'], [`in\\${database.name}`]);
+    return core.ccall('web_list', 'string', ['string'], [`\\${database.name}`]);
   });
   if (!json) return;
   const listing = JSON.parse(json);
@@ -269,9 +268,9 @@ async function list(database) {
 async function downloadTune(index) {
   const database = shown;
   const tune = await withCore(page, async core => {
-    putFile(core, `in\\${database.name}`, database.bytes);
-    const name = core.ccall('web_tune', 'string', ['string', 'number'], [`in\\${database.name}`, index]);
-    return name ? { name, bytes: takeFile(core, `tune\\${name}`) } : null;
+    putFile(core, `\\${database.name}`, database.bytes);
+    const name = core.ccall('web_tune', 'string', ['string', 'number'], [`\\${database.name}`, index]);
+    return name ? { name, bytes: takeFile(core, `\\tune\\${name}`) } : null;
   });
   if (tune) download(tune.bytes, tune.name, 'audio/midi');
 }
@@ -282,9 +281,9 @@ async function extract() {
   const started = performance.now();
   const stem = database.name.replace(/\.pdb$/i, '').replace(/\\/g, '_');
   const zip = await withCore(page, async core => {
-    putFile(core, `in\\${database.name}`, database.bytes);
-    shownPath = path => (path.startsWith('in\\') ? database.path : path.replace(/\\/g, '/'));
-    await call(core, 'web_extract', [`in\\${database.name}`, stem], ['string', 'string']);
+    putFile(core, `\\${database.name}`, database.bytes);
+    shownPath = path => (path.startsWith('\\') ? database.path : path.replace(/\\/g, '/'));
+    await call(core, 'web_extract', [`\\${database.name}`, stem], ['string', 'string']);
     const names = fileNames(core, stem);
     if (names.length === 0) return null;
     const entries = {};
