@@ -241,18 +241,19 @@ async function list(database) {
   if (!json) return;
   const listing = JSON.parse(json);
   shown = database;
-  $('listing-caption').textContent = `${listing.name}: ${listing.record_count} record${listing.record_count === 1 ? '' : 's'} (${database.path})`;
+  $('listing-caption').textContent = listing.name;
+  $('listing-source').textContent = `${listing.record_count} record${listing.record_count === 1 ? '' : 's'} in ${database.path}`;
   const rows = listing.records.map(record => {
     const row = document.createElement('tr');
     cell(row, String(record.number));
     cell(row, record.name ?? '');
-    cell(row, record.size === undefined ? '' : `${record.size} bytes`);
-    cell(row, record.format === undefined ? '' : `SMF ${record.format}, ${record.tracks} track${record.tracks === 1 ? '' : 's'}`);
+    cell(row, record.size === undefined ? '' : String(record.size));
+    cell(row, record.format === undefined ? '' : String(record.format));
     cell(row, record.plays_as_is === undefined ? '' : record.plays_as_is ? 'yes' : 'no');
     if (record.status === 'midi') {
       const button = document.createElement('button');
       button.type = 'button';
-      button.textContent = 'Download';
+      button.textContent = 'Save';
       button.setAttribute('aria-label', `Download ${record.name}`);
       button.addEventListener('click', () => busy(() => downloadTune(record.number - 1)));
       cell(row, '').append(button);
