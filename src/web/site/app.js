@@ -1,7 +1,7 @@
 // The page: two tasks as tabs, the fields kept in localStorage, the core's questions as dialogs
 // and its messages in the message area.
 import { zipSync } from './fflate.js';
-import { call, fileNames, putFile, takeFile, withCore } from './core.js';
+import { call, fileNames, prepareCore, putFile, takeFile, withCore } from './core.js';
 import { fromDrop, fromFileList, inNtfsOrder, readChosen } from './inputs.js';
 import { decodeCoreText, downloadName, unholdable, windows1252Length } from './names.js';
 
@@ -320,3 +320,5 @@ document.addEventListener('drop', event => {
 });
 
 if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js');
+window.carillo.readyMs = performance.now();
+setTimeout(() => prepareCore(page).catch(error => say('error', String(error), 'Error')), 0);
