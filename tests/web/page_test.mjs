@@ -8,7 +8,7 @@ import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { createRequire } from 'node:module';
-import { unzipSync } from 'fflate';
+import { unzipSync, zipSync } from 'fflate';
 import puppeteer from 'puppeteer-core';
 
 const [site, carillo] = process.argv.slice(2).map(p => path.resolve(p));
@@ -85,6 +85,10 @@ async function pick(selector, files) {
   runsBefore = await page.evaluate(() => window.carillo.runs);
   await input.uploadFile(...files);
 }
+async function typeName(name) {
+  await page.$eval('#database-name', input => { input.value = ''; });
+  await page.type('#database-name', name);
+}
 async function tab(name) { await page.click(`#tab-${name}`); }
 // Answers the open dialog with `button` after checking what it shows.
 async function answer(caption, text, buttons, button) {
@@ -135,12 +139,15 @@ try {
     await tab('compile');
     const dir = fs.mkdtempSync(path.join(work, 'names-'));
     fs.copyFileSync(tunes[0], path.join(dir, 'Café Ünï–€.mid'));
-    fs.copyFileSync(tunes[1], path.join(dir, '日本.mid'));
-    await page.$eval('#database-name', input => { input.value = 'Dépôt'; input.dispatchEvent(new Event('input')); });
+    fs.writeFileSync(path.join(dir, 'more.zip'), zipSync({ 'in/日本.mid': fs.readFileSync(tunes[1]) }));
+    await typeName('日本');
+    assert.equal(await page.$eval('#database-name', input => input.getAttribute('aria-invalid')), 'true');
+    await typeName('Dépôt');
+    assert.equal(await page.$eval('#database-name', input => input.getAttribute('aria-invalid')), 'false');
     await pick('#midi-files', fs.readdirSync(dir).map(n => path.join(dir, n)));
     await click('#compile');
     const named = await downloaded('Dépôt.pdb');
-    assert.match(await messages(), /日本\.mid: skipped: Windows-1252 cannot hold this name/);
+    assert.match(await messages(), /more\.zip\/in\/日本\.mid: skipped: Windows-1252 cannot hold this name/);
     fs.writeFileSync(path.join(dir, 'Dépôt.pdb'), named);
     const listing = JSON.parse(execFileSync(carillo, ['list', '--json', path.join(dir, 'Dépôt.pdb')]).toString());
     assert.deepEqual([listing.name, listing.records.map(r => r.name)], ['Dépôt', ['Café Ünï–€']]);
@@ -197,9 +204,14 @@ try {
     assert.match(await messages(), /Unable to continueWrong file format!$/);
     const damaged = Buffer.from(pdb);
     damaged.writeUInt32BE(pdb.length + 1000, 78 + 30 * 8);  // the last record lies past the end
-    fs.writeFileSync(path.join(work, 'Damaged.pdb'), damaged);
-    await pick('#pdb-file', [path.join(work, 'Damaged.pdb')]);
-    await page.waitForFunction(() => document.querySelectorAll('#listing-rows tr').length === 31);
+    // An emulator's backup: its MIDI databases are offered, the others not.
+    fs.writeFileSync(path.join(work, 'backup.zip'), zipSync({ 'b/Tunes.pdb': pdb, 'b/Memo.pdb': fs.readFileSync(path.join(work, 'junk.pdb')), 'b/Damaged.pdb': damaged }));
+    await pick('#pdb-file', [path.join(work, 'backup.zip')]);
+    await idle();
+    assert.deepEqual(await page.$$eval('#database-select option', options => options.map(o => o.textContent)),
+      ['backup.zip/b/Tunes.pdb', 'backup.zip/b/Damaged.pdb']);
+    await page.select('#database-select', '1');
+    await page.waitForFunction(() => document.querySelectorAll('#listing-rows td.problem').length > 0);
     const problems = await page.$$eval('td.problem', cells => cells.map(c => c.textContent));
     assert.ok(problems.length >= 1 && problems.every(problem => /\w/.test(problem)), problems);
     await click('#extract');
@@ -221,10 +233,12 @@ try {
 
   await check('with the server stopped, a reload still converts', async () => {
     await new Promise(resolve => { server.close(resolve); server.closeAllConnections(); });
+    await tab('compile');
+    await typeName('Kept Name');
     await page.reload();
     await pick('#midi-files', [tunes[4]]);
     await click('#compile');
-    assert.ok((await downloaded('My_MIDI_Database.pdb')).length > 78);
+    assert.ok((await downloaded('Kept_Name.pdb')).length > 78);
   });
 
   await check('no console error, no request off localhost', () => {
