@@ -169,6 +169,12 @@ std::vector<DirectoryEntry> MemoryFileSystem::FindFiles(const std::string& patte
     }
     entries.push_back({name, size, is_directory, std::move(*text)});
   };
+  // A name without wildcards is looked up, not searched for: compile lists each given file so.
+  if (mask.find_first_of("*?") == std::string::npos) {
+    if (const auto file = files_.find(pattern); file != files_.end()) consider(pattern, file->second->size(), false);
+    if (directories_.count(pattern) != 0) consider(pattern, 0, true);
+    return entries;
+  }
   for (auto file = files_.lower_bound(prefix); file != files_.end() && file->first.starts_with(prefix); ++file) {
     consider(file->first, file->second->size(), false);
   }

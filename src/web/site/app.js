@@ -1,7 +1,7 @@
 // The page: two tasks as tabs, the fields kept in localStorage, the core's questions as dialogs
 // and its messages in the message area.
 import { zipSync } from './fflate.js';
-import { call, fileNames, prepareCore, putFile, takeFile, withCore } from './core.js';
+import { call, fileNames, prepareCore, putFile, viewFile, withCore } from './core.js';
 import { fromDrop, fromFileList, inNtfsOrder, readChosen } from './inputs.js';
 import { decodeCoreText, downloadName, unholdable, windows1252Length } from './names.js';
 
@@ -71,8 +71,8 @@ const page = {
   },
 };
 
-function download(bytes, name, type) {
-  const url = URL.createObjectURL(new Blob([bytes], { type }));
+function download(blob, name) {
+  const url = URL.createObjectURL(blob);
   const link = document.createElement('a');
   link.href = url;
   link.download = name;
@@ -191,11 +191,11 @@ async function compile() {
     shownPath = path => path.replace(/\\/g, '/');
     const written = await call(core, 'web_compile', [[...sources].join('\n'), name, $('smf0-only').checked ? 1 : 0,
       $('to-smf0').checked ? 1 : 0], ['string', 'string', 'number', 'number']);
-    return written ? takeFile(core, '\\database.pdb') : null;
+    return written ? new Blob([viewFile(core, '\\database.pdb')], { type: 'application/vnd.palm' }) : null;
   });
   if (!pdb) return;
   window.carillo.lastRunMs = performance.now() - started;
-  download(pdb, `${downloadName(name)}.pdb`, 'application/vnd.palm');
+  download(pdb, `${downloadName(name)}.pdb`);
 }
 $('compile').addEventListener('click', () => busy(compile));
 
@@ -271,9 +271,9 @@ async function downloadTune(index) {
   const tune = await withCore(page, async core => {
     putFile(core, `\\${database.name}`, database.bytes);
     const name = core.ccall('web_tune', 'string', ['string', 'number'], [`\\${database.name}`, index]);
-    return name ? { name, bytes: takeFile(core, `\\tune\\${name}`) } : null;
+    return name ? { name, blob: new Blob([viewFile(core, `\\tune\\${name}`)], { type: 'audio/midi' }) } : null;
   });
-  if (tune) download(tune.bytes, tune.name, 'audio/midi');
+  if (tune) download(tune.blob, tune.name);
 }
 
 async function extract() {
@@ -288,12 +288,12 @@ async function extract() {
     const names = fileNames(core, stem);
     if (names.length === 0) return null;
     const entries = {};
-    for (const name of names) entries[name] = [takeFile(core, `${stem}\\${name}`), { level: 0 }];
-    return zipSync(entries);
+    for (const name of names) entries[name] = [viewFile(core, `${stem}\\${name}`), { level: 0 }];
+    return new Blob([zipSync(entries)], { type: 'application/zip' });
   });
   if (!zip) return;
   window.carillo.lastRunMs = performance.now() - started;
-  download(zip, `${downloadName(stem)}.zip`, 'application/zip');
+  download(zip, `${downloadName(stem)}.zip`);
 }
 $('extract').addEventListener('click', () => busy(extract));
 $('database-select').addEventListener('change', event => busy(() => list(databases[Number(event.target.value)])));

@@ -45,10 +45,11 @@ export function putFile(module, path, bytes) {
   module.HEAPU8.set(bytes, at);
 }
 
-export function takeFile(module, path) {
+// A view of the file's bytes in the module's memory, good until the next call into the module.
+export function viewFile(module, path) {
   const at = module.ccall('web_file_data', 'number', ['string'], [path]);
   const size = module.ccall('web_file_size', 'number', ['string'], [path]);
-  return module.HEAPU8.slice(at, at + size);
+  return module.HEAPU8.subarray(at, at + size);
 }
 
 export function fileNames(module, directory) {
