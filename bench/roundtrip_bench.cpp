@@ -51,7 +51,7 @@ std::vector<std::uint8_t> ReadWhole(FileSystem& files, const std::string& path) 
 }
 
 void WriteWhole(FileSystem& files, const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  auto out = files.Create(path);
+  auto out = files.Create(path, Durability::Closed);
   out->Write(bytes.data(), bytes.size());
   out->Close();
 }

@@ -66,5 +66,6 @@ std::string PathAsUtf8(std::string_view path) { return std::string(path); }
 
 std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
     std::function<void(const std::string& name, const char* reason)> report_unusable) {
+  RemoveTemporaryFilesOnInterrupt();
   return std::make_unique<Utf8FileSystem>(MakePlatformFileSystem(), std::move(report_unusable));
 }

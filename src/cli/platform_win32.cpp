@@ -2,7 +2,10 @@
 // written in UTF-16 so that names show as they are, whatever the console's own code page.
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "cli/console.h"
 #include "seams/file_system.h"
@@ -27,6 +30,63 @@ std::string Narrow(std::wstring_view text, UINT code_page) {
                       nullptr);
   return narrow;
 }
+
+// Files as the window sees them, but listed only by names that the ANSI code page holds exactly:
+// FindFirstFileA would hand on a best-fit look-alike ("Dvorák.mid" for "Dvořák.mid") that then
+// opens nothing.
+class ExactlyNamedFiles : public FileSystem {
+ public:
+  ExactlyNamedFiles(std::unique_ptr<FileSystem> files, std::function<void(const std::string&, const char*)> report)
+      : files_(std::move(files)), report_unusable_(std::move(report)) {}
+
+  bool FileExists(const std::string& path) override { return files_->FileExists(path); }
+  bool DirectoryExists(const std::string& path) override { return files_->DirectoryExists(path); }
+  bool CreateDir(const std::string& path) override { return files_->CreateDir(path); }
+  std::unique_ptr<InputFile> OpenRead(const std::string& path) override { return files_->OpenRead(path); }
+  std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override {
+    return files_->Create(path, durability);
+  }
+
+  std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
+    static const std::string reason = "Windows-" + std::to_string(GetACP()) + " cannot hold this name";
+    std::vector<DirectoryEntry> entries;
+    WIN32_FIND_DATAW found{};
+    UniqueFind find(FindFirstFileW(Wide(pattern, CP_ACP).c_str(), &found));
+    if (!find) return entries;
+    do {
+      std::optional<std::string> name = ExactlyInAnsi(found.cFileName);
+      if (!name) {
+        const std::string directory = pattern.substr(0, pattern.find_last_of("\\:/") + 1);
+        if (report_unusable_) report_unusable_(PathAsUtf8(directory) + Narrow(found.cFileName, CP_UTF8), reason.c_str());
+        continue;
+      }
+      DirectoryEntry entry;
+      entry.name = std::move(*name);
+      entry.text = entry.name;
+      entry.is_directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      if (!entry.is_directory) {
+        entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+      }
+      entries.push_back(std::move(entry));
+    } while (FindNextFileW(find.get(), &found));
+    return entries;
+  }
+
+ private:
+  static std::optional<std::string> ExactlyInAnsi(std::wstring_view name) {
+    if (GetACP() == CP_UTF8) return Narrow(name, CP_UTF8);  // holds every name, and takes no flags
+    const int length = static_cast<int>(name.size());
+    BOOL lossy = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), length, nullptr, 0, nullptr, &lossy);
+    if (size <= 0 || lossy) return std::nullopt;
+    std::string narrow(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), length, narrow.data(), size, nullptr, nullptr);
+    return narrow;
+  }
+
+  std::unique_ptr<FileSystem> files_;
+  std::function<void(const std::string&, const char*)> report_unusable_;
+};
 
 bool IsConsole(HANDLE handle) {
   DWORD mode = 0;
@@ -97,7 +157,10 @@ std::string SystemTextAsUtf8(std::string_view text) { return Narrow(Wide(text, C
 
 std::string PathAsUtf8(std::string_view path) { return SystemTextAsUtf8(path); }
 
-// Windows names files in the ANSI code page, as the commands do: nothing to translate.
-std::unique_ptr<FileSystem> MakeCommandLineFileSystem(std::function<void(const std::string&, const char*)>) {
-  return MakePlatformFileSystem();
+// Windows names files in the ANSI code page, as the commands do: nothing to translate, only names
+// that it cannot hold to leave out.
+std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
+    std::function<void(const std::string&, const char*)> report_unusable) {
+  RemoveTemporaryFilesOnInterrupt();
+  return std::make_unique<ExactlyNamedFiles>(MakePlatformFileSystem(), std::move(report_unusable));
 }

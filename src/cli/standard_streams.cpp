@@ -83,9 +83,9 @@ class StandardStreams : public FileSystem {
     return std::make_unique<BytesInput>(std::move(bytes));
   }
 
-  std::unique_ptr<OutputFile> Create(const std::string& path) override {
+  std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override {
     if (IsStream(path)) return std::make_unique<StandardOutput>();
-    return files_->Create(path);
+    return files_->Create(path, durability);
   }
 
  private:

@@ -24,7 +24,9 @@ class Utf8FileSystem : public FileSystem {
   // every system.
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override;
   std::unique_ptr<InputFile> OpenRead(const std::string& path) override { return native_->OpenRead(path); }
-  std::unique_ptr<OutputFile> Create(const std::string& path) override { return native_->Create(path); }
+  std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override {
+    return native_->Create(path, durability);
+  }
   std::string NameFromText(const std::string& text) override;
 
  private:

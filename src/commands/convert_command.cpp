@@ -38,7 +38,7 @@ void ConvertMidiFile(Prompts& prompts, FileSystem& files, const ConvertInputs& i
         return;
     }
   }
-  std::unique_ptr<OutputFile> file = files.Create(inputs.destination_path);
+  std::unique_ptr<OutputFile> file = files.Create(inputs.destination_path, Durability::Closed);
   file->Write(converted.bytes.data(), converted.bytes.size());
   file->Close();
   prompts.ShowInformation(

@@ -65,7 +65,7 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
     record_offset += StoredRecordSize(sources.record_names[i], sources.file_sizes[i]) - palm::kRecordEntrySize;
   }
   if (record_offset > kLargestDatabase) throw AppError(kTooMuchMidiData);  // the end of the last record
-  std::unique_ptr<OutputFile> database = files.Create(destination_path);
+  std::unique_ptr<OutputFile> database = files.Create(destination_path, Durability::Flushed);
   database->Write(head_and_list.data(), head_and_list.size());
 
   std::uint64_t written_bytes = 0;

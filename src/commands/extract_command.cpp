@@ -181,7 +181,7 @@ void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t reco
         return;
     }
   }
-  std::unique_ptr<OutputFile> file = files_.Create(path);
+  std::unique_ptr<OutputFile> file = files_.Create(path, Durability::Closed);
   file->Write(record.tune.data(), record.tune.size());
   file->Close();
   ++written_count_;

@@ -113,7 +113,9 @@ RecordContents DatabaseReader::ReadRecord(RecordExtent extent) const {
     return contents;
   };
   ByteCursor image(image_, static_cast<std::size_t>(std::max(extent.offset, 0)));
-  if (extent.offset < 0 || image.Remaining() < sizeof kMidiRecordSignature) {
+  // A record of no bytes inside the file, at its very end too, is empty, not lost.
+  const bool empty = extent.length == 0 && extent.offset >= 0 && image.Position() <= image.Size();
+  if (extent.offset < 0 || (image.Remaining() < sizeof kMidiRecordSignature && !empty)) {
     return refuse("it lies past the end of the file");
   }
   // A record that leaves the image, or whose next record begins before it, has no tune to give;

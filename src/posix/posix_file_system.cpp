@@ -2,6 +2,8 @@
 // every "\" becomes "/".
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,10 +13,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <new>
+#include <random>
 
 #include "seams/app_error.h"
 #include "seams/file_system.h"
 #include "seams/paths.h"
+#include "seams/temporary_paths.h"
 
 namespace {
 
@@ -174,9 +178,66 @@ class PosixInputFile : public InputFile, private Descriptor {
   void Close() override { CloseOnce(); }
 };
 
-class PosixOutputFile : public OutputFile, private Descriptor {
+// ---- temporary files ---------------------------------------------------------------------------
+
+extern "C" void RemoveTemporariesAndEnd(int signal) {
+  RemoveTrackedTemporaryPaths([](const char* path) { ::unlink(path); });
+  // Ended by the signal itself, so that the shell sees 128 + its number.
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  sigaction(signal, &fallback, nullptr);
+  raise(signal);
+}
+
+constexpr char kTemporaryMark[] = ".carillo-";
+constexpr std::size_t kTemporaryRandom = 6;
+constexpr std::size_t kLongestName = 255;  // NAME_MAX of the common file systems
+
+// "DIR/.NAME.carillo-XXXXXX": hidden, and never matching "*.mid". A long NAME is cut, at a
+// character's start (some file systems take only whole UTF-8 characters), to keep within a name's limit.
+std::string TemporaryPath(const std::string& native) {
+  static std::mt19937 random{std::random_device{}()};
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  constexpr std::size_t kKept = kLongestName - 1 - (sizeof kTemporaryMark - 1) - kTemporaryRandom;
+  const std::size_t start = NameStart(native);
+  std::size_t end = std::min(native.size(), start + kKept);
+  while (end > start && end < native.size() && (static_cast<unsigned char>(native[end]) & 0xC0) == 0x80) --end;
+  std::string path = native.substr(0, start) + "." + native.substr(start, end - start) + kTemporaryMark;
+  for (std::size_t i = 0; i < kTemporaryRandom; ++i) path += kLetters[random() % (sizeof kLetters - 1)];
+  return path;
+}
+
+// Where a new file takes its place: a symbolic link's final target, so that the link stays.
+std::string FinalTarget(std::string native) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (lstat(native.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return native;
+    char target[PATH_MAX];
+    ssize_t length = readlink(native.c_str(), target, sizeof target);
+    if (length < 0) Fail(errno, native);
+    if (static_cast<std::size_t>(length) == sizeof target) Fail(ENAMETOOLONG, native);
+    std::string next(target, static_cast<std::size_t>(length));
+    native = !next.empty() && next.front() == '/' ? next : native.substr(0, NameStart(native)) + next;
+  }
+  Fail(ELOOP, native);
+}
+
+// A new file: written under a temporary name beside its destination and renamed over it on Close.
+// A destination that is no regular file (a device, a pipe) is written in place, as it cannot be
+// replaced.
+class PosixOutputFile : public OutputFile {
  public:
-  using Descriptor::Descriptor;
+  PosixOutputFile(int fd, std::string destination, std::string temporary, TemporaryPathSlot slot,
+                  Durability durability)
+      : fd_(fd), destination_(std::move(destination)), temporary_(std::move(temporary)), slot_(slot),
+        durability_(durability) {}
+  ~PosixOutputFile() override {
+    if (fd_ >= 0) ::close(fd_);
+    Discard();
+  }
+  PosixOutputFile(const PosixOutputFile&) = delete;
+  PosixOutputFile& operator=(const PosixOutputFile&) = delete;
 
   void Write(const void* data, std::size_t count) override {
     const auto* bytes = static_cast<const char*>(data);
@@ -185,14 +246,56 @@ class PosixOutputFile : public OutputFile, private Descriptor {
       ssize_t put = ::write(fd_, bytes, count);
       if (put < 0 && errno == EINTR) continue;
       if (put < 0 && errno == ENOSPC) throw InOutError(kDiskFull);
-      if (put < 0) Fail(errno, native_);
+      if (put < 0) Fail(errno, destination_);
       if (put == 0) throw InOutError(kDiskFull);
       bytes += put;
       count -= static_cast<std::size_t>(put);
     }
   }
 
-  void Close() override { CloseOnce(); }
+  void Close() override {
+    const int fd = OpenDescriptor(fd_);
+    fd_ = -1;
+    const bool in_place = temporary_.empty();
+    if (durability_ == Durability::Flushed && !in_place && ::fsync(fd) != 0) {
+      const int error = errno;
+      ::close(fd);
+      FailDiscarding(error);
+    }
+    if (::close(fd) != 0) FailDiscarding(errno);
+    if (in_place) return;
+    if (::rename(temporary_.c_str(), destination_.c_str()) != 0) FailDiscarding(errno);
+    temporary_.clear();
+    ForgetTemporaryPath(slot_);
+    if (durability_ == Durability::Flushed) FlushDirectory();
+  }
+
+ private:
+  void Discard() {
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+    ForgetTemporaryPath(slot_);
+  }
+
+  [[noreturn]] void FailDiscarding(int error) {
+    Discard();
+    Fail(error, destination_);
+  }
+
+  // The rename itself reaches the disk with the directory. The file is in place already, so a
+  // directory that cannot be flushed (some file systems refuse) is no failure of the write.
+  void FlushDirectory() const {
+    const int directory = ::open(NativeDirectory(destination_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory < 0) return;
+    ::fsync(directory);
+    ::close(directory);
+  }
+
+  int fd_;
+  std::string destination_;
+  std::string temporary_;  // empty once renamed, and for a destination written in place
+  TemporaryPathSlot slot_;
+  Durability durability_;
 };
 
 class PosixFileSystem : public FileSystem {
@@ -244,14 +347,54 @@ class PosixFileSystem : public FileSystem {
     return std::make_unique<PosixInputFile>(fd, native);
   }
 
-  std::unique_ptr<OutputFile> Create(const std::string& path) override {
-    std::string native = Native(path);
-    int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) Fail(errno, native);
-    return std::make_unique<PosixOutputFile>(fd, native);
+  std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override {
+    const std::string native = FinalTarget(Native(path));
+    struct stat old {};
+    const bool replaces = ::stat(native.c_str(), &old) == 0;
+    if (replaces && S_ISDIR(old.st_mode)) throw InOutError(kFileAccessDenied);
+    if (replaces && !S_ISREG(old.st_mode)) {
+      int fd = ::open(native.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+      if (fd < 0) Fail(errno, native);
+      return std::make_unique<PosixOutputFile>(fd, native, "", kUntracked, durability);
+    }
+    // Refused now, as opening it for writing was: a rename would replace what may not be written.
+    if (replaces && ::faccessat(AT_FDCWD, native.c_str(), W_OK, AT_EACCESS) != 0) Fail(errno, native);
+
+    for (;;) {
+      std::string temporary = TemporaryPath(native);
+      TemporaryPathSlot slot = TrackTemporaryPath(temporary);
+      // Created as any new file (the umask, a default ACL), then given the replaced file's owner
+      // and permissions where the system allows.
+      int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0) {
+        const int error = errno;
+        ForgetTemporaryPath(slot);
+        if (error == EEXIST) continue;
+        Fail(error, native);
+      }
+      if (replaces) {
+        if ((old.st_uid != geteuid() || old.st_gid != getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+          // Another's file can only become the writer's own; it keeps its permissions still.
+        }
+        ::fchmod(fd, old.st_mode & 07777);
+      }
+      return std::make_unique<PosixOutputFile>(fd, native, std::move(temporary), slot, durability);
+    }
   }
 };
 
 }  // namespace
 
 std::unique_ptr<FileSystem> MakePlatformFileSystem() { return std::make_unique<PosixFileSystem>(); }
+
+void RemoveTemporaryFilesOnInterrupt() {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction current {};
+    // An ignored signal stays ignored: nohup and background jobs rely on it.
+    if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+    struct sigaction handler {};
+    handler.sa_handler = RemoveTemporariesAndEnd;
+    sigfillset(&handler.sa_mask);  // no second interrupt in the middle of the clean-up
+    sigaction(signal, &handler, nullptr);
+  }
+}

@@ -40,11 +40,17 @@ class InputFile {
   virtual void Close() = 0;
 };
 
+// How far a new file must have reached its disk before it takes the destination's place.
+enum class Durability { Closed, Flushed };
+
+// A new file, written beside its destination under a temporary name.
 class OutputFile {
  public:
-  virtual ~OutputFile() = default;  // closes quietly when Close() was not called
+  virtual ~OutputFile() = default;  // without Close(), removes the temporary file: no trace is left
   // Appends exactly `count` bytes; fewer stored raises kDiskFull.
   virtual void Write(const void* data, std::size_t count) = 0;
+  // Flushes (for Durability::Flushed), closes and puts the file in the destination's place; on
+  // failure the temporary file is removed and the destination stays as it was.
   virtual void Close() = 0;
 };
 
@@ -63,9 +69,16 @@ class FileSystem {
   virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;
   // The platform's name for a file named in record text, such as a tune named after its record.
   virtual std::string NameFromText(const std::string& text) { return text; }
-  // Creates a file for writing, replacing (truncating) an existing one.
-  virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
+  // A new file that takes `path`'s place whole when Close() succeeds (flushed to the disk first for
+  // Durability::Flushed); until then `path` stays as it was, and one destroyed unclosed leaves no
+  // trace. A symbolic link has its target replaced; a replaced file keeps its permissions; a
+  // destination that may not be written is refused here, before anything is written.
+  virtual std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) = 0;
 };
 
 // The platform's own file system: Win32 on Windows, POSIX in the native build.
 std::unique_ptr<FileSystem> MakePlatformFileSystem();
+// For the command-line program: an interrupt (SIGINT, SIGTERM, SIGHUP; Ctrl-C, Ctrl-Break on the
+// Windows console) removes every temporary file of the platform's Create before the program ends
+// as the interrupt would have ended it.
+void RemoveTemporaryFilesOnInterrupt();

@@ -192,7 +192,7 @@ std::unique_ptr<InputFile> MemoryFileSystem::OpenRead(const std::string& path) {
 
 std::string MemoryFileSystem::NameFromText(const std::string& text) { return Utf8NameFromText(text); }
 
-std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path) {
+std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path, Durability /*durability*/) {
   const std::string name = path.substr(path.rfind('\\') + 1);
   if (name.empty() || !DirectoryExists(ParentOf(path)) || directories_.count(path) != 0) {
     throw InOutError(kFileAccessDenied);

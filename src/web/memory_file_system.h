@@ -35,7 +35,8 @@ class MemoryFileSystem : public FileSystem {
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override;
   std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
   std::string NameFromText(const std::string& text) override;
-  std::unique_ptr<OutputFile> Create(const std::string& path) override;
+  // Memory has no disk to reach: both durabilities are the same.
+  std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override;
 
  private:
   void MakeDirectories(const std::string& path);

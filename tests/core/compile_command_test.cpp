@@ -401,6 +401,7 @@ TEST(CompileRecordCount, At65535FilesTheDatabaseIsWrittenWithCountFFFF) {
   ScriptedPrompts prompts;
   FakeFileSystem many = CompileMany(65535, prompts);
   EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{SuccessBox(65535)});
+  EXPECT_EQ(many.durability.at("D\\out.pdb"), Durability::Flushed) << "on the disk before it replaces one";
   const Bytes& written = many.files.at("D\\out.pdb");
   ASSERT_GE(written.size(), 78u);
   EXPECT_EQ(written[76], 0xFF);

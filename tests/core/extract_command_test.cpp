@@ -586,7 +586,8 @@ TEST_F(ExtractTest, UnreadableRecordsAreToldOnceBeforeTheClosingBoxAndNotAfterAC
 
 // What a database cut short at `length` bytes must give: records wholly inside are written, the
 // last record loses its end, a record that leaves the file is reported by its name as far as
-// the file holds it, and records whose signature is cut off are counted in one warning.
+// the file holds it, and records whose signature is cut off are counted in one warning; a last
+// record cut at its very start is an empty record, which is no tune and no loss.
 std::vector<ShownBox> ExpectedForTruncation(std::size_t length, const std::vector<Bytes>& records,
                                             const std::vector<std::string>& names, std::set<std::string>& written) {
   if (length == 0) return {InputErrorBox(1, "File is empty!")};
@@ -596,6 +597,7 @@ std::vector<ShownBox> ExpectedForTruncation(std::size_t length, const std::vecto
   std::size_t offset = 78 + 8 * records.size();
   for (std::size_t i = 0; i < records.size(); ++i) {
     const bool last = i + 1 == records.size();
+    if (last && offset == length) break;
     if (offset + 4 > length) {
       ++lost;
     } else {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -170,38 +171,59 @@ TEST_F(FileSystemTest, FailuresCarryTheCodeAndTextOfTheTable) {
       {"opening in a missing directory", [&] { files->OpenRead(temp / "missing\\tune.pdb"); }, 3,
        "Invalid filename"},
       {"opening a directory as a file", [&] { files->OpenRead(temp / "folder"); }, 5, "File access denied"},
-      {"creating in a missing directory", [&] { files->Create(temp / "missing\\out.mid"); }, 3, "Invalid filename"},
-      {"creating over a directory", [&] { files->Create(temp / "folder"); }, 5, "File access denied"},
+      {"creating in a missing directory", [&] { files->Create(temp / "missing\\out.mid", Durability::Closed); }, 3,
+       "Invalid filename"},
+      {"creating over a directory", [&] { files->Create(temp / "folder", Durability::Closed); }, 5,
+       "File access denied"},
   };
   ExpectFailures(cases);
 }
 
-TEST_F(FileSystemTest, CreateReplacesAnExistingFileAndAppendsEachWrite) {
+TEST_F(FileSystemTest, CreateReplacesAnExistingFileWholeOnCloseAndAppendsEachWrite) {
   WriteBytes(temp / "out.pdb", Counting(500));
-  auto out = files->Create(temp / "out.pdb");
+  auto out = files->Create(temp / "out.pdb", Durability::Flushed);
   out->Write("abc", 3);
   out->Write("", 0);
   out->Write("defg", 4);
+  EXPECT_EQ(ReadBytes(temp / "out.pdb"), Counting(500)) << "replaced before it was closed";
   out->Close();
   EXPECT_EQ(ReadBytes(temp / "out.pdb"), (Bytes{'a', 'b', 'c', 'd', 'e', 'f', 'g'}));
 
-  files->Create(temp / "empty.pdb")->Close();
+  files->Create(temp / "empty.pdb", Durability::Closed)->Close();
   EXPECT_EQ(ReadBytes(temp / "empty.pdb"), Bytes{});
+  EXPECT_EQ(EntryNames(temp.path()), (std::vector<std::string>{"empty.pdb", "out.pdb"}));
 }
 
-TEST_F(FileSystemTest, FilesLeftOpenAreClosedWithWhatWasWritten) {
+TEST_F(FileSystemTest, AFileLeftUnclosedOrFailingToTakeItsPlaceLeavesNoTrace) {
+  WriteBytes(temp / "old.pdb", Counting(300));
   {
-    auto out = files->Create(temp / "partial.pdb");
+    auto out = files->Create(temp / "old.pdb", Durability::Flushed);
     out->Write("xyz", 3);
+    files->Create(temp / "new.pdb", Durability::Closed)->Write("xyz", 3);
   }
-  EXPECT_EQ(ReadBytes(temp / "partial.pdb"), (Bytes{'x', 'y', 'z'}));
-  {
-    auto in = files->OpenRead(temp / "partial.pdb");
-  }
-  // Nothing holds the file any more: it can be replaced.
-  files->Create(temp / "partial.pdb")->Close();
-  EXPECT_EQ(ReadBytes(temp / "partial.pdb"), Bytes{});
+  EXPECT_EQ(ReadBytes(temp / "old.pdb"), Counting(300));
+  auto out = files->Create(temp / "became.pdb", Durability::Closed);
+  MakeDirectory(temp / "became.pdb");  // which no file can replace
+  EXPECT_EQ(RaisedBy([&] { out->Close(); }).code, kFileAccessDenied);
+  EXPECT_EQ(EntryNames(temp.path()), (std::vector<std::string>{"became.pdb", "old.pdb"}));
 }
+
+#ifndef _WIN32
+TEST_F(FileSystemTest, ALinkedFileIsReplacedBesideItsTargetAndKeepsItsPermissions) {
+  namespace fs = std::filesystem;
+  MakeDirectory(temp / "real");
+  const std::string target = NativePath(temp / "real\\tones.pdb"), link = NativePath(temp / "link.pdb");
+  const fs::perms kept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  WriteBytes(target, Counting(10));
+  fs::permissions(target, kept);
+  fs::create_symlink("real/tones.pdb", link);
+  files->Create(link, Durability::Flushed)->Close();
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadBytes(target), Bytes{});
+  EXPECT_EQ(fs::status(target).permissions(), kept);
+  EXPECT_EQ(EntryNames(temp / "real"), std::vector<std::string>{"tones.pdb"});
+}
+#endif
 
 TEST_F(FileSystemTest, AFileUsedAfterItsCloseIsNotOpen) {
   WriteBytes(temp / "data.bin", Counting(10));
@@ -211,7 +233,7 @@ TEST_F(FileSystemTest, AFileUsedAfterItsCloseIsNotOpen) {
   EXPECT_EQ(RaisedBy([&] { in->Read(&byte, 1); }).code, kFileNotOpen);
   EXPECT_EQ(RaisedBy([&] { in->Close(); }).text, "I/O error 103");
 
-  auto out = files->Create(temp / "out.bin");
+  auto out = files->Create(temp / "out.bin", Durability::Closed);
   out->Close();
   EXPECT_EQ(RaisedBy([&] { out->Write(&byte, 1); }).code, kFileNotOpen);
   EXPECT_EQ(RaisedBy([&] { out->Close(); }).code, kFileNotOpen);

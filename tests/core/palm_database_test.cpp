@@ -301,7 +301,7 @@ TEST(DatabaseReader, OffsetsBeyondTheEndOrAboveTheSignedRangeGiveDamagedOrUnread
   const std::vector<Case> cases = {
       {94, 412, damaged_a, unreadable},
       // The first record then runs to the end, trailing bytes and all; 411 is the end itself.
-      {94, 411, {RecordStatus::Midi, "A"}, unreadable},
+      {94, 411, {RecordStatus::Midi, "A"}, {RecordStatus::NotMidiRecord, ""}},  // empty, at the very end
       {94, 408, {RecordStatus::Midi, "A"}, unreadable},  // three bytes cannot hold a signature
       {94, 0x7FFFFFFF, damaged_a, unreadable},
       {94, 0x80000000, damaged_a, unreadable},
@@ -402,7 +402,8 @@ TEST(DatabaseReader, ARecordExtentOutsideTheImageIsDamagedWhileItsSignatureIsIns
   };
   const std::vector<Case> cases = {
       {{-1, 10}, RecordStatus::Unreadable, "it lies past the end of the file"},
-      {{size, 0}, RecordStatus::Unreadable, "it lies past the end of the file"},
+      {{size, 0}, RecordStatus::NotMidiRecord, "it is too short for a signature"},  // empty, at the end
+      {{size - 2, 0}, RecordStatus::NotMidiRecord, "it is too short for a signature"},
       {{size + 1, 0}, RecordStatus::Unreadable, "it lies past the end of the file"},
       {{size - 3, 3}, RecordStatus::Unreadable, "it lies past the end of the file"},
       {{INT32_MAX, INT32_MAX}, RecordStatus::Unreadable, "it lies past the end of the file"},

@@ -51,22 +51,31 @@ class FakeInput : public InputFile {
   bool closed_ = false;
 };
 
-// Appends to the file in memory as it goes, so that what was written before a failure stays.
-class MemoryOutput : public OutputFile {
+// Writes to the real file, or to bytes that take the file's place in memory when closed; either
+// way the write asked to fail does.
+class FakeOutput : public OutputFile {
  public:
-  explicit MemoryOutput(Bytes& file) : file_(file) {}
+  FakeOutput(std::unique_ptr<OutputFile> real, FakeFileSystem& files, std::string path)
+      : real_(std::move(real)), files_(files), path_(std::move(path)) {}
   void Write(const void* data, std::size_t count) override {
+    if (++files_.writes == files_.failing_write) throw InOutError(kDiskFull);
+    if (real_) return real_->Write(data, count);
     if (closed_) throw InOutError(kFileNotOpen);
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    file_.insert(file_.end(), bytes, bytes + count);
+    pending_.insert(pending_.end(), bytes, bytes + count);
   }
   void Close() override {
+    if (real_) return real_->Close();
     if (closed_) throw InOutError(kFileNotOpen);
     closed_ = true;
+    files_.files[path_] = std::move(pending_);
   }
 
  private:
-  Bytes& file_;
+  std::unique_ptr<OutputFile> real_;
+  FakeFileSystem& files_;
+  std::string path_;
+  Bytes pending_;
   bool closed_ = false;
 };
 
@@ -181,18 +190,17 @@ std::unique_ptr<InputFile> FakeFileSystem::OpenRead(const std::string& path) {
   return std::make_unique<FakeInput>(nullptr, file->second, log);
 }
 
-std::unique_ptr<OutputFile> FakeFileSystem::Create(const std::string& path) {
+std::unique_ptr<OutputFile> FakeFileSystem::Create(const std::string& path, Durability asked) {
   log.push_back("create " + path);
+  durability[path] = asked;
   if (read_only) {
     ADD_FAILURE() << "creates file " << path;
     throw InOutError(kFileAccessDenied);
   }
-  if (real_) return real_->Create(path);
+  if (real_) return std::make_unique<FakeOutput>(real_->Create(path, asked), *this, path);
   if (directories.count(path) != 0) throw InOutError(kFileAccessDenied);
   if (!ParentExists(path)) throw InOutError(kInvalidFilename);
-  Bytes& file = files[path];
-  file.clear();
-  return std::make_unique<MemoryOutput>(file);
+  return std::make_unique<FakeOutput>(nullptr, *this, path);
 }
 
 std::vector<DirectoryEntry> SizedFiles::FindFiles(const std::string& pattern) {
@@ -207,7 +215,7 @@ std::vector<DirectoryEntry> SizedFiles::FindFiles(const std::string& pattern) {
 
 std::unique_ptr<InputFile> SizedFiles::OpenRead(const std::string&) { return std::make_unique<SizedInput>(); }
 
-std::unique_ptr<OutputFile> SizedFiles::Create(const std::string& path) {
+std::unique_ptr<OutputFile> SizedFiles::Create(const std::string& path, Durability) {
   created.push_back(path);
   return std::make_unique<CountingOutput>(first_write, written);
 }

@@ -36,6 +36,11 @@ class FakeFileSystem : public FileSystem {
   std::vector<DirectoryEntry> listing_extras;
   // Creating anything fails the test (and the call).
   bool read_only = false;
+  // The durability each path was last created with.
+  std::map<std::string, Durability> durability;
+  // The Nth Write (from 1, over every file created) raises kDiskFull; 0 for none. `writes` counts.
+  std::size_t failing_write = 0;
+  std::size_t writes = 0;
 
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
@@ -44,7 +49,8 @@ class FakeFileSystem : public FileSystem {
   // matched regardless of case; entries come in byte order.
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override;
   std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
-  std::unique_ptr<OutputFile> Create(const std::string& path) override;
+  // In memory a created file appears, whole, when it is closed.
+  std::unique_ptr<OutputFile> Create(const std::string& path, Durability asked) override;
 
  private:
   bool ParentExists(const std::string& path) const;
@@ -69,7 +75,7 @@ class SizedFiles : public FileSystem {
   bool CreateDir(const std::string&) override { return false; }
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override;
   std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
-  std::unique_ptr<OutputFile> Create(const std::string& path) override;
+  std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override;
 
  private:
   std::vector<std::uint64_t> sizes_;

@@ -86,3 +86,12 @@ bool PathExists(const std::string& path) {
   std::error_code error;
   return fs::exists(Native(path), error);
 }
+
+std::vector<std::string> EntryNames(const std::string& directory) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(Native(directory))) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}

@@ -44,3 +44,5 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void MakeDirectory(const std::string& path);
 bool PathExists(const std::string& path);
+// The names in a directory, sorted: for tests that no stray file was left there.
+std::vector<std::string> EntryNames(const std::string& directory);

@@ -27,16 +27,16 @@ TEST(MemoryFileSystem, AFileAppearsWholeWhenClosedAndAnUnclosedOneLeavesTheOldBy
   MemoryFileSystem files(nullptr);
   files.AddFile("d\\t.mid", 2)[0] = 'A';
   {
-    auto out = files.Create("d\\t.mid");
+    auto out = files.Create("d\\t.mid", Durability::Closed);
     out->Write("new", 3);
   }
   EXPECT_EQ(*files.Find("d\\t.mid"), (std::vector<std::uint8_t>{'A', 0}));
-  auto out = files.Create("d\\u.mid");
+  auto out = files.Create("d\\u.mid", Durability::Flushed);
   out->Write("new", 3);
   EXPECT_FALSE(files.FileExists("d\\u.mid"));
   out->Close();
   EXPECT_EQ(*files.Find("d\\u.mid"), (std::vector<std::uint8_t>{'n', 'e', 'w'}));
-  EXPECT_THROW(files.Create("missing\\x.mid"), InOutError);
+  EXPECT_THROW(files.Create("missing\\x.mid", Durability::Closed), InOutError);
 }
 
 TEST(MemoryFileSystem, ReadsStopAtTheEnd) {

@@ -39,6 +39,8 @@ class Win32FileSystemTest : public testing::Test {
 TEST_F(Win32FileSystemTest, RealFailuresCarryWindowsCodesAndTheirTexts) {
   WriteBytes(temp / "tune.mid", Bytes(24, 7));
   WriteBytes(temp / "locked.pdb", Bytes(10, 1));
+  WriteBytes(temp / "readonly.pdb", Bytes(10, 2));
+  SetAttributes(temp / "readonly.pdb", FILE_ATTRIBUTE_READONLY);
   MakeDirectory(temp / "folder");
   UniqueFile locker = HoldFile(temp / "locked.pdb", GENERIC_READ, 0, OPEN_EXISTING);
   ASSERT_NE(locker.get(), INVALID_HANDLE_VALUE);
@@ -57,14 +59,18 @@ TEST_F(Win32FileSystemTest, RealFailuresCarryWindowsCodesAndTheirTexts) {
        kReadBeyondEndOfFile, "Read beyond end of file"},
       {"file held without sharing", [&] { files->OpenRead(temp / "locked.pdb"); }, ERROR_SHARING_VIOLATION,
        "I/O error 32"},
-      {"creating in a missing directory", [&] { files->Create(temp / "missing\\tune.mid"); }, ERROR_PATH_NOT_FOUND,
-       "Invalid filename"},
-      {"creating over a directory", [&] { files->Create(temp / "folder"); }, ERROR_ACCESS_DENIED,
+      {"creating in a missing directory", [&] { files->Create(temp / "missing\\tune.mid", Durability::Closed); },
+       ERROR_PATH_NOT_FOUND, "Invalid filename"},
+      {"creating over a directory", [&] { files->Create(temp / "folder", Durability::Closed); }, ERROR_ACCESS_DENIED,
        "File access denied"},
-      {"replacing a file held without sharing", [&] { files->Create(temp / "locked.pdb"); },
+      {"replacing a file held without sharing", [&] { files->Create(temp / "locked.pdb", Durability::Flushed); },
        ERROR_SHARING_VIOLATION, "I/O error 32"},
+      {"replacing a read-only file", [&] { files->Create(temp / "readonly.pdb", Durability::Flushed); },
+       ERROR_ACCESS_DENIED, "File access denied"},
   };
   ExpectFailures(cases);
+  EXPECT_EQ(ReadBytes(temp / "readonly.pdb"), Bytes(10, 2));
+  EXPECT_EQ(EntryNames(temp.path()), (std::vector<std::string>{"folder", "locked.pdb", "readonly.pdb", "tune.mid"}));
 }
 
 TEST_F(Win32FileSystemTest, AReadOnlyFileOpensForReading) {
