@@ -132,7 +132,10 @@ try {
     await pick('#pdb-file', [path.join(work, 'native.pdb')]);
     await page.waitForFunction(() => document.querySelectorAll('#listing-rows tr').length === 31);
     await click('#extract');
-    assert.deepEqual(unzipped(await downloaded('native.zip')), nativeExtract(pdb));
+    const extracted = nativeExtract(pdb);
+    assert.deepEqual(unzipped(await downloaded('native.zip')), extracted);
+    await click('#listing-rows tr:nth-child(2) button');
+    assert.ok((await downloaded('be_sharp_bw_redfarn.mid')).equals(extracted['be_sharp_bw_redfarn.mid']));
   });
 
   await check('a Windows-1252 name survives both ways; a name it cannot hold is skipped with a word', async () => {
