@@ -189,6 +189,11 @@ async function compile() {
       putFile(core, source, tune.bytes);
     }
     shownPath = path => path.replace(/\\/g, '/');
+    // The core would ask for a directory, which the page has no field for.
+    if (sources.size === 0) {
+      say('error', 'No MIDI files chosen: pick some, a folder or a zip of them, or drop them here.', 'Unable to continue');
+      return null;
+    }
     const written = await call(core, 'web_compile', [[...sources].join('\n'), name, $('smf0-only').checked ? 1 : 0,
       $('to-smf0').checked ? 1 : 0], ['string', 'string', 'number', 'number']);
     return written ? new Blob([viewFile(core, '\\database.pdb')], { type: 'application/vnd.palm' }) : null;
