@@ -27,10 +27,11 @@ printf '%s\n' "${sources[@]}" | xargs -P "$JOBS" -I{} sh -c '
   case "$src" in */src/midi/*) set -- "$@" -fignore-exceptions ;; esac
   exec em++ "$@" -c "$src" -o "$obj"' sh {} "${flags[@]}"
 
-# One module factory (ES module) whose calls may wait for the page's dialogs.
+# One module factory (ES module) whose calls may wait for the page's dialogs. Memory stays below
+# 2 GB, where pointers handed to JavaScript as numbers are never negative.
 em++ "$objects"/*.o -o "$site/carillo-core.js" -O2 -fexceptions --closure 0 \
   -sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=createCarilloCore -sENVIRONMENT=web \
-  -sASYNCIFY=1 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=4GB -sINITIAL_MEMORY=16MB \
+  -sASYNCIFY=1 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sINITIAL_MEMORY=16MB \
   -sEXPORTED_FUNCTIONS=_malloc,_free -sEXPORTED_RUNTIME_METHODS=ccall,UTF8ToString \
   -sFILESYSTEM=0 -sINCOMING_MODULE_JS_API=carilloAsk,carilloTell,onAbort,print,printErr
 
