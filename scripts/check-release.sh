@@ -23,9 +23,14 @@ grep -q 'CARILLO_BUILD_NUMBER must be a whole number from 0 to 65535' "$work/ref
 version=2.0.65535
 arch="$(dpkg --print-architecture)"
 CARILLO_BUILD_NUMBER=65535 "$ROOT/scripts/release.sh" "$out" >/dev/null
-zip_file="carillo-$version-win32.zip" deb_file="carillo_${version}_$arch.deb"
-[ "$(ls "$out" | LC_ALL=C sort)" = "$(printf '%s\n' "$deb_file" "$zip_file" | LC_ALL=C sort)" ] ||
-  fail "expected $zip_file and $deb_file, found: $(ls "$out")"
+zip_file="carillo-$version-win32.zip" deb_file="carillo_${version}_$arch.deb" web_file="carillo-$version-web.zip"
+[ "$(ls "$out" | LC_ALL=C sort)" = "$(printf '%s\n' "$deb_file" "$zip_file" "$web_file" | LC_ALL=C sort)" ] ||
+  fail "expected $zip_file, $deb_file and $web_file, found: $(ls "$out")"
+
+# The page's zip: the site in one folder, its page and its core among it.
+for file in index.html carillo-core.wasm; do
+  unzip -Z1 "$out/$web_file" | grep -qx "carillo-$version-web/$file" || fail "$web_file holds no $file: $(unzip -Z1 "$out/$web_file")"
+done
 
 # The zip: the two 32-bit programs, static, of their subsystems, and the read-me.
 expected="$(printf "carillo-$version/%s\n" "" README.txt carillo-cli.exe carillo.exe | LC_ALL=C sort)"
@@ -74,4 +79,4 @@ cmp -s "$work/deb/usr/share/bash-completion/completions/carillo" "$ROOT/completi
   fail "the bash completion differs from completions/carillo.bash"
 cmp -s "$work/deb/usr/share/zsh/vendor-completions/_carillo" "$ROOT/completions/_carillo" ||
   fail "the zsh completion differs from completions/_carillo"
-echo "check-release: $zip_file and $deb_file are whole."
+echo "check-release: $zip_file, $deb_file and $web_file are whole."

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the button glyphs and the application icon as 16-colour BMP and ICO files for windres.
+"""Draws the button glyphs and the application icon as 16-colour BMP and ICO files for windres,
+and with --web-icons DIR the icon as the page's PNGs.
 
 The pictures live here as text so that they can be reviewed and changed; the generated files in
 src/app/res are committed so that the build needs no Python.  Run again after changing a picture.
@@ -11,6 +12,7 @@ colours each new pixel covers, so that no colour outside the 16 appears.
 """
 import struct
 import sys
+import zlib
 from pathlib import Path
 
 # The standard 16-colour palette, by the letter used in the pictures below.
@@ -269,7 +271,29 @@ def ico(images):
     return header + entries + blobs
 
 
+def png(pixels):
+    """RGBA, the transparent colour see-through: for the page's manifest and its link."""
+    size = len(pixels)
+    raw = b"".join(b"\0" + b"".join(bytes(PALETTE[p]) + (b"\0" if p == TRANSPARENT else b"\xff") for p in row)
+                   for row in pixels)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def web_icons(out):
+    """The icon at 192 and 512 pixels: doubled by EPX to 256 and 512, 192 voted down from 256."""
+    out.mkdir(parents=True, exist_ok=True)
+    big = epx(epx(epx(epx(parse(BELL)))))
+    (out / "icon-192.png").write_bytes(png(resampled(big, 192)))
+    (out / "icon-512.png").write_bytes(png(epx(big)))
+
+
 def main():
+    if len(sys.argv) > 2 and sys.argv[1] == "--web-icons":
+        return web_icons(Path(sys.argv[2]))
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "src/app/res"
     out.mkdir(parents=True, exist_ok=True)
     for name, picture in [("folder", FOLDER), ("help", HELP), ("check", CHECK), ("about", ABOUT)]:

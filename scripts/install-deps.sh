@@ -9,10 +9,21 @@ for p in cmake g++ make googletest \
          g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-i686 \
          wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick openttd-openmsx \
          simutrans-data planetblupi-music-midi python3-mido midicsv \
-         clang libclang-rt-14-dev libpalm-perl txt2pdbdoc zip unzip zsh; do
+         clang libclang-rt-14-dev libpalm-perl txt2pdbdoc zip unzip zsh emscripten chromium; do
   have_pkg "$p" || need+=("$p")
 done
-[ ${#need[@]} -eq 0 ] && exit 0
+# The page's JavaScript packages, as package-lock.json pins them, when missing or older than it.
+npm_ci() {
+  local root
+  root="$(cd "$(dirname "$0")/.." && pwd)"
+  if [ ! -f "$root/node_modules/.package-lock.json" ] || [ "$root/package-lock.json" -nt "$root/node_modules/.package-lock.json" ]; then
+    (cd "$root" && npm ci --ignore-scripts --no-audit --no-fund >/dev/null)
+  fi
+}
+if [ ${#need[@]} -eq 0 ]; then
+  npm_ci
+  exit 0
+fi
 
 if [ "$(id -u)" != 0 ]; then
   echo "Missing packages: ${need[*]}; run this as root to install them." >&2
@@ -23,3 +34,4 @@ dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i3
 echo "Installing: ${need[*]}"
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+npm_ci

@@ -2,6 +2,7 @@
 # Builds the release packages into build/dist, or into the folder given:
 #   carillo-VERSION-win32.zip      the two 32-bit Windows programs and a read-me
 #   carillo_VERSION_ARCH.deb       the command-line program, its man page and shell completions
+#   carillo-VERSION-web.zip        the page: a static site to put as it is on any web host
 # VERSION is 2.0.N; N is $CARILLO_BUILD_NUMBER when set, else the commit count. Safe to run again;
 # installs what is missing.
 set -euo pipefail
@@ -77,5 +78,17 @@ find "$root" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 deb_file="$out/carillo_${version}_$arch.deb"
 dpkg-deb --root-owner-group -Zxz --build "$root" "$deb_file" >/dev/null
 
+# The page, as scripts/build-web.sh builds it.
+"$ROOT/scripts/build-web.sh" >/dev/null
+web="$stage/web/carillo-$version-web"
+mkdir -p "$web"
+cp "$BUILD/web/site/"* "$web/"
+chmod 0644 "$web"/*
+find "$stage/web" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+web_file="$out/carillo-$version-web.zip"
+rm -f "$web_file"
+(cd "$stage/web" && TZ=UTC zip -q -X -r "$web_file" "carillo-$version-web")
+
 echo "$zip_file"
 echo "$deb_file"
+echo "$web_file"

@@ -13,6 +13,7 @@ cmake --build "$BUILD/native" -j "$JOBS"
 "$ROOT/scripts/check-exe.sh" "$BUILD/win32/src/app/carillo.exe"
 JOBS="$JOBS" "$ROOT/scripts/fuzz-smoke.sh" --build-only  # the libFuzzer targets, run below as tests
 "$ROOT/scripts/check-release.sh"
+JOBS="$JOBS" "$ROOT/scripts/build-web.sh" >/dev/null  # the page, tested as native.web.page
 
 # The Windows tests, built for the architecture that Wine can run here.
 wintests="wintests-$WINE_ARCH"

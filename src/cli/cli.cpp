@@ -10,7 +10,7 @@
 
 #include "carillo_version.h"
 #include "cli/arguments.h"
-#include "cli/database_listing.h"
+#include "listing/database_listing.h"
 #include "cli/exit_status.h"
 #include "cli/path_naming_files.h"
 #include "cli/standard_streams.h"

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "cli/printable.h"
+#include "listing/printable.h"
 #include "seams/app_error.h"
 
 namespace {

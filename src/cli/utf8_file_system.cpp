@@ -8,22 +8,10 @@
 #include <set>
 #include <utility>
 
-#include "format/palm_text.h"
+#include "listing/file_names.h"
 #include "seams/paths.h"
 
 namespace {
-constexpr char kNotInNames[] =
-    "\\\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F"
-    "\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F";
-
-// A record name for a listed name: none when Windows-1252 cannot hold it, and none for a "\",
-// which would split it into a directory and a file, or a control character, which no record
-// name should carry.
-std::optional<std::string> RecordText(const std::string& utf8_name) {
-  std::optional<std::string> name = palm::Utf8ToPalmText(utf8_name);
-  if (name && name->find_first_of(kNotInNames) != std::string::npos) return std::nullopt;
-  return name;
-}
 
 // The code points of UTF-8 text; a byte that begins no valid sequence stands for itself.
 std::u32string CodePoints(const std::string& text) {
@@ -76,13 +64,7 @@ bool NtfsOrder(const std::string& a, const std::string& b) {
 Utf8FileSystem::Utf8FileSystem(std::unique_ptr<FileSystem> native, UnusableNameReport report_unusable)
     : native_(std::move(native)), report_unusable_(std::move(report_unusable)) {}
 
-std::string Utf8FileSystem::NameFromText(const std::string& text) {
-  std::string safe = text;
-  for (char& c : safe) {
-    if (static_cast<unsigned char>(c) < 0x20) c = '_';
-  }
-  return palm::PalmTextToUtf8(safe, '_');
-}
+std::string Utf8FileSystem::NameFromText(const std::string& text) { return Utf8NameFromText(text); }
 
 std::vector<DirectoryEntry> Utf8FileSystem::FindFiles(const std::string& pattern) {
   const std::string directory = ExtractFilePath(pattern);
@@ -99,7 +81,7 @@ std::vector<DirectoryEntry> Utf8FileSystem::FindFiles(const std::string& pattern
   std::set<std::string> taken;  // record names given so far: a second one opens under another name
   for (const auto& key : keys) {
     DirectoryEntry& entry = entries[key.second];
-    std::optional<std::string> text = RecordText(entry.name);
+    std::optional<std::string> text = RecordTextFromUtf8Name(entry.name);
     const char* reason = nullptr;
     if (!text) {
       reason = "Windows-1252 cannot hold this name";

@@ -27,8 +27,6 @@ class Utf8FileSystem : public FileSystem {
   std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override {
     return native_->Create(path, durability);
   }
-  // The five bytes Windows-1252 leaves undefined and control characters become "_", as the
-  // characters Windows refuses in names already have.
   std::string NameFromText(const std::string& text) override;
 
  private:

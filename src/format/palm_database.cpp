@@ -36,8 +36,8 @@ std::array<std::uint8_t, kHeaderSize> BuildHeader(std::string_view name, std::ui
   // big-endian it gives those bytes here, and the right ones on any host.
   StoreBig32(Field<kCreationDateOffset, 4>(header), SwapLong(palm_date));
   StoreBig32(Field<kModificationDateOffset, 4>(header), SwapLong(palm_date));
-  std::ranges::copy(kDatabaseType, Field<kTypeOffset, 4>(header).begin());
-  std::ranges::copy(kDatabaseCreator, Field<kCreatorOffset, 4>(header).begin());
+  std::copy(std::begin(kDatabaseType), std::end(kDatabaseType), Field<kTypeOffset, 4>(header).begin());
+  std::copy(std::begin(kDatabaseCreator), std::end(kDatabaseCreator), Field<kCreatorOffset, 4>(header).begin());
   StoreBig16(Field<kRecordCountOffset, 2>(header), record_count);
   return header;
 }
@@ -51,7 +51,7 @@ std::array<std::uint8_t, kRecordEntrySize> BuildRecordEntry(std::uint32_t record
 
 std::array<std::uint8_t, kRecordHeadSize> BuildRecordHead(std::size_t name_length) {
   std::array<std::uint8_t, kRecordHeadSize> head{};
-  std::ranges::copy(kMidiRecordSignature, Field<0, 4>(head).begin());
+  std::copy(std::begin(kMidiRecordSignature), std::end(kMidiRecordSignature), Field<0, 4>(head).begin());
   head[kDataOffsetOffset] = static_cast<std::uint8_t>(name_length + kRecordNameOffset + 1);
   return head;
 }

@@ -3,7 +3,7 @@
 namespace {
 class HeapBlock : public FileBlock {
  public:
-  explicit HeapBlock(std::size_t size) : bytes_(std::make_unique_for_overwrite<std::uint8_t[]>(size)), size_(size) {}
+  explicit HeapBlock(std::size_t size) : bytes_(std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size])), size_(size) {}
   std::span<const std::uint8_t> Bytes() const override { return {bytes_.get(), size_}; }
   std::uint8_t* data() { return bytes_.get(); }
 

@@ -1,8 +1,8 @@
-#include "cli/database_listing.h"
+#include "listing/database_listing.h"
 
 #include <cstdio>
 
-#include "cli/printable.h"
+#include "listing/printable.h"
 #include "format/byte_order.h"
 #include "format/palm_text.h"
 

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The page's budgets, printed (never judged by a test): the site's gzip-compressed size, the time
+# until it is ready for input, and compile and extract of the 1,000-tune set (as bench/run.sh makes
+# it) in the page against the native command-line program on the same files.
+# Usage: bench/web.sh [--runs N]
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+BUILD="${BUILD:-$ROOT/build}"
+RUNS=5
+[ "${1:-}" = --runs ] && RUNS="$2"
+"$ROOT/scripts/build-web.sh" >/dev/null
+site="$BUILD/web/site"
+NATIVE="$BUILD/bench-native"
+[ -f "$NATIVE/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$NATIVE" -DCMAKE_BUILD_TYPE=Release -DCARILLO_SANITIZE=OFF \
+  -DCARILLO_TESTS=OFF -DCARILLO_BENCH=ON >/dev/null
+cmake --build "$NATIVE" -j2 --target carillo make_tunes >/dev/null
+CARILLO="$NATIVE/src/cli/carillo"
+WORK="${CARILLO_BENCH_DIR:-/tmp/carillo-bench}/web-1000"
+if [ "$(cat "$WORK/.ready" 2>/dev/null)" != "1000 2048 61440" ]; then
+  rm -rf "$WORK" && mkdir -p "$WORK/in"
+  "$NATIVE/bench/make_tunes" "$WORK/in" 1000 2048 61440 >/dev/null
+  echo "1000 2048 61440" >"$WORK/.ready"
+fi
+
+# The command line as a process, the median of RUNS, each after emptying the destination.
+median_ms() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+time_ms() { local start end; start=$(date +%s%N); "$@" >/dev/null; end=$(date +%s%N); echo $(((end - start) / 1000000)); }
+compile_ms=$(for _ in $(seq "$RUNS"); do rm -f "$WORK/db.pdb"; time_ms "$CARILLO" compile -q --to-smf0 "$WORK/in" "$WORK/db.pdb"; done | median_ms)
+extract_ms=$(for _ in $(seq "$RUNS"); do rm -rf "$WORK/out"; mkdir "$WORK/out"; time_ms "$CARILLO" extract -q "$WORK/db.pdb" "$WORK/out"; done | median_ms)
+
+page="$(node "$ROOT/bench/web_bench.mjs" "$site" "$WORK/in" "$RUNS")"
+gzip_bytes=0
+for file in "$site"/*; do gzip_bytes=$((gzip_bytes + $(gzip -9 -c "$file" | wc -c))); done
+
+PAGE="$page" GZIP_BYTES="$gzip_bytes" CLI_COMPILE="$compile_ms" CLI_EXTRACT="$extract_ms" RUNS="$RUNS" python3 - <<'PYTHON'
+import json, os
+page = json.loads(os.environ["PAGE"])
+gz = int(os.environ["GZIP_BYTES"])
+cc, ce = int(os.environ["CLI_COMPILE"]), int(os.environ["CLI_EXTRACT"])
+rows = [
+    ("site, gzip -9", f"{gz / 1024:.1f} KB", "250 KB", gz <= 250 * 1024),
+    ("ready for input (median; first, cold)", f"{page['ready_ms']:.0f} ms; {page['first_ready_ms']:.0f} ms", "1000 ms",
+     page["first_ready_ms"] <= 1000),
+    (f"compile {page['tunes']} tunes: page / carillo", f"{page['compile_ms']:.0f} / {cc} ms = {page['compile_ms'] / max(cc, 1):.2f}x",
+     "3x", page["compile_ms"] <= 3 * max(cc, 1)),
+    (f"extract {page['tunes']} tunes: page / carillo", f"{page['extract_ms']:.0f} / {ce} ms = {page['extract_ms'] / max(ce, 1):.2f}x",
+     "3x", page["extract_ms"] <= 3 * max(ce, 1)),
+]
+print(f"Medians of {os.environ['RUNS']} runs.")
+print(f"{'figure':44} {'measured':34} {'budget':8} within")
+for name, value, budget, ok in rows:
+    print(f"{name:44} {value:34} {budget:8} {'yes' if ok else 'NO'}")
+PYTHON

@@ -1,0 +1,61 @@
+// The core as a wasm module: made on first use, and made anew after an abort, since its memory
+// can no longer be trusted then. Its calls may wait for a dialog, so one runs at a time.
+import createCarilloCore from './carillo-core.js';
+
+let core = null;
+let failed = null;  // rejects the run under way when the module aborts
+
+async function makeCore(page) {
+  return createCarilloCore({
+    carilloAsk: (buttons, text, caption) => page.ask(buttons, text, caption),
+    carilloTell: (kind, text, caption, path, field) => page.tell(kind, text, caption, path, field),
+    onAbort: what => {
+      core = null;
+      if (failed) failed(new Error(`The converter stopped: ${what}`));
+    },
+    print: () => {},
+    printErr: () => {},
+  });
+}
+
+// Makes the module ahead of the first run, so that the first click waits for nothing.
+export async function prepareCore(page) {
+  if (!core) core = await makeCore(page);
+}
+
+// Runs `work(core)` with a module of its own kind: files put in, a call made, results taken out.
+export async function withCore(page, work) {
+  if (!core) core = await makeCore(page);
+  const used = core;
+  const aborted = new Promise((_, reject) => { failed = reject; });
+  try {
+    return await Promise.race([work(used), aborted]);
+  } catch (error) {
+    core = null;  // an exception out of the module may have left it half way
+    throw error;
+  } finally {
+    failed = null;
+    if (core === used) core.ccall('web_clear', null, [], []);
+  }
+}
+
+export function putFile(module, path, bytes) {
+  const at = module.ccall('web_add_file', 'number', ['string', 'number'], [path, bytes.length]);
+  if (!at && bytes.length) throw new Error('Out of memory');
+  module.HEAPU8.set(bytes, at);
+}
+
+// A view of the file's bytes in the module's memory, good until the next call into the module.
+export function viewFile(module, path) {
+  const at = module.ccall('web_file_data', 'number', ['string'], [path]);
+  const size = module.ccall('web_file_size', 'number', ['string'], [path]);
+  return module.HEAPU8.subarray(at, at + size);
+}
+
+export function fileNames(module, directory) {
+  return module.ccall('web_file_names', 'string', ['string'], [directory]).split('\n').filter(Boolean);
+}
+
+export function call(module, name, args, types) {
+  return module.ccall(name, 'number', types, args, { async: true });
+}

@@ -1,0 +1,260 @@
+// The page in a real headless Chromium: both tasks against the native command line, the questions'
+// dialogs, a damaged database, working offline, requests, console errors and axe-core.
+//   node page_test.mjs SITE-DIR CARILLO-BINARY
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+import { unzipSync, zipSync } from 'fflate';
+import puppeteer from 'puppeteer-core';
+
+const [site, carillo] = process.argv.slice(2).map(p => path.resolve(p));
+const { ntfsCompare } = await import(path.join(site, 'names.js'));
+const samples = '/usr/share/games/openttd/baseset/openmsx';
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'carillo-page-'));
+const downloads = path.join(work, 'downloads');
+fs.mkdirSync(downloads);
+const failures = [];
+async function check(what, body) {
+  try {
+    await body();
+    console.log(`ok: ${what}`);
+  } catch (error) {
+    failures.push(what);
+    console.log(`FAILED: ${what}\n${error.stack}`);
+  }
+}
+
+// NTFS order: UTF-16 units after simple upper-casing (ß stays), ties by bytes.
+await check('names sort in NTFS order', () => {
+  const names = ['😀.mid', 'b.mid', 'ß.mid', 'a.mid', 'ｚ.mid', '_x.mid', 'é.mid', 'Z.mid', 'A.mid'];
+  assert.deepEqual(names.sort(ntfsCompare),
+    ['A.mid', 'a.mid', 'b.mid', 'Z.mid', '_x.mid', 'é.mid', 'ß.mid', '😀.mid', 'ｚ.mid']);
+});
+
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
+  '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
+const server = http.createServer((request, response) => {
+  const file = path.join(site, decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/\/$/, '/index.html'));
+  if (!file.startsWith(site) || !fs.existsSync(file)) return response.writeHead(404).end();
+  response.writeHead(200, { 'content-type': types[path.extname(file)] || 'application/octet-stream' });
+  response.end(fs.readFileSync(file));
+});
+await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
+const origin = `http://127.0.0.1:${server.address().port}`;
+
+const browser = await puppeteer.launch({
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync',
+    `--user-data-dir=${path.join(work, 'profile')}`],
+});
+const page = await browser.newPage();
+const offsite = [], consoleErrors = [];
+page.on('request', request => {
+  const url = request.url();
+  if (!url.startsWith(origin) && !url.startsWith('blob:') && !url.startsWith('data:')) offsite.push(url);
+});
+page.on('console', message => { if (message.type() === 'error') consoleErrors.push(message.text()); });
+page.on('pageerror', error => consoleErrors.push(String(error)));
+const cdp = await page.createCDPSession();
+await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+
+async function downloaded(name) {
+  const file = path.join(downloads, name);
+  for (let i = 0; i < 300 && !fs.existsSync(file); ++i) await new Promise(r => setTimeout(r, 50));
+  assert.ok(fs.existsSync(file), `${name} was not downloaded; messages: ${await messages()}`);
+  const bytes = fs.readFileSync(file);
+  fs.rmSync(file);
+  return bytes;
+}
+const messages = () => page.$$eval('#messages p', items => items.map(item => item.textContent).join(' | '));
+const idle = () => page.waitForFunction(runs => window.carillo.runs > runs && !document.body.hasAttribute('aria-busy'),
+  {}, runsBefore);
+let runsBefore = 0;
+async function click(selector) {
+  runsBefore = await page.evaluate(() => window.carillo.runs);
+  await page.click(selector);
+}
+async function pick(selector, files) {
+  const input = await page.$(selector);
+  runsBefore = await page.evaluate(() => window.carillo.runs);
+  await input.uploadFile(...files);
+}
+async function typeName(name) {
+  await page.$eval('#database-name', input => { input.value = ''; });
+  await page.type('#database-name', name);
+}
+async function tab(name) { await page.click(`#tab-${name}`); }
+// Answers the open dialog with `button` after checking what it shows.
+async function answer(caption, text, buttons, button) {
+  await page.waitForSelector('#question[open]');
+  const shown = await page.evaluate(() => ({
+    caption: document.getElementById('question-caption').textContent,
+    text: document.getElementById('question-text').textContent,
+    buttons: [...document.querySelectorAll('#question-buttons button')].map(b => b.textContent),
+    focused: document.activeElement.textContent,
+  }));
+  assert.deepEqual(shown, { caption, text, buttons, focused: buttons[0] });
+  if (button === 'Escape') await page.keyboard.press('Escape');
+  else await page.evaluate(b => [...document.querySelectorAll('#question-buttons button')].find(x => x.textContent === b).click(), button);
+  await page.waitForSelector('#question:not([open])');
+}
+function nativeExtract(pdb, ...flags) {
+  const dir = fs.mkdtempSync(path.join(work, 'native-'));
+  fs.writeFileSync(path.join(dir, 'db.pdb'), pdb);
+  const tunes = path.join(dir, 'tunes');
+  fs.mkdirSync(tunes);
+  execFileSync(carillo, ['extract', '-q', ...flags, path.join(dir, 'db.pdb'), tunes], { stdio: 'pipe' });
+  return Object.fromEntries(fs.readdirSync(tunes).sort().map(n => [n, fs.readFileSync(path.join(tunes, n))]));
+}
+const unzipped = zip => Object.fromEntries(Object.entries(unzipSync(zip)).sort().map(([n, b]) => [n, Buffer.from(b)]));
+const withoutDates = bytes => Buffer.concat([bytes.subarray(0, 36), bytes.subarray(44)]);
+
+try {
+  await page.goto(origin + '/');
+  await page.evaluate(() => navigator.serviceWorker.ready);
+
+  const tunes = fs.readdirSync(samples).filter(n => n.endsWith('.mid')).map(n => path.join(samples, n));
+  let pdb;
+  await check('31 game tunes compile as carillo compile --to-smf0 does, and extract back as carillo extract', async () => {
+    assert.equal(tunes.length, 31);
+    await pick('#midi-files', tunes);
+    await click('#compile');
+    pdb = await downloaded('My_MIDI_Database.pdb');
+    execFileSync(carillo, ['compile', '-q', '--to-smf0', samples, path.join(work, 'native.pdb')]);
+    assert.ok(withoutDates(pdb).equals(withoutDates(fs.readFileSync(path.join(work, 'native.pdb')))));
+    await tab('extract');
+    await pick('#pdb-file', [path.join(work, 'native.pdb')]);
+    await page.waitForFunction(() => document.querySelectorAll('#listing-rows tr').length === 31);
+    await click('#extract');
+    const extracted = nativeExtract(pdb);
+    assert.deepEqual(unzipped(await downloaded('native.zip')), extracted);
+    await click('#listing-rows tr:nth-child(2) button');
+    assert.ok((await downloaded('be_sharp_bw_redfarn.mid')).equals(extracted['be_sharp_bw_redfarn.mid']));
+  });
+
+  await check('a Windows-1252 name survives both ways; a name it cannot hold is skipped with a word', async () => {
+    await tab('compile');
+    const dir = fs.mkdtempSync(path.join(work, 'names-'));
+    fs.copyFileSync(tunes[0], path.join(dir, 'Café Ünï–€.mid'));
+    fs.writeFileSync(path.join(dir, 'more.zip'), zipSync({ 'in/日本.mid': fs.readFileSync(tunes[1]) }));
+    await typeName('日本');
+    assert.equal(await page.$eval('#database-name', input => input.getAttribute('aria-invalid')), 'true');
+    await typeName('Dépôt');
+    assert.equal(await page.$eval('#database-name', input => input.getAttribute('aria-invalid')), 'false');
+    await pick('#midi-files', fs.readdirSync(dir).map(n => path.join(dir, n)));
+    await click('#compile');
+    const named = await downloaded('Dépôt.pdb');
+    assert.match(await messages(), /more\.zip\/in\/日本\.mid: skipped: Windows-1252 cannot hold this name/);
+    fs.writeFileSync(path.join(dir, 'Dépôt.pdb'), named);
+    const listing = JSON.parse(execFileSync(carillo, ['list', '--json', path.join(dir, 'Dépôt.pdb')]).toString());
+    assert.deepEqual([listing.name, listing.records.map(r => r.name)], ['Dépôt', ['Café Ünï–€']]);
+    await tab('extract');
+    await pick('#pdb-file', [path.join(dir, 'Dépôt.pdb')]);
+    await click('#extract');
+    assert.deepEqual(Object.keys(unzipped(await downloaded('Dépôt.zip'))), ['Café Ünï–€.mid']);
+    await page.$eval('#database-name', input => { input.value = 'My MIDI Database'; input.dispatchEvent(new Event('input')); });
+  });
+
+  await check('questions: OK and Cancel on a broken tune, Escape cancels, Yes and No on a tune twice named', async () => {
+    await tab('compile');
+    const dir = fs.mkdtempSync(path.join(work, 'ask-'));
+    const long = 'L'.repeat(31);
+    fs.writeFileSync(path.join(dir, 'broken.mid'), 'not a tune at all');
+    fs.copyFileSync(tunes[2], path.join(dir, `${long}1.mid`));
+    fs.copyFileSync(tunes[3], path.join(dir, `${long}2.mid`));
+    const skip = ['MIDI Error', 'Wrong MIDI format:\nbroken.mid', ['OK', 'Cancel']];
+    await pick('#midi-files', fs.readdirSync(dir).map(n => path.join(dir, n)));
+    for (const button of ['Cancel', 'Escape']) {
+      await click('#compile');
+      await answer(...skip, button);
+      await idle();
+      assert.deepEqual(fs.readdirSync(downloads), []);
+    }
+    await click('#compile');
+    await answer(...skip, 'OK');
+    const clash = await downloaded('My_MIDI_Database.pdb');
+    assert.match(await messages(), /broken\.mid: skipped: Wrong MIDI format \| L{31}2\.mid: gives the record name of L{31}1\.mid/);
+    fs.writeFileSync(path.join(dir, 'Clash.pdb'), clash);
+    await tab('extract');
+    await pick('#pdb-file', [path.join(dir, 'Clash.pdb')]);
+    await page.waitForFunction(() => document.querySelectorAll('#listing-rows tr').length === 2);
+    for (const [button, flag] of [['Yes', '-y'], ['No', '-n']]) {
+      await click('#extract');
+      await answer('Overwrite Problem', `Clash\\${long}.mid\nalready exists. Overwrite?`, ['Yes', 'No', 'Cancel'], button);
+      assert.deepEqual(unzipped(await downloaded('Clash.zip')), nativeExtract(clash, flag), button);
+    }
+  });
+
+  await check('too much input, a file that is no database and a damaged one are told; the page goes on', async () => {
+    await tab('compile');
+    const huge = path.join(work, 'huge.mid');
+    fs.writeFileSync(huge, '');
+    fs.truncateSync(huge, 512 * 1024 * 1024 + 1);
+    await pick('#midi-files', [huge]);
+    await click('#compile');
+    await idle();
+    assert.match(await messages(), /more than 512 MB in all/);
+    await tab('extract');
+    fs.writeFileSync(path.join(work, 'junk.pdb'), 'no database');
+    await pick('#pdb-file', [path.join(work, 'junk.pdb')]);
+    await idle();
+    assert.match(await messages(), /Unable to continueWrong file format!$/);
+    const damaged = Buffer.from(pdb);
+    damaged.writeUInt32BE(pdb.length + 1000, 78 + 30 * 8);  // the last record lies past the end
+    // An emulator's backup: its MIDI databases are offered, the others not.
+    fs.writeFileSync(path.join(work, 'backup.zip'), zipSync({ 'b/Tunes.pdb': pdb, 'b/Memo.pdb': fs.readFileSync(path.join(work, 'junk.pdb')), 'b/Damaged.pdb': damaged }));
+    await pick('#pdb-file', [path.join(work, 'backup.zip')]);
+    await idle();
+    assert.deepEqual(await page.$$eval('#database-select option', options => options.map(o => o.textContent)),
+      ['backup.zip/b/Tunes.pdb', 'backup.zip/b/Damaged.pdb']);
+    await page.select('#database-select', '1');
+    await page.waitForFunction(() => document.querySelectorAll('#listing-rows td.problem').length > 0);
+    const problems = await page.$$eval('td.problem', cells => cells.map(c => c.textContent));
+    assert.ok(problems.length >= 1 && problems.every(problem => /\w/.test(problem)), problems);
+    await click('#extract');
+    assert.equal(Object.keys(unzipped(await downloaded('Damaged.zip'))).length, 31 - problems.length);
+    assert.match(await messages(), /MIDI Error/);
+  });
+
+  await check('axe-core finds no violation on either task, at desktop width and at 360 px', async () => {
+    await page.addScriptTag({ path: createRequire(import.meta.url).resolve('axe-core/axe.min.js') });
+    for (const width of [1200, 360]) {
+      await page.setViewport({ width, height: 800 });
+      for (const name of ['compile', 'extract']) {
+        await tab(name);
+        const violations = await page.evaluate(() => axe.run(document).then(r => r.violations.map(v => `${v.id}: ${v.nodes.map(n => n.target).join(' ')}`)));
+        assert.deepEqual(violations, [], `${name} at ${width}`);
+      }
+    }
+  });
+
+  await check('with the server stopped, a reload still converts', async () => {
+    await new Promise(resolve => { server.close(resolve); server.closeAllConnections(); });
+    await tab('compile');
+    await typeName('Kept Name');
+    await page.reload();
+    await pick('#midi-files', [tunes[4]]);
+    await click('#compile');
+    assert.ok((await downloaded('Kept_Name.pdb')).length > 78);
+  });
+
+  await check('no console error, no request off localhost', () => {
+    assert.deepEqual(consoleErrors, []);
+    assert.deepEqual(offsite, []);
+  });
+} finally {
+  console.log(`console errors: ${consoleErrors.length}, requests off localhost: ${offsite.length}`);
+  await browser.close();
+  server.close();
+  fs.rmSync(work, { recursive: true, force: true });
+}
+if (failures.length) {
+  console.log(`${failures.length} failed: ${failures.join('; ')}`);
+  process.exit(1);
+}
