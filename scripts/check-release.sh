@@ -28,8 +28,10 @@ zip_file="carillo-$version-win32.zip" deb_file="carillo_${version}_$arch.deb" we
   fail "expected $zip_file, $deb_file and $web_file, found: $(ls "$out")"
 
 # The page's zip: the site in one folder, its page and its core among it.
+# Listed once, not piped into grep -q: its early exit would fail the pipe under pipefail.
+web_listing="$(unzip -Z1 "$out/$web_file")"
 for file in index.html carillo-core.wasm; do
-  unzip -Z1 "$out/$web_file" | grep -qx "carillo-$version-web/$file" || fail "$web_file holds no $file: $(unzip -Z1 "$out/$web_file")"
+  grep -qx "carillo-$version-web/$file" <<<"$web_listing" || fail "$web_file holds no $file: $web_listing"
 done
 
 # The zip: the two 32-bit programs, static, of their subsystems, and the read-me.
@@ -40,7 +42,7 @@ programs="$work/zip/carillo-$version"
 "$ROOT/scripts/check-exe.sh" "$programs/carillo.exe" gui
 "$ROOT/scripts/check-exe.sh" "$programs/carillo-cli.exe" console
 for exe in carillo.exe carillo-cli.exe; do
-  strings -e l "$programs/$exe" | grep -qx "$version.0" || fail "$exe does not carry version $version.0"
+  strings -e l "$programs/$exe" | grep -x "$version.0" >/dev/null || fail "$exe does not carry version $version.0"
 done
 head -n 1 "$programs/README.txt" | grep -qx "Carillo for Jinglo $version"$'\r' || fail "README.txt names no version $version"
 [ "$(grep -c $'\r$' "$programs/README.txt")" = "$(wc -l <"$programs/README.txt")" ] || fail "README.txt is not CR LF text"
