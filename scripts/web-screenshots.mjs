@@ -1,6 +1,7 @@
-// Screenshots of the page's two tasks at desktop width and at 360 px, for the README:
+// Screenshots of the page's three tasks at desktop width and at 360 px, for the README:
 //   node scripts/web-screenshots.mjs [SITE-DIR] [OUT-DIR]   (defaults: build/web/site, docs)
-// Each task is shown with work done: the game tunes compiled, that database listed.
+// Each task is shown with work done: the game tunes compiled, that database listed, then opened
+// to add two tunes and remove a record.
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -46,6 +47,16 @@ try {
   for (const [width, suffix] of [[1100, ''], [360, '-360']]) {
     await page.setViewport({ width, height: width === 360 ? 740 : 800 });
     await page.screenshot({ path: path.join(out, `web-extract${suffix}.png`) });
+  }
+  await page.click('#tab-add');
+  await (await page.$('#add-pdb')).uploadFile(pdb);
+  await page.waitForSelector('#add-listing:not([hidden])');
+  await (await page.$('#add-files')).uploadFile(...tunes.slice(0, 2));
+  await page.click('#add-listing-rows tr:nth-child(3) input');
+  for (const [width, suffix] of [[1100, ''], [360, '-360']]) {
+    await page.setViewport({ width, height: width === 360 ? 740 : 800 });
+    await page.evaluate(() => window.scrollTo(0, 0));  // the click scrolled to the row
+    await page.screenshot({ path: path.join(out, `web-add${suffix}.png`) });
   }
 } finally {
   await browser.close();

@@ -118,9 +118,41 @@ std::optional<std::size_t> RecordNumber(const std::string& choice) {
 // A record that carries a name: compile's records, and those whose tune is not one.
 bool IsNamed(const palm::EditableRecord& record) { return record.status != palm::RecordStatus::NotMidiRecord; }
 
+// Marks each chosen record Remove in `plan`; false after refusing every choice that matches nothing.
+bool MarkRemovals(Prompts& prompts, const std::string& database, const std::vector<palm::EditableRecord>& records,
+                  const std::vector<RecordChoice>& choices, palm::EditPlan& plan) {
+  bool unmatched = false;
+  for (const RecordChoice& choice : choices) {
+    bool matched = false;
+    if (const std::optional<std::size_t> number = RecordNumber(choice.name)) {
+      matched = *number >= 1 && *number <= records.size();
+      if (matched) plan.existing[*number - 1].kind = palm::RecordChange::Kind::Remove;
+      if (!matched) Refuse(prompts, database, NoRecordNumberText(choice.as_given, records.size()));
+    } else {
+      for (std::size_t r = 0; r < records.size(); ++r) {
+        if (!IsNamed(records[r]) || records[r].name != choice.name) continue;
+        plan.existing[r].kind = palm::RecordChange::Kind::Remove;
+        matched = true;
+      }
+      if (!matched) Refuse(prompts, database, NoRecordNamedText(choice.as_given));
+    }
+    unmatched = unmatched || !matched;
+  }
+  return !unmatched;
+}
+
 }  // namespace
 
 void AddTunes(Prompts& prompts, FileSystem& files, Clock& clock, const AddInputs& inputs) {
+  EditTunes(prompts, files, clock, inputs, {});
+}
+
+void RemoveTunes(Prompts& prompts, FileSystem& files, Clock& clock, const RemoveInputs& inputs) {
+  EditTunes(prompts, files, clock, AddInputs{inputs.database_path, {}, {}, inputs.output_path}, inputs.records);
+}
+
+void EditTunes(Prompts& prompts, FileSystem& files, Clock& clock, const AddInputs& inputs,
+               const std::vector<RecordChoice>& removals) {
   const std::string& database = inputs.database_path;
   if (!CheckTarget(prompts, files, database, inputs.output_path)) return;
   for (const std::string& source : inputs.sources) {
@@ -130,24 +162,30 @@ void AddTunes(Prompts& prompts, FileSystem& files, Clock& clock, const AddInputs
   }
   const std::optional<LoadedDatabase> loaded = Load(prompts, files, database);
   if (!loaded) return;
-  MidiCollection collection(prompts, files);
-  if (!collection.Collect(inputs.sources, inputs.collection)) return;
-  const DatabaseSources sources = collection.Sources();
   const std::vector<palm::EditableRecord>& records = loaded->parts.records;
+  palm::EditPlan plan;
+  plan.existing.resize(records.size());
+  if (!MarkRemovals(prompts, database, records, removals, plan)) return;
+  EditCounts counts;
+  for (const palm::RecordChange& change : plan.existing) counts.removed += change.kind == palm::RecordChange::Kind::Remove;
+  MidiCollection collection(prompts, files);
+  if (!inputs.sources.empty() && !collection.Collect(inputs.sources, inputs.collection)) return;
+  const DatabaseSources sources = collection.Sources();
 
-  // Where each name lies: in a record of the database, or in a tune this run adds.
+  // Where each name lies: in a record of the database that stays, or in a tune this run adds.
   struct Place {
     bool added;
     std::size_t index;
   };
   std::map<std::string, Place> places;
   for (std::size_t i = 0; i < records.size(); ++i) {
-    if (IsNamed(records[i])) places.try_emplace(records[i].name, Place{false, i});
+    if (IsNamed(records[i]) && plan.existing[i].kind == palm::RecordChange::Kind::Keep) {
+      places.try_emplace(records[i].name, Place{false, i});
+    }
   }
   // The collected file that goes in place of each record, and those that go behind them.
   std::vector<std::optional<std::size_t>> replacements(records.size());
   std::vector<std::size_t> added;
-  EditCounts counts;
   for (std::size_t i = 0; i < collection.Count(); ++i) {
     const std::string& name = sources.record_names[i];
     const auto [place, is_new] = places.try_emplace(name, Place{true, added.size()});
@@ -175,6 +213,10 @@ void AddTunes(Prompts& prompts, FileSystem& files, Clock& clock, const AddInputs
     }
   }
   counts.added = added.size();
+  // Tunes going in may take the place of every record going out; nothing at all is refused.
+  if (counts.removed > 0 && counts.removed == records.size() && counts.added == 0) {
+    return Refuse(prompts, database, kWouldBeEmpty);
+  }
 
   // Every tune in memory, as the edited image points into them.
   std::vector<std::vector<std::uint8_t>> tunes(collection.Count());
@@ -187,44 +229,9 @@ void AddTunes(Prompts& prompts, FileSystem& files, Clock& clock, const AddInputs
     prompts.ReportProgress(++read_count, tune_count, read_bytes);
     return palm::NewTune{sources.record_names[i], tunes[i]};
   };
-  palm::EditPlan plan;
-  plan.existing.resize(records.size());
   for (std::size_t r = 0; r < records.size(); ++r) {
     if (replacements[r]) plan.existing[r] = {palm::RecordChange::Kind::Replace, new_tune(*replacements[r])};
   }
   for (std::size_t i : added) plan.appended.push_back(new_tune(i));
-  WriteEdited(prompts, files, clock, database, inputs.output_path, *loaded, plan, counts);
-}
-
-void RemoveTunes(Prompts& prompts, FileSystem& files, Clock& clock, const RemoveInputs& inputs) {
-  const std::string& database = inputs.database_path;
-  if (!CheckTarget(prompts, files, database, inputs.output_path)) return;
-  const std::optional<LoadedDatabase> loaded = Load(prompts, files, database);
-  if (!loaded) return;
-  const std::vector<palm::EditableRecord>& records = loaded->parts.records;
-
-  palm::EditPlan plan;
-  plan.existing.resize(records.size());
-  bool unmatched = false;
-  for (const RecordChoice& choice : inputs.records) {
-    bool matched = false;
-    if (const std::optional<std::size_t> number = RecordNumber(choice.name)) {
-      matched = *number >= 1 && *number <= records.size();
-      if (matched) plan.existing[*number - 1].kind = palm::RecordChange::Kind::Remove;
-      if (!matched) Refuse(prompts, database, NoRecordNumberText(choice.as_given, records.size()));
-    } else {
-      for (std::size_t r = 0; r < records.size(); ++r) {
-        if (!IsNamed(records[r]) || records[r].name != choice.name) continue;
-        plan.existing[r].kind = palm::RecordChange::Kind::Remove;
-        matched = true;
-      }
-      if (!matched) Refuse(prompts, database, NoRecordNamedText(choice.as_given));
-    }
-    unmatched = unmatched || !matched;
-  }
-  if (unmatched) return;
-  EditCounts counts;
-  for (const palm::RecordChange& change : plan.existing) counts.removed += change.kind == palm::RecordChange::Kind::Remove;
-  if (counts.removed == records.size()) return Refuse(prompts, database, kWouldBeEmpty);
   WriteEdited(prompts, files, clock, database, inputs.output_path, *loaded, plan, counts);
 }

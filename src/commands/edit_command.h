@@ -36,3 +36,7 @@ void AddTunes(Prompts& prompts, FileSystem& files, Clock& clock, const AddInputs
 // Every record of each name goes. A choice that matches nothing, or leaving no record, is refused
 // with nothing written.
 void RemoveTunes(Prompts& prompts, FileSystem& files, Clock& clock, const RemoveInputs& inputs);
+// Both in one edit: the records chosen go first, so a tune named as one of them goes in behind
+// the others without a question; removing every record is refused unless a tune goes in.
+void EditTunes(Prompts& prompts, FileSystem& files, Clock& clock, const AddInputs& inputs,
+               const std::vector<RecordChoice>& removals);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "commands/compile_command.h"
+#include "commands/edit_command.h"
 #include "commands/extract_command.h"
 #include "commands/messages.h"
 #include "commands/prompts.h"
@@ -99,6 +100,17 @@ bool RunReporting(const std::function<bool()>& command) {
   return false;
 }
 
+// Splits the page's list of one item a line.
+std::vector<std::string> Lines(std::string list) {
+  std::vector<std::string> lines;
+  while (!list.empty()) {
+    const std::size_t end = list.find('\n');
+    lines.push_back(list.substr(0, end));
+    list.erase(0, end == std::string::npos ? list.size() : end + 1);
+  }
+  return lines;
+}
+
 std::string joined;  // what the last call returning text returned, kept until the next
 
 const char* Returned(std::string text) {
@@ -149,11 +161,7 @@ EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_n
       return false;
     }
     CompileInputs inputs;
-    for (std::string list = sources; !list.empty();) {
-      const std::size_t end = list.find('\n');
-      inputs.sources.push_back(list.substr(0, end));
-      list.erase(0, end == std::string::npos ? list.size() : end + 1);
-    }
+    inputs.sources = Lines(sources);
     inputs.destination_path = "\\database.pdb";
     inputs.database_name = *name;
     // Converting lets format 1 in, as the command line's --to-smf0 does.
@@ -177,6 +185,24 @@ EMSCRIPTEN_KEEPALIVE int web_extract(const char* path, const char* directory) {
     if (!command.CheckExtractInputs()) return false;
     command.ExtractDatabase();
     return true;
+  });
+}
+
+// Removes the records listed ("#N" one a line) from the database at `path` and adds the files
+// given, as compile takes them, in one edit of the file in place; true when it was rewritten.
+EMSCRIPTEN_KEEPALIVE int web_edit(const char* path, const char* sources, const char* removals, int smf0_only,
+                                  int to_smf0) {
+  return RunReporting([&] {
+    PagePrompts prompts;
+    // A rewrite puts a new file in place of this one, made while this one still held its place.
+    const std::vector<std::uint8_t>* before = Files().Find(path);
+    if (!before) throw InOutError(kFileNotFound);
+    std::vector<RecordChoice> records;
+    for (const std::string& number : Lines(removals)) records.push_back({number, number});
+    AddInputs inputs{path, Lines(sources), {smf0_only != 0 && to_smf0 == 0, to_smf0 != 0, true, false}, ""};
+    std::unique_ptr<Clock> clock = MakePlatformClock();
+    EditTunes(prompts, Files(), *clock, inputs, records);
+    return Files().Find(path) != before;
   });
 }
 

@@ -1,4 +1,5 @@
-// Adding to a database: each answer to Tune exists, and a full disk, as they reach the disk.
+// Editing a database: each answer to Tune exists, a full disk, removals beside additions, as they
+// reach the disk.
 #include "commands/edit_command.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,38 @@ TEST(AddTunes, EachAnswerToTuneExists) {
       EXPECT_EQ(files.files[kDb], Backup(c.records, true));
       EXPECT_EQ(files.durability[kDb], Durability::Flushed);
     }
+  }
+}
+
+// Removals go first: a tune named as a removed record is no question, and may leave it the only one.
+TEST(EditTunes, RemovalsBeforeAdditions) {
+  const StoredRecord new_bird{MidiRecord("Bird", OneNoteTune(0, 61)), 0x40, 10};
+  struct Case {
+    std::vector<std::string> removals, sources;
+    std::vector<StoredRecord> records;  // empty: refused, nothing written
+    ShownBox box;
+  } cases[] = {
+      {{"Bird"}, {"T"}, {kForeign, kOwl, new_bird},
+       InformationBox("1 tunes added, 0 replaced, 1 removed; the database holds 3 records.", "Success")},
+      {{"#1", "#2", "#3"}, {"T"}, {new_bird},
+       InformationBox("1 tunes added, 0 replaced, 3 removed; the database holds 1 records.", "Success")},
+      {{"#3", "Owl", "#1", "#2"}, {}, {}, InputErrorBox(1, kWouldBeEmpty)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.removals.front());
+    FakeFileSystem files;
+    files.directories = {"T"};
+    files.files = {{kDb, Backup({kBird, kForeign, kOwl})}, {"T\\Bird.mid", OneNoteTune(0, 61)}};
+    const std::map<std::string, Bytes> before = files.files;
+    std::vector<RecordChoice> removals;
+    for (const std::string& name : c.removals) removals.push_back({name, name});
+    ScriptedPrompts prompts;
+    FixedClock clock;
+    EditTunes(prompts, files, clock, {kDb, c.sources, {true, false, true, false}, ""}, removals);
+    EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{c.box});
+    std::map<std::string, Bytes> expected = before;
+    if (!c.records.empty()) expected[kDb] = Backup(c.records, true);
+    EXPECT_EQ(files.files, expected);
   }
 }
 

@@ -1,4 +1,4 @@
-// The page in a real headless Chromium: both tasks against the native command line, the questions'
+// The page in a real headless Chromium: the three tasks against the native command line, the questions'
 // dialogs, a damaged database, working offline, requests, console errors and axe-core.
 //   node page_test.mjs SITE-DIR CARILLO-BINARY
 import assert from 'node:assert/strict';
@@ -222,12 +222,59 @@ try {
     assert.match(await messages(), /MIDI Error/);
   });
 
-  await check('axe-core finds no violation on either task, at desktop width and at 360 px', async () => {
+  await check('a backup\'s System MIDI Sounds gains two tunes, one replacing its namesake, and loses #5 as carillo add -y then remove make it; refusals download nothing', async () => {
+    const dir = fs.mkdtempSync(path.join(work, 'add-'));
+    const system = path.join(dir, 'System_MIDI_Sounds.PDB'), added = path.join(dir, 'new');
+    execFileSync(carillo, ['compile', '-q', '--to-smf0', '--name', 'System MIDI Sounds', samples, system]);
+    fs.mkdirSync(added);
+    fs.copyFileSync(tunes[5], path.join(added, 'be_sharp_bw_redfarn.mid'));
+    fs.copyFileSync(tunes[6], path.join(added, 'Wake up.mid'));
+    fs.writeFileSync(path.join(dir, 'backup.zip'), zipSync({ 'b/Tunes.pdb': pdb, 'b/System_MIDI_Sounds.PDB': fs.readFileSync(system), 'b/Memo.pdb': Buffer.from('no database') }));
+    await tab('add');
+    await pick('#add-pdb', [path.join(dir, 'backup.zip')]);
+    await page.waitForFunction(() => document.querySelectorAll('#add-listing-rows tr').length === 31);
+    assert.deepEqual(await page.$eval('#add-select', s => [...s.options].map(o => o.textContent).concat(s.value)),
+      ['backup.zip/b/Tunes.pdb', 'backup.zip/b/System_MIDI_Sounds.PDB', '1']);
+    await pick('#add-files', fs.readdirSync(added).map(n => path.join(added, n)));
+    await page.click('#add-listing-rows tr:nth-child(5) input');
+    await click('#add-go');
+    await answer('Tune exists', 'A tune named "be_sharp_bw_redfarn" is already in the database.\nReplace it?', ['Yes', 'No', 'Cancel'], 'Yes');
+    const edited = await downloaded('System_MIDI_Sounds.PDB');
+    assert.match(await messages(), /1 tunes added, 1 replaced, 1 removed; the database holds 31 records\.$/);
+    execFileSync(carillo, ['add', '-q', '-y', '--to-smf0', system, added]);
+    execFileSync(carillo, ['remove', '-q', system, '#5']);
+    const native = fs.readFileSync(system);
+    assert.equal(edited.readUInt32BE(48) + 1, native.readUInt32BE(48), 'one edit, where the command line made two');
+    edited.copy(native, 40, 40, 44);
+    edited.copy(native, 48, 48, 52);
+    assert.ok(edited.equals(native));
+    // The result is listed, so every one of its records can be checked.
+    await page.$$eval('#add-listing-rows input', boxes => boxes.forEach(box => { box.checked = true; }));
+    const other = Buffer.from(edited), damaged = Buffer.from(edited);
+    other.write('DATA', 60);
+    damaged.writeUInt32BE(edited.length + 1000, 78 + 30 * 8);
+    for (const [file, bytes, refusal] of [[null, null, /removing every record would leave it empty/], ['Other.pdb', other, /not a MIDI sound database \(type "DATA"\)/],
+      ['Damaged.pdb', damaged, /record 31.*begins past the end of the file/]]) {
+      if (file) {
+        fs.writeFileSync(path.join(dir, file), bytes);
+        await pick('#add-pdb', [path.join(dir, file)]);
+        await idle();
+        await page.click('#add-listing-rows tr:nth-child(1) input');
+      }
+      await click('#add-go');
+      await idle();
+      assert.match(await messages(), new RegExp(`Unable to continue${refusal.source}[^|]*$`));
+      assert.deepEqual(fs.readdirSync(downloads), [], file);
+    }
+  });
+
+  await check('axe-core finds no violation on any task, at desktop width and at 360 px, where no listing scrolls sideways', async () => {
     await page.addScriptTag({ path: createRequire(import.meta.url).resolve('axe-core/axe.min.js') });
     for (const width of [1200, 360]) {
       await page.setViewport({ width, height: 800 });
-      for (const name of ['compile', 'extract']) {
+      for (const name of ['compile', 'extract', 'add']) {
         await tab(name);
+        assert.ok(await page.$eval(`#panel-${name}`, panel => [...panel.querySelectorAll('.table-wrap')].every(wrap => wrap.scrollWidth <= wrap.clientWidth)), `${name} scrolls at ${width}`);
         const violations = await page.evaluate(() => axe.run(document).then(r => r.violations.map(v => `${v.id}: ${v.nodes.map(n => n.target).join(' ')}`)));
         assert.deepEqual(violations, [], `${name} at ${width}`);
       }
