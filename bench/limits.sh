@@ -10,11 +10,8 @@ WINE=0
 [ "${1:-}" = --wine ] && WINE=1
 . "$ROOT/scripts/wine-env.sh"
 WORK="${CARILLO_BENCH_DIR:-/tmp/carillo-bench}/limits"
-NATIVE="$BUILD/bench-native"
-[ -f "$NATIVE/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$NATIVE" -DCMAKE_BUILD_TYPE=Release -DCARILLO_SANITIZE=OFF \
-  -DCARILLO_TESTS=OFF -DCARILLO_BENCH=ON >/dev/null
-cmake --build "$NATIVE" -j2 --target carillo make_tunes >/dev/null
-CARILLO="$NATIVE/src/cli/carillo"
+. "$ROOT/bench/native.sh"
+build_bench_native make_tunes
 rm -rf "$WORK"
 mkdir -p "$WORK"
 trap 'rm -rf "$WORK"' EXIT

@@ -39,12 +39,9 @@ mkdir -p "$WORK/results"
 rm -f "$WORK"/results/*
 
 # ---- Release builds, no sanitizers ----
-NATIVE="$BUILD/bench-native"
+. "$ROOT/bench/native.sh"
+build_bench_native plain_copy make_tunes
 WINDOWS="$BUILD/bench-$WINE_ARCH"
-[ -f "$NATIVE/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$NATIVE" -DCMAKE_BUILD_TYPE=Release -DCARILLO_SANITIZE=OFF \
-  -DCARILLO_TESTS=OFF -DCARILLO_BENCH=ON >/dev/null
-cmake --build "$NATIVE" -j2 --target carillo plain_copy make_tunes >/dev/null
-CARILLO="$NATIVE/src/cli/carillo"
 COPY="$NATIVE/bench/plain_copy"
 if [ -n "$WINE_SETS" ]; then
   [ -f "$WINDOWS/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$WINDOWS" \

@@ -10,11 +10,8 @@ RUNS=5
 [ "${1:-}" = --runs ] && RUNS="$2"
 "$ROOT/scripts/build-web.sh" >/dev/null
 site="$BUILD/web/site"
-NATIVE="$BUILD/bench-native"
-[ -f "$NATIVE/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$NATIVE" -DCMAKE_BUILD_TYPE=Release -DCARILLO_SANITIZE=OFF \
-  -DCARILLO_TESTS=OFF -DCARILLO_BENCH=ON >/dev/null
-cmake --build "$NATIVE" -j2 --target carillo make_tunes >/dev/null
-CARILLO="$NATIVE/src/cli/carillo"
+. "$ROOT/bench/native.sh"
+build_bench_native make_tunes
 WORK="${CARILLO_BENCH_DIR:-/tmp/carillo-bench}/web-1000"
 if [ "$(cat "$WORK/.ready" 2>/dev/null)" != "1000 2048 61440" ]; then
   rm -rf "$WORK" && mkdir -p "$WORK/in"
