@@ -3,7 +3,6 @@
 #include "commands/midi_collection.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <memory>
 #include <numeric>
@@ -50,26 +49,18 @@ bool MidiCollection::PassOver(const Message& question, const char* caption) {
   return true;
 }
 
-std::optional<std::uint64_t> MidiCollection::ConvertedSize(const std::string& path, const std::string& name,
-                                                           std::uint64_t size) {
-  std::optional<std::vector<std::uint8_t>> tune = ReadWholeFile(files_, path, kLargestConvertibleFile);
-  if (!tune) {
-    cancelled_ = !PassOver(TooLargeMessage(name, size, PathSubject(path)), kCompatibilityError);
-    return std::nullopt;
-  }
-  midi::SizeResult converted = midi::ConvertedSize(*tune);
+std::optional<std::uint64_t> MidiCollection::ConvertedSize(std::span<const std::uint8_t> tune, const std::string& path,
+                                                           const std::string& name) {
+  midi::SizeResult converted = midi::ConvertedSize(tune);
   if (!converted.problem) return converted.size;
   cancelled_ = !PassOver(UnconvertibleMessage(name, ProblemText(*converted.problem), PathSubject(path)), kMidiError);
   return std::nullopt;
 }
 
-bool MidiCollection::WholeTuneReads(const std::string& path, const std::string& name) {
-  std::optional<std::vector<std::uint8_t>> tune = ReadWholeFile(files_, path, kLargestMidiFile);
-  std::optional<midi::Problem> problem;
-  if (tune) problem = midi::ReadSmf(*tune).problem;
-  if (tune && !problem) return true;
-  // Grown past the limit since it was listed: as broken as a tune cut short.
-  if (!problem) problem = midi::Problem{kLargestMidiFile, "the file grew while it was read"};
+bool MidiCollection::WholeTuneReads(std::span<const std::uint8_t> tune, const std::string& path,
+                                    const std::string& name) {
+  std::optional<midi::Problem> problem = midi::ReadSmf(tune).problem;
+  if (!problem) return true;
   cancelled_ = !PassOver(UnconvertibleMessage(name, ProblemText(*problem), PathSubject(path)), kMidiError);
   return false;
 }
@@ -146,21 +137,33 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
     return PassOver(TooLargeMessage(name, size, subject), kCompatibilityError);
   }
 
-  std::array<std::uint8_t, kMidiHeadSize> head{};
+  // The window looks at the first 25 bytes; the command line reads each tune whole, once. So does
+  // a conversion, which needs the whole tune anyway.
+  const bool whole = options_.thorough || options_.to_smf0;
+  std::vector<std::uint8_t> tune;
   try {
-    std::unique_ptr<InputFile> file = files_.OpenRead(path);
-    file->Read(head.data(), head.size());
-    file->Close();
+    if (whole) {
+      std::optional<std::vector<std::uint8_t>> read =
+          ReadWholeFile(files_, path, options_.to_smf0 ? kLargestConvertibleFile : kLargestMidiFile);
+      if (!read) return PassOver(TooLargeMessage(name, size, subject), kCompatibilityError);
+      tune = std::move(*read);
+    } else {
+      tune.resize(kMidiHeadSize);
+      std::unique_ptr<InputFile> file = files_.OpenRead(path);
+      file->Read(tune.data(), tune.size());
+      file->Close();
+    }
   } catch (const InOutError& error) {
     if (!options_.skip_unreadable) throw;
     prompts_.Note(SkippedNote(Topic::SkippedUnusable, path, InOutErrorText(error.code())));
     return true;
   }
 
-  if (std::memcmp(head.data(), "MThd", 4) != 0) {
+  // A file that shrank since it was listed is as short as one listed short.
+  if (tune.size() < kMidiHeadSize || std::memcmp(tune.data(), "MThd", 4) != 0) {
     return PassOver(WrongMidiFormatMessage(Topic::SkipFile, name, subject), kMidiError);
   }
-  const unsigned format = head[kFormatOffset] << 8 | head[kFormatOffset + 1];
+  const unsigned format = tune[kFormatOffset] << 8 | tune[kFormatOffset + 1];
   const bool smf0 = format == 0;
   if (!smf0 && options_.smf0_only) {
     prompts_.Note(SkippedNote(Topic::SkippedFormat, path, "format " + std::to_string(format) + ", not format 0"));
@@ -168,12 +171,12 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
   }
   const bool convert = !smf0 && options_.to_smf0;
   if (convert) {
-    std::optional<std::uint64_t> converted = ConvertedSize(path, name, size);
+    std::optional<std::uint64_t> converted = ConvertedSize(tune, path, name);
     if (!converted) return !cancelled_;
     size = *converted;
   }
   if (size > kLargestMidiFile) return PassOver(TooLargeMessage(name, size, subject), kCompatibilityError);
-  if (options_.thorough && !convert && !WholeTuneReads(path, name)) return !cancelled_;
+  if (options_.thorough && !convert && !WholeTuneReads(tune, path, name)) return !cancelled_;
 
   // The record count is 16 bits: one more record would wrap it and corrupt the database.
   if (FileNames.size() == palm::kMaxRecords) {

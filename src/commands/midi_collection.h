@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -49,11 +50,12 @@ class MidiCollection {
   bool CollectFile(const Candidate& candidate, std::uint64_t& database_size);
   // OK passes over the file (and the command line hears why); false for Cancel.
   bool PassOver(const Message& question, const char* caption);
-  // The size of a file's conversion to format 0. nullopt after the question about a file that
-  // cannot be converted, or is too large to be; cancelled_ tells its answer.
-  std::optional<std::uint64_t> ConvertedSize(const std::string& path, const std::string& name, std::uint64_t size);
-  // A tune that does not read whole; nullopt after its question, as ConvertedSize.
-  bool WholeTuneReads(const std::string& path, const std::string& name);
+  // The size of a tune's conversion to format 0. nullopt after the question about a tune that
+  // cannot be converted; cancelled_ tells its answer.
+  std::optional<std::uint64_t> ConvertedSize(std::span<const std::uint8_t> tune, const std::string& path,
+                                             const std::string& name);
+  // False, after its question, for a tune whose structure does not read whole.
+  bool WholeTuneReads(std::span<const std::uint8_t> tune, const std::string& path, const std::string& name);
   void Clear();
 
   Prompts& prompts_;
