@@ -42,7 +42,9 @@ Message WrongMidiFormatMessage(Topic topic, std::string_view name, Subject subje
 
 Message TooLargeMessage(std::string_view name, std::uint64_t size, Subject subject) {
   return Message{Topic::SkipFile, TooLargeText(name, size),
-                 Joined(Heading(kTooLargeForPalm), " (" + std::to_string(size / 1024) + "KB)"), std::move(subject)};
+                 Joined(Heading(kTooLargeForPalm), " (" + std::to_string(size / 1024) + "KB): " + std::to_string(size) +
+                                                       " bytes, at most " + std::to_string(kLargestMidiFile)),
+                 std::move(subject)};
 }
 
 Message UnconvertibleMessage(std::string_view name, std::string_view reason, Subject subject) {
@@ -92,8 +94,9 @@ std::string ConvertedText(std::size_t size, bool unchanged) {
 std::string ChangedWhileWrittenText(std::string_view name) { return Joined(kChangedWhileWritten, name); }
 
 std::string EditedText(std::size_t added, std::size_t replaced, std::size_t removed, std::size_t total) {
-  return std::to_string(added) + " tunes added, " + std::to_string(replaced) + " replaced, " + std::to_string(removed) +
-         " removed; the database holds " + std::to_string(total) + " records.";
+  return std::to_string(added) + (added == 1 ? " tune added, " : " tunes added, ") + std::to_string(replaced) +
+         " replaced, " + std::to_string(removed) + " removed; the database holds " + std::to_string(total) +
+         (total == 1 ? " record." : " records.");
 }
 
 std::string NoRecordNamedText(std::string_view name) { return "no record is named \"" + std::string(name) + "\""; }

@@ -167,9 +167,14 @@ EditedImage LayOutEdit(const EditableDatabase& database, const EditPlan& plan, s
   if (edited.size_ > largest_image) {
     return refuse(EditOutcome::TooMuchData, "it would be larger than " + std::to_string(largest_image) + " bytes");
   }
-  // Below the count limit, so the subtraction stays positive.
-  if (!plan.appended.empty() && largest_id > kLargestUniqueId - plan.appended.size()) {
-    return refuse(EditOutcome::UniqueIdsExhausted, "no unique record IDs are left above the largest one present");
+  // New IDs start at the header's seed, or above the largest ID present if that lies higher, so
+  // that neither a record here nor one the handheld makes from the seed later shares an ID.
+  // A seed past the 24 bits of an ID says nothing about them; it is kept, never lowered.
+  const std::uint32_t seed = LoadBig32(database.header.subspan<kUniqueIdSeedOffset, 4>());
+  const std::uint64_t first_new_id =
+      std::max<std::uint64_t>(seed <= kLargestUniqueId ? seed : 0, std::uint64_t{largest_id} + 1);
+  if (!plan.appended.empty() && first_new_id + plan.appended.size() - 1 > kLargestUniqueId) {
+    return refuse(EditOutcome::UniqueIdsExhausted, "no unique record IDs are left above the seed and the largest one present");
   }
 
   std::vector<std::uint8_t>& head = edited.head_;
@@ -180,6 +185,10 @@ EditedImage LayOutEdit(const EditableDatabase& database, const EditPlan& plan, s
   const std::uint32_t modification = LoadBig32(database.header.subspan<kModificationNumberOffset, 4>());
   StoreBig32(At<4>(head, kModificationNumberOffset), modification + 1);
   StoreBig16(At<2>(head, kRecordCountOffset), static_cast<std::uint16_t>(count));
+  if (!plan.appended.empty()) {
+    StoreBig32(At<4>(head, kUniqueIdSeedOffset),
+               std::max(seed, static_cast<std::uint32_t>(first_new_id + plan.appended.size())));
+  }
   std::size_t at = static_cast<std::size_t>(list_end + pad);  // the pad's two bytes are zero already
   for (auto [block, field] :
        {std::pair{database.app_info, kAppInfoOffset}, std::pair{database.sort_info, kSortInfoOffset}}) {
@@ -216,7 +225,10 @@ EditedImage LayOutEdit(const EditableDatabase& database, const EditPlan& plan, s
   for (std::size_t i = 0; i < plan.existing.size(); ++i) {
     const EditableRecord& record = database.records[i];
     const RecordChange& change = plan.existing[i];
-    if (change.kind == RecordChange::Kind::Replace) add_tune(change.replacement, record.attributes, record.unique_id);
+    // Dirty, so that the next sync takes the new tune to the handheld.
+    if (change.kind == RecordChange::Kind::Replace) {
+      add_tune(change.replacement, record.attributes | kDirtyRecord, record.unique_id);
+    }
     if (change.kind != RecordChange::Kind::Keep) {
       last_from_image = false;
       continue;
@@ -230,8 +242,8 @@ EditedImage LayOutEdit(const EditableDatabase& database, const EditPlan& plan, s
     }
     last_from_image = true;
   }
-  std::uint32_t unique_id = largest_id;
-  for (const NewTune& tune : plan.appended) add_tune(tune, kDirtyRecord, ++unique_id);
+  auto unique_id = static_cast<std::uint32_t>(first_new_id);
+  for (const NewTune& tune : plan.appended) add_tune(tune, kDirtyRecord, unique_id++);
   return edited;
 }
 

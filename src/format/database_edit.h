@@ -108,8 +108,9 @@ class EditedImage {
 // Lays out the edited database, or refuses with nothing laid out. `palm_date` becomes the
 // modification date as BuildHeader stores its date (DateTimeToPalmDate's result); the modification
 // number goes up by one, wrapping. New records are dirty and get unique IDs counting up from the
-// largest of the original records, removed ones included, so that no ID comes back to mean another
-// record. Raises std::invalid_argument for a database that is not editable or a plan of another
+// header's unique ID seed, or from one past the largest ID of the original records (removed ones
+// included, so that no ID comes back to mean another record) where that lies higher; the seed then
+// ends one past the last of them. A replaced record keeps its ID and attributes, and turns dirty. Raises std::invalid_argument for a database that is not editable or a plan of another
 // number of records.
 EditedImage LayOutEdit(const EditableDatabase& database, const EditPlan& plan, std::uint32_t palm_date,
                        std::uint64_t largest_image);

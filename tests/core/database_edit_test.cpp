@@ -45,9 +45,24 @@ TEST(DatabaseEdit, RemovesReplacesInPlaceAndAppendsWithNewIds) {
   plan.existing[2] = {RecordChange::Kind::Replace, {"New name", tune}};
   plan.appended = {{"A", other}, {std::string(40, 'x'), tune}};
   EXPECT_EQ(Edit(Image(kRecords, true, kApp, kSort, 5), plan),
-            Image({kRecords[1], {MidiRecord("New name", tune), 0x00, 3}, {MidiRecord("A", other), 0x40, 0x0A0B0D},
+            Image({kRecords[1], {MidiRecord("New name", tune), 0x40, 3}, {MidiRecord("A", other), 0x40, 0x0A0B0D},
                    {MidiRecord(std::string(31, 'x'), tune), 0x40, 0x0A0B0E}},
                   true, kApp, kSort, 6, 0x78563412));
+}
+
+TEST(DatabaseEdit, NewIdsStartAtTheSeedOrAboveTheLargestAndTheSeedFollows) {
+  struct Case { std::uint32_t seed, largest_id; std::size_t appended; std::uint32_t first_id, seed_after; };
+  for (Case c : {Case{0xA00006, 0xA00009, 2, 0xA0000A, 0xA0000C}, Case{0xA00006, 0x000005, 2, 0xA00006, 0xA00008},
+                 Case{0xA00006, 0x000005, 0, 0, 0xA00006}, Case{0x5EED0000, 7, 1, 8, 0x5EED0000}}) {
+    Bytes image = Image({{{'D', 'A', 'T', 'A'}, 0x40, c.largest_id}}, false, {}, {}, 0);
+    PutBig32(image, 68, c.seed);
+    EditPlan plan{std::vector<RecordChange>(1), std::vector<NewTune>(c.appended, {"n", {}})};
+    const Bytes edited = Edit(image, plan);
+    EXPECT_EQ(Big32At(edited, 68), c.seed_after) << c.seed;
+    if (c.appended > 0) {
+      EXPECT_EQ(Big32At(edited, 78 + 8 + 4) & 0xFFFFFF, c.first_id) << c.seed;
+    }
+  }
 }
 
 TEST(DatabaseEdit, RefusesRecordCountsSizesAndUniqueIdsPastTheLimits) {

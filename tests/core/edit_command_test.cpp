@@ -15,10 +15,12 @@ const std::string kDb = "db.pdb";
 const StoredRecord kBird{MidiRecord("Bird", OneNoteTune(0, 60)), 0x60, 5}, kForeign{{'D', 'A', 'T', 'A'}, 0x85, 9},
     kOwl{MidiRecord("Owl", OneNoteTune(0, 64)), 0x00, 2};
 
-// A backup as the handheld makes it, or that backup edited at the fixed clock's moment.
-Bytes Backup(const std::vector<StoredRecord>& records, bool edited = false) {
+// A backup as the handheld makes it, or that backup edited at the fixed clock's moment (its seed
+// past the IDs new records took).
+Bytes Backup(const std::vector<StoredRecord>& records, bool edited = false, std::uint32_t seed = 0) {
   Bytes db = DatabaseWithInfo(records, true, {7, 7}, {}, {"System MIDI Sounds", 0x0018, {1, 2, 3, 4}});
   PutBig32(db, 48, edited ? 8 : 7);  // modification number
+  PutBig32(db, 68, seed);
   if (edited) std::copy(kFixedPalmDate.begin(), kFixedPalmDate.end(), db.begin() + 40);
   return db;
 }
@@ -37,10 +39,10 @@ TEST(AddTunes, EachAnswerToTuneExists) {
   } cases[] = {
       {{"Yes", "Yes"},
        {{MidiRecord("Bird", OneNoteTune(0, 61)), 0x60, 5}, kForeign, kOwl, {MidiRecord("Cat", OneNoteTune(0, 63)), 0x40, 10}},
-       "1 tunes added, 2 replaced, 0 removed; the database holds 4 records.", {}},
+       "1 tune added, 2 replaced, 0 removed; the database holds 4 records.", {}},
       {{"No", "No"},
        {kBird, kForeign, kOwl, {MidiRecord("Cat", OneNoteTune(0, 62)), 0x40, 10}},
-       "1 tunes added, 0 replaced, 0 removed; the database holds 4 records.", {"T\\Bird.mid", "U\\Cat.mid"}},
+       "1 tune added, 0 replaced, 0 removed; the database holds 4 records.", {"T\\Bird.mid", "U\\Cat.mid"}},
       {{"Cancel"}, {}, "", {}},
       {{"Yes", "No"}, {}, "", {"U\\Cat.mid"}, 2},  // the disk full after the header and list
   };
@@ -74,7 +76,7 @@ TEST(AddTunes, EachAnswerToTuneExists) {
     if (c.records.empty()) {
       EXPECT_EQ(files.files, before) << "the backup as it was, and nothing beside it";
     } else {
-      EXPECT_EQ(files.files[kDb], Backup(c.records, true));
+      EXPECT_EQ(files.files[kDb], Backup(c.records, true, 11));
       EXPECT_EQ(files.durability[kDb], Durability::Flushed);
     }
   }
@@ -89,9 +91,9 @@ TEST(EditTunes, RemovalsBeforeAdditions) {
     ShownBox box;
   } cases[] = {
       {{"Bird"}, {"T"}, {kForeign, kOwl, new_bird},
-       InformationBox("1 tunes added, 0 replaced, 1 removed; the database holds 3 records.", "Success")},
+       InformationBox("1 tune added, 0 replaced, 1 removed; the database holds 3 records.", "Success")},
       {{"#1", "#2", "#3"}, {"T"}, {new_bird},
-       InformationBox("1 tunes added, 0 replaced, 3 removed; the database holds 1 records.", "Success")},
+       InformationBox("1 tune added, 0 replaced, 3 removed; the database holds 1 record.", "Success")},
       {{"#3", "Owl", "#1", "#2"}, {}, {}, InputErrorBox(1, kWouldBeEmpty)},
   };
   for (const Case& c : cases) {
@@ -107,7 +109,7 @@ TEST(EditTunes, RemovalsBeforeAdditions) {
     EditTunes(prompts, files, clock, {kDb, c.sources, {true, false, true, false}, ""}, removals);
     EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{c.box});
     std::map<std::string, Bytes> expected = before;
-    if (!c.records.empty()) expected[kDb] = Backup(c.records, true);
+    if (!c.records.empty()) expected[kDb] = Backup(c.records, true, 11);
     EXPECT_EQ(files.files, expected);
   }
 }

@@ -10,7 +10,7 @@ import sys
 import tempfile
 from pathlib import Path
 
-CHANGED = {40, 41, 42, 43, 48, 49, 50, 51, 76, 77}  # modification date and number, record count
+CHANGED = {40, 41, 42, 43, 48, 49, 50, 51, 68, 69, 70, 71, 76, 77}  # modification date and number, seed, count
 SYSTEM = [("Alarm", 0x60, 0x5A0003), ("Bird Song", 0x40, 0x5A0001), ("Chimes", 0, 0x5A0007), ("Morning", 0x40, 0x5A0002)]
 
 
@@ -50,6 +50,7 @@ def main():
         check(records[:len(SYSTEM)] == records_of(original), f"{when}: the backup's records changed")
         ids = [unique_id for _, unique_id, _ in records]
         check(len(set(ids)) == len(ids) and min(ids[len(SYSTEM):]) > 0x5A0007, f"{when}: unique IDs {ids}")
+        check(struct.unpack_from(">I", image, 68)[0] == 0x5A0008 + len(names), f"{when}: the seed past the new IDs")
         check(all(attributes == 0x40 for attributes, _, _ in records[len(SYSTEM):]), f"{when}: new records' attributes")
         return records
     with tempfile.TemporaryDirectory() as work:
