@@ -95,13 +95,9 @@ void List(CommandLinePrompts& prompts, FileSystem& files, const std::string& dat
     prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kFileDoesNotExist, {database, 0, {}}));
     return;
   }
-  std::optional<DatabaseImage> image = ReadDatabaseImage(prompts, files, database);
+  std::optional<DatabaseImage> image = ReadDatabaseImage(prompts, files, database, true);
   if (!image) return;
   palm::DatabaseReader reader(image->Bytes());
-  if (!reader.RecordListFits()) {
-    prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kWrongFileFormat, {database, 0, {}}));
-    return;
-  }
   const DatabaseListing listing = ListDatabase(reader);
   if (json) {
     prompts.WriteData(ListingJson(listing), Encoding::Utf8);
@@ -118,19 +114,50 @@ void List(CommandLinePrompts& prompts, FileSystem& files, const std::string& dat
   }
 }
 
+// Takes out of operands [first, end) each PATH the platform cannot hand to the core (a name with
+// the core's separator in it, a link to nothing): refused, or with --skip-bad skipped. False when
+// the run ends here.
+bool DropUnusableOperands(CommandLinePrompts& prompts, const Arguments& arguments, std::vector<std::string>& operands,
+                          std::size_t first, std::size_t end) {
+  std::vector<std::string> kept(operands.begin(), operands.begin() + static_cast<std::ptrdiff_t>(first));
+  for (std::size_t i = first; i < end; ++i) {
+    const char* problem = UnusableOperand(arguments.operands[i]);
+    if (!problem) {
+      kept.push_back(operands[i]);
+      continue;
+    }
+    // Named as typed: a subject's "\\" would be shown as a separator.
+    const std::string& path = arguments.operands[i];
+    if (!arguments.skip_bad) {
+      prompts.ShowInputError(Field::Edit3, Message{Topic::Refusal, problem, path + ": " + problem, {}});
+      return false;
+    }
+    prompts.Note(Message{Topic::SkippedUnusable, problem, path + ": skipped: " + problem, {}});
+  }
+  if (kept.size() == first) {
+    prompts.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kNoMidiFilesFound));
+    return false;
+  }
+  kept.insert(kept.end(), operands.begin() + static_cast<std::ptrdiff_t>(end), operands.end());
+  operands = std::move(kept);
+  return true;
+}
+
 }  // namespace
 
 int RunCarillo(const std::vector<std::string>& words, Console& console) {
   ParsedArguments parsed = ParseArguments(words);
   const Arguments& arguments = parsed.arguments;
   if (!parsed.error.empty()) return UsageError(console, arguments.command, parsed.error);
-  if (arguments.help) {
-    console.Write(Stream::Out, HelpText(arguments.command));
-    return Exit(ExitStatus::Done);
+  if (arguments.help || arguments.version) {
+    const std::string text = arguments.help ? HelpText(arguments.command) : "carillo " CARILLO_VERSION_TEXT "\n";
+    if (console.Write(Stream::Out, text)) return Exit(ExitStatus::Done);
+    console.Write(Stream::Err, std::string(kProgramName) + ": standard output: could not be written whole\n");
+    return Exit(ExitStatus::InOutError);
   }
-  if (arguments.version) {
-    console.Write(Stream::Out, "carillo " CARILLO_VERSION_TEXT "\n");
-    return Exit(ExitStatus::Done);
+  if (arguments.command == CommandName::Convert && arguments.operands[1] == kStandardStream &&
+      console.IsTerminal(Stream::Out)) {
+    return UsageError(console, arguments.command, "standard output is a terminal: binary data not written");
   }
 
   // Paths pass as the platform's bytes; only the database name is record text.
@@ -160,12 +187,19 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
 
   const FlagAnswers flags{arguments.yes, arguments.no_overwrite, arguments.skip_bad};
   CommandLinePrompts prompts(console, flags, arguments.quiet);
+  if (arguments.command == CommandName::Compile || arguments.command == CommandName::Add) {
+    // The tunes: compile's PATHs before its DATABASE, add's after its DATABASE.
+    const bool compile = arguments.command == CommandName::Compile;
+    const std::size_t first = compile ? 0 : 1, end = operands.size() - (compile ? 1 : 0);
+    if (!DropUnusableOperands(prompts, arguments, operands, first, end)) return Exit(prompts.Status());
+  }
   switch (arguments.command) {
     case CommandName::Extract:
       RunReporting(prompts, [&] {
         std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
         if (IsDirectoryRefused(prompts, *files, operands[0])) return;
-        ExtractCommand command(prompts, *files, ExtractInputs{operands[0], operands.size() > 1 ? operands[1] : "."});
+        ExtractCommand command(prompts, *files,
+                               ExtractInputs{operands[0], operands.size() > 1 ? operands[1] : ".", true});
         if (command.CheckExtractInputs()) command.ExtractDatabase();
       });
       break;
@@ -192,6 +226,10 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
       break;
     case CommandName::Convert:
       if (operands[1] == kStandardStream) prompts.SummaryToStandardError();
+      if (operands[0] == kStandardStream && console.InputIsTerminal()) {
+        console.Write(Stream::Err, std::string(kProgramName) + ": reading a tune from standard input (end it with " +
+                                       kEndOfInputKeys + ")\n");
+      }
       RunReporting(prompts, [&] {
         std::unique_ptr<FileSystem> files =
             WithStandardStreams(CommandLineFiles(prompts), operands[0] == kStandardStream);

@@ -4,7 +4,15 @@
 
 #include "format/palm_database.h"
 
-std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& files, const std::string& path) {
+namespace {
+void RefuseAsNoDatabase(Prompts& prompts, const std::string& path, const std::string& reason) {
+  prompts.ShowInputError(Field::Edit1,
+                         MakeMessage(Topic::Refusal, "not a Palm database (" + reason + ")", Subject{path, 0, {}}));
+}
+}  // namespace
+
+std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& files, const std::string& path,
+                                               bool judged) {
   std::unique_ptr<FileBlock> block;
   {
     std::unique_ptr<InputFile> file = files.OpenRead(path);
@@ -12,6 +20,11 @@ std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& fil
     if (file_size == 0) {
       prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kFileIsEmpty, Subject{path, 0, {}}));
       file->Close();
+      return std::nullopt;
+    }
+    if (judged && file_size < palm::kHeaderSize) {
+      file->Close();
+      RefuseAsNoDatabase(prompts, path, palm::NotADatabaseReason({}));
       return std::nullopt;
     }
     // Beyond 2 GiB the signed sizes and offsets of the layout no longer describe the file.
@@ -23,6 +36,10 @@ std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& fil
     // Whole before anything is written: a failed read ends the command with nothing extracted.
     block = file->ReadBlock(static_cast<std::size_t>(file_size));
     file->Close();
+  }
+  if (const std::string reason = judged ? palm::NotADatabaseReason(block->Bytes()) : ""; !reason.empty()) {
+    RefuseAsNoDatabase(prompts, path, reason);
+    return std::nullopt;
   }
   if (palm::DatabaseReader(block->Bytes()).IsResourceDatabase()) {
     prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kNotARecordDatabase, Subject{path, 0, {}}));

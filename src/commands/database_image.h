@@ -22,6 +22,8 @@ class DatabaseImage {
 };
 
 // Reads the file at `path` whole. nullopt, after a warning at Edit1, for an empty file, one too
-// short for a header or too large for the layout's signed sizes, and a resource database. Raises
-// InOutError when the file cannot be opened or read.
-std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& files, const std::string& path);
+// short for a header or too large for the layout's signed sizes, and a resource database; with
+// `judged`, also for a file that is no Palm database at all, saying why. Raises InOutError when the
+// file cannot be opened or read.
+std::optional<DatabaseImage> ReadDatabaseImage(Prompts& prompts, FileSystem& files, const std::string& path,
+                                               bool judged = false);

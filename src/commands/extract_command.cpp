@@ -3,18 +3,21 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
+#include <set>
+#include <vector>
 #include <string>
 #include <utility>
 
 #include "commands/messages.h"
-#include "commands/database_image.h"
-#include "format/palm_database.h"
+#include "format/palm_text.h"
 #include "seams/app_error.h"
 #include "seams/paths.h"
 
 namespace {
 
 constexpr std::string_view kReplacedInFileNames = "\\/:*?<>|";
+constexpr std::string_view kRefusedInFileNames = "\\/:*?<>|\"";
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -48,14 +51,35 @@ std::string CreatablePath(const std::string& path) {
 
 }  // namespace
 
-std::string OutputFileName(std::string_view record_name) {
+std::string OutputFileName(std::string_view record_name, bool every_refused) {
   std::string name(record_name);
+  const std::string_view replaced = every_refused ? kRefusedInFileNames : kReplacedInFileNames;
   for (char& c : name) {
-    if (kReplacedInFileNames.find(c) != std::string_view::npos) c = '_';
+    if (replaced.find(c) != std::string_view::npos || (every_refused && static_cast<unsigned char>(c) < 0x20)) c = '_';
   }
   std::size_t part_end = std::min(name.find('.'), name.size());
   if (NamesDevice(std::string_view(name).substr(0, part_end))) name.insert(part_end, 1, '_');
   return name + ".mid";
+}
+
+std::vector<std::string> DistinctFileNames(const std::vector<std::string>& names) {
+  constexpr std::string_view kExtension = ".mid";
+  std::set<std::u32string> named;  // every record's own name: none is taken from a later record
+  for (const std::string& name : names) named.insert(palm::NtfsNameKey(name));
+  std::set<std::u32string> taken;
+  std::vector<std::string> distinct = names;
+  for (std::string& name : distinct) {
+    if (name.empty() || taken.insert(palm::NtfsNameKey(name)).second) continue;
+    const std::string stem = name.substr(0, name.size() - kExtension.size());
+    for (std::size_t n = 2;; ++n) {
+      std::string other = stem + " (" + std::to_string(n) + ")" + std::string(kExtension);
+      const std::u32string key = palm::NtfsNameKey(other);
+      if (named.count(key) != 0 || !taken.insert(key).second) continue;
+      name = std::move(other);
+      break;
+    }
+  }
+  return distinct;
 }
 
 Subject ExtractCommand::Source() const { return Subject{source_path_, 0, {}}; }
@@ -64,7 +88,8 @@ ExtractCommand::ExtractCommand(Prompts& prompts, FileSystem& files, ExtractInput
     : prompts_(prompts),
       files_(files),
       source_path_(std::move(inputs.source_path)),
-      destination_directory_(std::move(inputs.destination_directory)) {}
+      destination_directory_(std::move(inputs.destination_directory)),
+      thorough_(inputs.thorough) {}
 
 bool ExtractCommand::CheckExtractInputs() {
   if (source_path_.empty()) {
@@ -78,6 +103,11 @@ bool ExtractCommand::CheckExtractInputs() {
   if (!files_.FileExists(source_path_)) {
     prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kFileDoesNotExist, Source()));
     return false;
+  }
+  // Before a directory is made for it: a file that is no database gives no tune.
+  if (thorough_) {
+    checked_image_ = ReadDatabaseImage(prompts_, files_, source_path_, true);
+    if (!checked_image_) return false;
   }
   if (files_.DirectoryExists(destination_directory_)) return true;
   if (!prompts_.AskMarkedQuestion(Field::Edit2, MakeMessage(Topic::CreateDirectory, kCreateDirectoryQuestion,
@@ -98,7 +128,9 @@ void ExtractCommand::ExtractDatabase() {
   written_bytes_ = 0;
   cancelled_ = false;
 
-  std::optional<DatabaseImage> image = ReadDatabaseImage(prompts_, files_, source_path_);
+  std::optional<DatabaseImage> image =
+      checked_image_ ? std::move(checked_image_) : ReadDatabaseImage(prompts_, files_, source_path_, thorough_);
+  checked_image_.reset();
   if (!image) return;
   struct ImageView {
     std::span<const std::uint8_t>& view;
@@ -116,12 +148,13 @@ void ExtractCommand::ExtractDatabase() {
     prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kWrongFileFormat, Source()));
     return;
   }
+  if (thorough_) NameFiles(reader);
   for (std::uint16_t index = 0; index < count; ++index) {
     palm::RecordExtent extent = reader.Extent(index);
     record_index_ = index;
     ExtractRecord(extent.offset, extent.length);
     if (cancelled_) return;
-    prompts_.ReportProgress(std::size_t{index} + 1, count, written_bytes_);
+    prompts_.ReportProgress(Phase::Writing, std::size_t{index} + 1, count, written_bytes_);
   }
 
   image_ = {};
@@ -168,7 +201,8 @@ void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t reco
   }
 
   DropTrailingSeparator(destination_directory_);
-  std::string path = JoinPath(destination_directory_, files_.NameFromText(OutputFileName(record.name)));
+  const std::string file_name = thorough_ ? file_names_[record_index_] : OutputFileName(record.name);
+  std::string path = JoinPath(destination_directory_, files_.NameFromText(file_name));
   if (files_.FileExists(path)) {
     switch (prompts_.AskYesNoCancel(OverwriteMessage(Topic::OverwriteTune, path), kOverwriteProblem)) {
       case Answer::Yes:
@@ -184,6 +218,28 @@ void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t reco
   std::unique_ptr<OutputFile> file = files_.Create(path, Durability::Closed);
   file->Write(record.tune.data(), record.tune.size());
   file->Close();
+  if (thorough_ && name_owners_[record_index_] != 0) {
+    prompts_.Note(MakeMessage(Topic::NameTaken,
+                              "record #" + std::to_string(name_owners_[record_index_]) +
+                                  " has the same file name; written as \"" + files_.NameFromText(file_name) + "\"",
+                              RecordSubject(source_path_, record_index_, record.name)));
+  }
   ++written_count_;
   written_bytes_ += record.tune.size();
+}
+
+void ExtractCommand::NameFiles(const palm::DatabaseReader& reader) {
+  std::vector<std::string> names(reader.RecordCount());
+  for (std::uint16_t index = 0; index < names.size(); ++index) {
+    const palm::RecordContents record = reader.ReadRecord(reader.Extent(index));
+    if (record.status == palm::RecordStatus::Midi) names[index] = OutputFileName(record.name, true);
+  }
+  file_names_ = DistinctFileNames(names);
+  name_owners_.assign(names.size(), 0);
+  std::map<std::u32string, std::size_t> first_of;
+  for (std::size_t index = 0; index < names.size(); ++index) {
+    if (names[index].empty()) continue;
+    const std::size_t first = first_of.try_emplace(palm::NtfsNameKey(names[index]), index).first->second;
+    if (first != index) name_owners_[index] = first + 1;
+  }
 }

@@ -56,6 +56,32 @@ std::array<std::uint8_t, kRecordHeadSize> BuildRecordHead(std::size_t name_lengt
   return head;
 }
 
+std::string NotADatabaseReason(std::span<const std::uint8_t> image) {
+  if (image.size() < kHeaderSize) return "too short for a database header";
+  if (Matches(image.first<4>(), kMidiFileTag)) return "a MIDI file: compile or convert it";
+  const auto name = image.first<kNameFieldSize>();
+  const auto name_end = std::find(name.begin(), name.end(), std::uint8_t{0});
+  if (name_end == name.end() || std::any_of(name.begin(), name_end, [](std::uint8_t c) { return c < 0x20; })) {
+    return "no name";
+  }
+  const auto type_and_creator = image.subspan<kTypeOffset, 8>();
+  if (std::any_of(type_and_creator.begin(), type_and_creator.end(),
+                  [](std::uint8_t c) { return c < 0x20 || c > 0x7E; })) {
+    return "type and creator are not text";
+  }
+  const DatabaseReader reader(image);
+  if (reader.IsResourceDatabase()) return "";  // its list holds other entries
+  if (!reader.RecordListFits()) return "record list past the end";
+  if (reader.RecordCount() > 0) {
+    const std::uint64_t first = reader.RecordOffset(0);
+    // A last record may be empty and end the file, so a first one may start at its very end.
+    if (first < kHeaderSize + std::uint64_t{kRecordEntrySize} * reader.RecordCount() || first > image.size()) {
+      return "records outside the file";
+    }
+  }
+  return "";
+}
+
 DatabaseReader::DatabaseReader(std::span<const std::uint8_t> image) : image_(image) {}
 
 bool DatabaseReader::HasHeader() const { return image_.size() >= kHeaderSize; }

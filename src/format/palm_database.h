@@ -22,6 +22,7 @@ inline constexpr std::size_t kCreationDateOffset = 36;
 inline constexpr std::size_t kModificationDateOffset = 40;
 inline constexpr std::size_t kTypeOffset = 60;
 inline constexpr std::size_t kCreatorOffset = 64;
+inline constexpr std::size_t kUniqueIdSeedOffset = 68;
 inline constexpr std::size_t kRecordCountOffset = 76;
 
 inline constexpr std::size_t kRecordEntrySize = 8;
@@ -67,6 +68,11 @@ struct RecordContents {
   std::string problem;                 // why it is no usable MIDI record, in plain words; "" for Midi
   std::span<const std::uint8_t> tune;  // the bytes from the data offset to the record's end; Midi only
 };
+
+// Why `image` is no Palm database at all, in plain words ("" when it may be one): shorter than a
+// header, a MIDI file, no name, a type or creator that is not text, a record list or a first record
+// outside the file. A resource database passes: it is a database, refused for what it holds.
+std::string NotADatabaseReason(std::span<const std::uint8_t> image);
 
 // Reads a database image in memory, every field through a bounds-checked cursor: it never reads
 // outside the image, whatever its bytes say.

@@ -138,4 +138,27 @@ std::optional<std::string> Utf8ToPalmText(std::string_view text) {
   return out;
 }
 
+std::u32string NtfsNameKey(std::string_view text) {
+  std::u32string key;
+  key.reserve(text.size());
+  for (char byte : text) {
+    const auto c = static_cast<unsigned char>(byte);
+    char32_t point = c >= 0x80 && c <= 0x9F ? kHighControls[c - 0x80] : c;
+    if (point == 0) point = c;  // an undefined byte stands for itself
+    if ((point >= U'a' && point <= U'z') || (point >= 0xE0 && point <= 0xFE && point != 0xF7)) {
+      point -= 0x20;
+    } else if (point == 0xFF) {
+      point = 0x178;
+    } else if (point == 0xB5) {
+      point = 0x39C;  // micro sign: Greek capital mu
+    } else if (point == 0x161 || point == 0x153 || point == 0x17E) {
+      --point;  // š, œ, ž
+    } else if (point == 0x192) {
+      point = 0x191;
+    }
+    key.push_back(point);
+  }
+  return key;
+}
+
 }  // namespace palm

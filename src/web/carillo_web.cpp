@@ -181,7 +181,7 @@ EMSCRIPTEN_KEEPALIVE int web_extract(const char* path, const char* directory) {
   return RunReporting([&] {
     PagePrompts prompts;
     Files().CreateDir(directory);
-    ExtractCommand command(prompts, Files(), ExtractInputs{path, directory});
+    ExtractCommand command(prompts, Files(), ExtractInputs{path, directory, true});
     if (!command.CheckExtractInputs()) return false;
     command.ExtractDatabase();
     return true;
@@ -234,7 +234,7 @@ EMSCRIPTEN_KEEPALIVE const char* web_tune(const char* path, int index) {
     if (!reader.RecordListFits() || index < 0 || index >= reader.RecordCount()) return false;
     const palm::RecordContents record = reader.ReadRecord(reader.Extent(static_cast<std::uint16_t>(index)));
     if (record.status != palm::RecordStatus::Midi) return false;
-    name = Utf8NameFromText(OutputFileName(record.name));
+    name = Utf8NameFromText(OutputFileName(record.name, true));
     std::uint8_t* bytes = Files().AddFile("\\tune\\" + name, record.tune.size());
     std::copy(record.tune.begin(), record.tune.end(), bytes);
     return true;
