@@ -2,6 +2,7 @@
 
 #include "cli/console.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -26,15 +27,29 @@ constexpr CommandInfo kCommands[] = {
     {CommandName::Convert, "convert", 2, 2, "IN OUT", "--yes|--no-overwrite|--quiet|"},
     {CommandName::Add, "add", 2, kAny, "DATABASE PATH...",
      "--to-smf0|--all-formats|--skip-bad|--yes|--no-overwrite|--quiet|--output|"},
-    {CommandName::Remove, "remove", 2, kAny, "DATABASE NAME...", "--quiet|--output|"},
+    {CommandName::Remove, "remove", 2, kAny, "DATABASE NAME...", "--yes|--no-overwrite|--quiet|--output|"},
 };
 
-// The short flags people expect, as their long forms.
-std::string LongForm(const std::string& flag) {
-  if (flag == "-y") return "--yes";
-  if (flag == "-n") return "--no-overwrite";
-  if (flag == "-q") return "--quiet";
-  return flag;
+// The short flags people expect, as their long forms; "" for none.
+std::string LongForm(char letter) {
+  switch (letter) {
+    case 'y': return "--yes";
+    case 'n': return "--no-overwrite";
+    case 'q': return "--quiet";
+    case 'h': return "--help";
+    default: return "";
+  }
+}
+
+// "-yq" as "--yes", "--quiet"; nothing for a word that is not short flags.
+std::vector<std::string> ShortFlagsApart(const std::string& word) {
+  std::vector<std::string> apart;
+  if (word.size() < 2 || word[0] != '-' || word[1] == '-') return apart;
+  for (std::size_t i = 1; i < word.size(); ++i) {
+    apart.push_back(LongForm(word[i]));
+    if (apart.back().empty()) return {};
+  }
+  return apart;
 }
 
 bool EndsInPdb(const std::string& path) {
@@ -57,10 +72,11 @@ bool Takes(const CommandInfo& info, const std::string& flag) {
 
 constexpr char kExitStatuses[] =
     "Exit status:\n"
-    "  0  everything asked was done (files skipped by an answer or a flag included)\n"
-    "  1  input refused, or a question answered Cancel\n"
+    "  0  everything asked was done (files skipped by an answer or a flag, and an existing output\n"
+    "     kept by -n or by answering n, included)\n"
+    "  1  input refused, a question answered Cancel, or a question with no terminal to answer it\n"
     "  2  the command line is wrong\n"
-    "  3  a file could not be read or written; the run stopped\n"
+    "  3  a file could not be read or written, or a directory made; the run stopped\n"
     "  4  the run finished, but some records or files could not be converted\n";
 
 constexpr char kProgramHelp[] =
@@ -145,7 +161,8 @@ constexpr char kAddHelp[] =
     "  --all-formats       take MIDI files of every format, not only format 0\n"
     "  --to-smf0           convert format-1 files to format 0 as they are stored (implies --all-formats)\n"
     "  -y, --yes           replace every record whose name a new tune has, and an existing FILE\n"
-    "  -n, --no-overwrite  keep every record whose name a new tune has (the tune is skipped)\n"
+    "  -n, --no-overwrite  keep every record whose name a new tune has (the tune is skipped), and\n"
+    "                      an existing FILE\n"
     "  --skip-bad          skip every unusable, unreadable or too large MIDI file without asking\n"
     "  --output FILE       write the result to FILE (ending in .pdb) and leave DATABASE as it is\n"
     "  -q, --quiet         no summary and no progress; warnings, errors and skipped files still show\n"
@@ -162,6 +179,8 @@ constexpr char kRemoveHelp[] =
     "DATABASE is replaced only once the new one is complete.\n"
     "\n"
     "  --output FILE       write the result to FILE (ending in .pdb) and leave DATABASE as it is\n"
+    "  -y, --yes           replace an existing FILE without asking\n"
+    "  -n, --no-overwrite  keep an existing FILE\n"
     "  -q, --quiet         no summary\n"
     "\n";
 
@@ -213,9 +232,22 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
   arguments.command = command->name;
   ++at;
 
+  std::vector<std::string> rest;  // the words after the command, short flags apart
+  for (std::size_t i = at; i < words.size(); ++i) {
+    const std::vector<std::string> apart = ShortFlagsApart(words[i]);
+    if (words[i] == "--") {
+      rest.insert(rest.end(), words.begin() + static_cast<std::ptrdiff_t>(i), words.end());
+      break;
+    }
+    if (apart.empty()) {
+      rest.push_back(words[i]);
+    } else {
+      rest.insert(rest.end(), apart.begin(), apart.end());
+    }
+  }
   bool flags_ended = false;
-  for (; at < words.size(); ++at) {
-    const std::string& word = words[at];
+  for (at = 0; at < rest.size(); ++at) {
+    const std::string& word = rest[at];
     if (flags_ended || word.size() < 2 || word[0] != '-') {
       arguments.operands.push_back(word);
       continue;
@@ -224,11 +256,11 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
       flags_ended = true;
       continue;
     }
-    if (word == "--help" || word == "-h") {
+    if (word == "--help") {
       arguments.help = true;
       return parsed;
     }
-    std::string flag = LongForm(word);
+    std::string flag = word;
     std::optional<std::string> value;
     if (std::size_t equals = word.find('='); equals != std::string::npos) {
       flag = word.substr(0, equals);
@@ -236,10 +268,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
     }
     if (!Takes(*command, flag)) return fail("unknown flag '" + flag + "'");
     if (flag == "--name" || flag == "--output") {
-      if (!value) {
-        if (at + 1 == words.size()) return fail(flag + (flag == "--name" ? " needs a NAME" : " needs a FILE"));
-        value = words[++at];
-      }
+      if (!value && at + 1 < rest.size()) value = rest[++at];
+      if (!value || value->empty()) return fail(flag + (flag == "--name" ? " needs a NAME" : " needs a FILE"));
       (flag == "--name" ? arguments.name : arguments.output) = *value;
       continue;
     }
@@ -270,6 +300,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
     if (!EndsInPdb(arguments.operands.back())) {
       return fail(arguments.operands.back() + ": DATABASE must end in .pdb");
     }
+  }
+  if (command->name == CommandName::Convert && EndsInPdb(arguments.operands[1])) {
+    return fail(arguments.operands[1] + ": a database, not a MIDI file");
   }
   if (command->name == CommandName::Add || command->name == CommandName::Remove) {
     // The database comes first: a tune or a name there is the operands the wrong way round.

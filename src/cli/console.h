@@ -40,6 +40,11 @@ std::unique_ptr<Console> MakePlatformConsole();
 // A command-line argument (in the terminal's encoding) as system text; nullopt when the system's
 // 8-bit text cannot hold it.
 std::optional<std::string> ArgumentAsSystemText(std::string_view argument);
+// Why a PATH named on the command line cannot be handed to the core, or null: natively, a "\\" in
+// its name (the core's separator) or a symbolic link to nothing.
+const char* UnusableOperand(const std::string& path);
+// The keys that end input typed at the terminal.
+extern const char kEndOfInputKeys[];
 // System text as UTF-8.
 std::string SystemTextAsUtf8(std::string_view text);
 // A path as the platform names files (UTF-8 on POSIX, the ANSI code page on Windows) as UTF-8.

@@ -1,5 +1,6 @@
 // The terminal on POSIX: UTF-8 outside, Palm text (Windows-1252) inside.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +10,7 @@
 #include "cli/console.h"
 #include "cli/utf8_file_system.h"
 #include "format/palm_text.h"
+#include "seams/file_system.h"
 
 namespace {
 
@@ -63,6 +65,17 @@ std::optional<std::string> ArgumentAsSystemText(std::string_view argument) { ret
 std::string SystemTextAsUtf8(std::string_view text) { return palm::PalmTextToUtf8(text, '_'); }
 
 std::string PathAsUtf8(std::string_view path) { return std::string(path); }
+
+const char* UnusableOperand(const std::string& path) {
+  if (path.find('\\') != std::string::npos) return kNameWithBackslash;
+  struct stat target {}, link {};
+  if (::stat(path.c_str(), &target) != 0 && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    return kLinkToNothing;
+  }
+  return nullptr;
+}
+
+const char kEndOfInputKeys[] = "Ctrl-D";
 
 std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
     std::function<void(const std::string& name, const char* reason)> report_unusable) {

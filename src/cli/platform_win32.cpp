@@ -157,6 +157,10 @@ std::string SystemTextAsUtf8(std::string_view text) { return Narrow(Wide(text, C
 
 std::string PathAsUtf8(std::string_view path) { return SystemTextAsUtf8(path); }
 
+const char* UnusableOperand(const std::string&) { return nullptr; }  // "\\" separates here, as in the core
+
+const char kEndOfInputKeys[] = "Ctrl-Z, then Enter";
+
 // Windows names files in the ANSI code page, as the commands do: nothing to translate, only names
 // that it cannot hold to leave out.
 std::unique_ptr<FileSystem> MakeCommandLineFileSystem(

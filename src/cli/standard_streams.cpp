@@ -27,6 +27,7 @@ class BytesInput : public InputFile {
   std::uint64_t Size() override { return bytes_.size(); }
   void Read(void* buffer, std::size_t count) override {
     if (count > bytes_.size() - position_) throw InOutError(kReadBeyondEndOfFile);
+    if (count == 0) return;  // an empty input has no data to copy from
     std::memcpy(buffer, bytes_.data() + position_, count);
     position_ += count;
   }

@@ -15,7 +15,6 @@ constexpr char kNativeSeparator = '\\';
 #else
 constexpr char kNativeSeparator = '/';
 #endif
-constexpr auto kProgressDelay = std::chrono::seconds(1);
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
 std::string Lowered(std::string text) {
@@ -76,8 +75,9 @@ std::string TerminalLine(const Message& message) {
   return PrintableUtf8(what);
 }
 
-TerminalPrompts::TerminalPrompts(Console& console, FlagAnswers flags, bool quiet)
-    : console_(console), flags_(flags), quiet_(quiet) {}
+TerminalPrompts::TerminalPrompts(Console& console, FlagAnswers flags, bool quiet,
+                                 std::chrono::milliseconds progress_delay)
+    : console_(console), flags_(flags), quiet_(quiet), progress_delay_(progress_delay) {}
 
 void TerminalPrompts::SayLine(const std::string& utf8_text) {
   ClearProgress();
@@ -100,15 +100,20 @@ void TerminalPrompts::ShowInputError(Field, const Message& message) {
 }
 
 bool TerminalPrompts::AskMarkedQuestion(Field, const Message& question) {
-  if (question.topic == Topic::ReplaceFile) {
-    std::optional<Choice> flag;
-    if (flags_.yes) flag = Choice::Ok;
-    if (flags_.no_overwrite) flag = Choice::Cancel;
-    return Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Ok, false, flag, "-y or -n"}) == Choice::Ok;
-  }
+  if (question.topic == Topic::ReplaceFile) return AskReplaceFile(question) == Choice::Ok;
   // Creating a missing directory.
   const std::optional<Choice> flag = flags_.yes ? std::optional(Choice::Ok) : std::nullopt;
   return Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Ok, false, flag, "-y"}) == Choice::Ok;
+}
+
+// One output, replaced or not: No keeps it, and the run has done what was asked.
+TerminalPrompts::Choice TerminalPrompts::AskReplaceFile(const Message& question) {
+  std::optional<Choice> flag;
+  if (flags_.yes) flag = Choice::Ok;
+  if (flags_.no_overwrite) flag = Choice::No;
+  const Choice choice = Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Ok, true, flag, "-y or -n"});
+  if (choice == Choice::No) Say(MakeMessage(Topic::KeptOutput, kKeptExisting, question.subject));
+  return choice;
 }
 
 void TerminalPrompts::ShowWarning(const Message& message, const std::string&) {
@@ -131,14 +136,13 @@ Answer TerminalPrompts::AskYesNoCancel(const Message& question, const std::strin
   std::optional<Choice> flag;
   if (flags_.yes) flag = Choice::Yes;
   if (flags_.no_overwrite) flag = Choice::No;
-  Choice choice = Choice::Cancel;
   if (question.topic == Topic::ReplaceFile) {
-    // One file, replaced or not: an interactive No keeps it and ends the run, as Cancel does.
-    choice = Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Yes, false, flag, "-y or -n"});
-  } else {
-    choice = Ask(question, {"[y]es/[n]o/[c]ancel? ", {"y", "yes"}, Choice::Yes, true, flag, "-y or -n"});
+    // The command says itself that it kept the file.
+    const std::optional<Choice> replace = flags_.yes ? std::optional(Choice::Yes) : flag;
+    const Choice choice = Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Yes, true, replace, "-y or -n"});
+    return choice == Choice::Yes ? Answer::Yes : choice == Choice::No ? Answer::No : Answer::Cancel;
   }
-  switch (choice) {
+  switch (Ask(question, {"[y]es/[n]o/[c]ancel? ", {"y", "yes"}, Choice::Yes, true, flag, "-y or -n"})) {
     case Choice::Ok:
     case Choice::Yes: return Answer::Yes;
     case Choice::No:
@@ -166,6 +170,7 @@ void TerminalPrompts::Note(const Message& note) {
   if (IsSkip(note.topic)) ++skipped_;
   if (note.topic == Topic::SkippedFormat) ++format_skipped_;
   if (note.topic == Topic::SkippedUnusable) incomplete_ = true;
+  if (note.topic == Topic::DirectoryNotMade) failed_ = true;
   Say(note);
 }
 
@@ -195,13 +200,7 @@ void TerminalPrompts::Finish() {
 TerminalPrompts::Choice TerminalPrompts::Ask(const Message& message, const Question& question) {
   Choice answer = Choice::Cancel;
   if (question.flag_answer) {
-    // Answered ahead: only a Cancel is worth a word.
-    answer = *question.flag_answer;
-    if (answer == Choice::Cancel) {
-      Message kept = message;
-      kept.line = "already exists; kept (-n)";
-      Say(kept);
-    }
+    answer = *question.flag_answer;  // answered ahead: the command tells what came of it
   } else if (!console_.InputIsTerminal()) {
     Say(message);
     SayLine(std::string("cancelled: no terminal to answer on (") + question.flag_hint + " answers this question)");
@@ -224,25 +223,27 @@ TerminalPrompts::Choice TerminalPrompts::Ask(const Message& message, const Quest
         break;
       }
     }
+    if (answer == Choice::Cancel) SayLine("cancelled");
   }
   if (answer == Choice::Cancel) refused_ = true;
   return answer;
 }
 
-void TerminalPrompts::ReportProgress(std::size_t done, std::size_t total, std::uint64_t bytes) {
+void TerminalPrompts::ReportProgress(Phase phase, std::size_t done, std::size_t total, std::uint64_t bytes) {
   if (quiet_ || !console_.IsTerminal(Stream::Err)) return;
   const auto now = std::chrono::steady_clock::now();
   if (!started_) started_ = now;
-  if (now - *started_ < kProgressDelay || (progress_shown_ && done < total && now - last_progress_ < kProgressInterval)) {
+  if (now - *started_ < progress_delay_ || (progress_shown_ && done < total && now - last_progress_ < kProgressInterval)) {
     return;
   }
   last_progress_ = now;
   const double seconds = std::chrono::duration<double>(now - *started_).count();
   char line[64];
-  if (bytes == 0) {
-    std::snprintf(line, sizeof line, "\r%zu/%zu   ", done, total);  // still collecting
+  if (phase == Phase::Reading) {
+    std::snprintf(line, sizeof line, "\rreading %zu/%zu   ", done, total);
   } else {
-    std::snprintf(line, sizeof line, "\r%zu/%zu, %s   ", done, total, Rate(static_cast<double>(bytes) / seconds).c_str());
+    std::snprintf(line, sizeof line, "\rwriting %zu/%zu, %s   ", done, total,
+                  Rate(static_cast<double>(bytes) / seconds).c_str());
   }
   console_.Write(Stream::Err, line);
   progress_shown_ = true;

@@ -21,7 +21,9 @@ struct FlagAnswers {
 
 class TerminalPrompts : public Prompts {
  public:
-  TerminalPrompts(Console& console, FlagAnswers flags, bool quiet);
+  // Progress shows once a run has taken `progress_delay`: a short run leaves no trace of it.
+  TerminalPrompts(Console& console, FlagAnswers flags, bool quiet,
+                  std::chrono::milliseconds progress_delay = std::chrono::seconds(1));
 
   void ShowInputError(Field field, const Message& message) override;
   bool AskMarkedQuestion(Field field, const Message& question) override;
@@ -30,7 +32,7 @@ class TerminalPrompts : public Prompts {
   Answer AskYesNoCancel(const Message& question, const std::string& caption) override;
   void ShowInformation(const Message& message, const std::string& caption) override;
   void Note(const Message& note) override;
-  void ReportProgress(std::size_t done, std::size_t total, std::uint64_t bytes) override;
+  void ReportProgress(Phase phase, std::size_t done, std::size_t total, std::uint64_t bytes) override;
 
   // A failure that ended the command, as the window's general error report says it, about the
   // file at `path` when it is known.
@@ -50,6 +52,7 @@ class TerminalPrompts : public Prompts {
   enum class Choice { Ok, Cancel, Yes, No };
   struct Question;
   Choice Ask(const Message& message, const Question& question);
+  Choice AskReplaceFile(const Message& question);
   // "carillo: WHAT: TEXT" on standard error.
   void Say(const Message& message);
   void SayLine(const std::string& utf8_text);
@@ -65,6 +68,7 @@ class TerminalPrompts : public Prompts {
   std::size_t skipped_ = 0;          // files the run passed over, told one by one
   std::size_t format_skipped_ = 0;   // of them, not format 0
   std::size_t kept_ = 0;             // existing files kept by an answer No
+  std::chrono::milliseconds progress_delay_;
   bool progress_shown_ = false;
   std::optional<std::chrono::steady_clock::time_point> started_;
   std::chrono::steady_clock::time_point last_progress_{};

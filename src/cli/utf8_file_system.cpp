@@ -82,15 +82,17 @@ std::vector<DirectoryEntry> Utf8FileSystem::FindFiles(const std::string& pattern
   for (const auto& key : keys) {
     DirectoryEntry& entry = entries[key.second];
     std::optional<std::string> text = RecordTextFromUtf8Name(entry.name);
-    const char* reason = nullptr;
-    if (!text) {
-      reason = "Windows-1252 cannot hold this name";
+    const char* reason = entry.problem;
+    if (reason) {
+    } else if (!text) {
+      reason = UnholdableNameReason(entry.name);
     } else if (*text != entry.name && !taken.insert(*text).second) {
       reason = "in Windows-1252 this name is another file's";
     }
     if (reason) {
-      std::string path = directory + entry.name;
+      std::string path = directory;
       std::replace(path.begin(), path.end(), '\\', '/');
+      path += entry.name;  // a "\\" in the name is the name's own
       if (report_unusable_) report_unusable_(path, reason);
       continue;
     }

@@ -35,7 +35,8 @@ bool CompileCommand::CheckCompileInputs() {
   }
   for (const std::string& source : sources) {
     if (files_.DirectoryExists(source) || (inputs_.thorough && files_.FileExists(source))) continue;
-    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kDirectoryDoesNotExist, PathSubject(source)));
+    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, MissingSourceText(source, inputs_.thorough),
+                                                      PathSubject(source)));
     return false;
   }
   std::string destination_directory = ExtractFilePath(destination);

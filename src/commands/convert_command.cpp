@@ -32,7 +32,7 @@ void ConvertMidiFile(Prompts& prompts, FileSystem& files, const ConvertInputs& i
       case Answer::Yes:
         break;
       case Answer::No:
-        prompts.Note(SkippedNote(Topic::Skipped, inputs.destination_path, kKeptExisting));
+        prompts.Note(MakeMessage(Topic::KeptOutput, kKeptExisting, destination_subject));
         return;
       case Answer::Cancel:
         return;

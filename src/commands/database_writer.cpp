@@ -96,7 +96,7 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
     ReadCollectedTune(files, sources, i, tune);
     database->Write(tune.data(), tune.size());
     written_bytes += tune.size();
-    prompts.ReportProgress(i + 1, count, written_bytes);
+    prompts.ReportProgress(Phase::Writing, i + 1, count, written_bytes);
   }
   database->Close();
 

@@ -157,7 +157,8 @@ void EditTunes(Prompts& prompts, FileSystem& files, Clock& clock, const AddInput
   if (!CheckTarget(prompts, files, database, inputs.output_path)) return;
   for (const std::string& source : inputs.sources) {
     if (files.DirectoryExists(source) || files.FileExists(source)) continue;
-    prompts.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kDirectoryDoesNotExist, PathSubject(source)));
+    prompts.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, MissingSourceText(source, inputs.collection.thorough),
+                                                     PathSubject(source)));
     return;
   }
   const std::optional<LoadedDatabase> loaded = Load(prompts, files, database);
@@ -226,7 +227,7 @@ void EditTunes(Prompts& prompts, FileSystem& files, Clock& clock, const AddInput
   auto new_tune = [&](std::size_t i) {
     ReadCollectedTune(files, sources, i, tunes[i]);
     read_bytes += tunes[i].size();
-    prompts.ReportProgress(++read_count, tune_count, read_bytes);
+    prompts.ReportProgress(Phase::Reading, ++read_count, tune_count, read_bytes);
     return palm::NewTune{sources.record_names[i], tunes[i]};
   };
   for (std::size_t r = 0; r < records.size(); ++r) {

@@ -34,6 +34,9 @@ enum class Topic {
   SkippedFormat,      // a file passed over for not being format 0
   SkippedUnusable,    // a file that could not be read, or whose name cannot be a record's
   NameClash,          // two files make the same record name
+  NameCut,            // a file's name is longer than a record's: the record takes its first 31 characters
+  NameTaken,          // a record's file name is an earlier record's: the tune goes under another name
+  KeptOutput,         // an existing output kept by an answer No: the run did what was asked
   DirectoryNotMade,   // a directory the user agreed to create could not be; a face may end the run
 };
 
@@ -101,6 +104,9 @@ inline constexpr char kWouldBeEmpty[] = "removing every record would leave it em
 
 // "Wrong MIDI format:\r" and the file or record name.
 std::string WrongMidiFormatText(std::string_view name);
+// The largest tune a record may hold, in bytes.
+inline constexpr std::uint64_t kLargestMidiFile = 65000;
+
 // "MIDI file too large for Palm OS:\r", the name and the size in whole KB, "name (64KB)".
 std::string TooLargeText(std::string_view name, std::uint64_t size);
 // The path and "\r\nalready exists. Overwrite?".
@@ -118,7 +124,7 @@ std::string UnconvertibleText(std::string_view name, std::string_view reason);
 std::string ConvertedText(std::size_t size, bool unchanged);
 // kChangedWhileWritten and the name.
 std::string ChangedWhileWrittenText(std::string_view name);
-// "2 tunes added, 1 replaced, 0 removed; the database holds 14 records."
+// "2 tunes added, 1 replaced, 0 removed; the database holds 14 records.", "1 tune added, ..."
 std::string EditedText(std::size_t added, std::size_t replaced, std::size_t removed, std::size_t total);
 // `no record is named "Bird"`, with the name as it was given.
 std::string NoRecordNamedText(std::string_view name);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <numeric>
+#include <string_view>
 #include <utility>
 
 #include "commands/messages.h"
@@ -17,18 +18,43 @@
 
 namespace {
 constexpr std::uint64_t kMidiHeadSize = 25;
-constexpr std::uint64_t kLargestMidiFile = 65000;
 constexpr std::size_t kExtensionLength = 4;  // ".mid", or whatever the last four characters are
 constexpr std::size_t kFormatOffset = 8;     // big-endian 16-bit SMF format field
 
-std::string RecordNameOf(const std::string& file_name) {
+bool EndsWithNoCase(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() &&
+         std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
+                    [](char e, char c) { return e == (c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+}
+
+// The window takes only "*.mid" files and drops the last four characters, whatever they are (a
+// short name's "SONG~1.MID" lists "song.midi" too); the command line and the page take any name
+// and drop only a final ".mid" or ".midi".
+std::string FullRecordName(const std::string& file_name, bool thorough) {
   std::size_t stem = file_name.size() > kExtensionLength ? file_name.size() - kExtensionLength : 0;
-  return file_name.substr(0, std::min(stem, palm::kMaxNameLength));
+  if (thorough) {
+    stem = file_name.size();
+    for (std::string_view extension : {".mid", ".midi"}) {
+      if (EndsWithNoCase(file_name, extension)) stem = file_name.size() - extension.size();
+    }
+  }
+  return file_name.substr(0, stem);
 }
 
 Subject PathSubject(const std::string& path) { return Subject{path, 0, {}}; }
 
+// Why a tune that does not begin as one is none, as convert would say it.
+std::string NotATuneReason(std::span<const std::uint8_t> tune) {
+  if (std::optional<midi::Problem> problem = midi::ReadSmf(tune).problem) return ProblemText(*problem);
+  return std::to_string(tune.size()) + " bytes: too short to hold a tune";
+}
+
 }  // namespace
+
+const char* MissingSourceText(const std::string& path, bool thorough) {
+  const bool names_a_tune = EndsWithNoCase(path, ".mid") || EndsWithNoCase(path, ".midi");
+  return thorough && names_a_tune ? kFileDoesNotExist : kDirectoryDoesNotExist;
+}
 
 DatabaseSources MidiCollection::Sources() const {
   return DatabaseSources{{}, FileNames, RecordNames, FileSizes, &Conversions, &directories_, &FileDirectories};
@@ -65,13 +91,25 @@ bool MidiCollection::WholeTuneReads(std::span<const std::uint8_t> tune, const st
   return false;
 }
 
+std::vector<DirectoryEntry> MidiCollection::ListFiles(const std::string& pattern, const std::string& source) {
+  try {
+    return files_.FindFiles(pattern);
+  } catch (const InOutError& error) {
+    // The window lists what Windows lists, and Windows lists nothing in a folder it may not read.
+    if (!options_.thorough) return {};
+    if (!options_.skip_unreadable) throw InOutError(error.code(), source);
+    prompts_.Note(SkippedNote(Topic::SkippedUnusable, source, InOutErrorText(error.code())));
+    return {};
+  }
+}
+
 std::vector<MidiCollection::Candidate> MidiCollection::ListCandidates(const std::vector<std::string>& sources) {
   std::vector<Candidate> candidates;
   for (std::string source : sources) {
     if (options_.thorough && files_.FileExists(source)) {
       // The file itself, as the listing names it, so that its record name is made the same way.
       const std::string name = ExtractFileName(source);
-      for (DirectoryEntry& entry : files_.FindFiles(source)) {
+      for (DirectoryEntry& entry : ListFiles(source, source)) {
         if (entry.name != name || entry.is_directory) continue;
         entry.name = source;  // opened by the path as given
         candidates.push_back({kGivenFile, std::move(entry)});
@@ -79,7 +117,7 @@ std::vector<MidiCollection::Candidate> MidiCollection::ListCandidates(const std:
       continue;
     }
     DropTrailingSeparator(source);
-    std::vector<DirectoryEntry> entries = files_.FindFiles(JoinPath(source, "*.mid"));
+    std::vector<DirectoryEntry> entries = ListFiles(JoinPath(source, "*.mid"), source);
     const auto directory = static_cast<std::uint32_t>(directories_.size());
     directories_.push_back(std::move(source));
     candidates.reserve(candidates.size() + entries.size());
@@ -114,7 +152,7 @@ bool MidiCollection::Collect(const std::vector<std::string>& sources, const Coll
       Clear();
       return false;
     }
-    prompts_.ReportProgress(i + 1, candidates.size(), 0);
+    prompts_.ReportProgress(Phase::Reading, i + 1, candidates.size(), 0);
   }
   if (FileNames.empty()) {
     prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kNoCorrectMidiFiles, source));
@@ -130,16 +168,25 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
   const std::string path =
       candidate.directory == kGivenFile ? entry.name : JoinPath(directories_[candidate.directory], entry.name);
   const Subject subject = PathSubject(path);
+  if (entry.problem) {
+    prompts_.Note(SkippedNote(Topic::SkippedUnusable, path, entry.problem));
+    return true;
+  }
+  // The window looks at the first 25 bytes; the command line reads each tune whole, once. So does
+  // a conversion, which needs the whole tune anyway.
+  const bool whole = options_.thorough || options_.to_smf0;
   std::uint64_t size = entry.is_directory ? 0 : entry.size;
-  if (size < kMidiHeadSize) return PassOver(WrongMidiFormatMessage(Topic::SkipFile, name, subject), kMidiError);
+  if (entry.is_directory && options_.thorough) {
+    return PassOver(UnconvertibleMessage(name, "a directory, not a MIDI file", subject), kMidiError);
+  }
+  if (size < kMidiHeadSize && !whole) {
+    return PassOver(WrongMidiFormatMessage(Topic::SkipFile, name, subject), kMidiError);
+  }
   // A format-1 file may shrink as it is converted: its limit applies once it is.
   if (size > kLargestMidiFile && !options_.to_smf0) {
     return PassOver(TooLargeMessage(name, size, subject), kCompatibilityError);
   }
 
-  // The window looks at the first 25 bytes; the command line reads each tune whole, once. So does
-  // a conversion, which needs the whole tune anyway.
-  const bool whole = options_.thorough || options_.to_smf0;
   std::vector<std::uint8_t> tune;
   try {
     if (whole) {
@@ -161,6 +208,7 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
 
   // A file that shrank since it was listed is as short as one listed short.
   if (tune.size() < kMidiHeadSize || std::memcmp(tune.data(), "MThd", 4) != 0) {
+    if (options_.thorough) return PassOver(UnconvertibleMessage(name, NotATuneReason(tune), subject), kMidiError);
     return PassOver(WrongMidiFormatMessage(Topic::SkipFile, name, subject), kMidiError);
   }
   const unsigned format = tune[kFormatOffset] << 8 | tune[kFormatOffset + 1];
@@ -183,7 +231,9 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
     prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kTooManyMidiFiles));
     return false;
   }
-  std::string record_name = RecordNameOf(name);
+  std::string record_name = FullRecordName(name, options_.thorough);
+  if (options_.thorough && !NameFits(path, record_name)) return true;
+  record_name.resize(std::min(record_name.size(), palm::kMaxNameLength));
   database_size += StoredRecordSize(record_name, size);
   if (database_size > kLargestDatabase) {
     prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kTooMuchMidiData));
@@ -194,6 +244,20 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
   FileNames.push_back(entry.name);
   FileDirectories.push_back(candidate.directory);
   RecordNames.push_back(std::move(record_name));
+  return true;
+}
+
+bool MidiCollection::NameFits(const std::string& path, const std::string& record_name) {
+  if (record_name.empty()) {
+    // Extract would write it as ".mid", a hidden file of no name.
+    prompts_.Note(SkippedNote(Topic::SkippedUnusable, path, "its record name would be empty"));
+    return false;
+  }
+  if (record_name.size() > palm::kMaxNameLength) {
+    const std::string cut = files_.NameFromText(record_name.substr(0, palm::kMaxNameLength));
+    prompts_.Note(MakeMessage(Topic::NameCut, "a record name holds 31 characters: stored as \"" + cut + "\"",
+                              PathSubject(path)));
+  }
   return true;
 }
 

@@ -23,6 +23,10 @@ struct CollectionOptions {
   bool skip_unreadable = false;
 };
 
+// What to say of a source that is neither a file nor a directory: the window's single directory
+// is one; a command line's PATH named as a tune ("*.mid", "*.midi") is a file.
+const char* MissingSourceText(const std::string& path, bool thorough);
+
 class MidiCollection {
  public:
   MidiCollection(Prompts& prompts, FileSystem& files) : prompts_(prompts), files_(files) {}
@@ -46,6 +50,11 @@ class MidiCollection {
   };
 
   std::vector<Candidate> ListCandidates(const std::vector<std::string>& sources);
+  // The entries of `pattern`; a directory the command line may not read is skipped with a note
+  // (or ends the run) as `source`.
+  std::vector<DirectoryEntry> ListFiles(const std::string& pattern, const std::string& source);
+  // False, after a note, for a record name that cannot be; a note for one that is cut.
+  bool NameFits(const std::string& path, const std::string& record_name);
   // Checks one listed file and adds it to the lists; false when a question was answered Cancel.
   bool CollectFile(const Candidate& candidate, std::uint64_t& database_size);
   // OK passes over the file (and the command line hears why); false for Cancel.

@@ -13,6 +13,9 @@
 
 enum class Answer { Yes, No, Cancel };
 
+// What a run is busy with: reading its inputs (the files collected, the tunes to add), or writing.
+enum class Phase { Reading, Writing };
+
 class Prompts {
  public:
   virtual ~Prompts() = default;
@@ -31,7 +34,7 @@ class Prompts {
   // What the window passes over in silence (a skipped file, two files of one record name): a face
   // that names every skipped file listens.
   virtual void Note(const Message& /*note*/) {}
-  // How far a run has come: `done` of `total` items, `bytes` written so far. A window shows the
-  // busy cursor instead, so only a terminal listens.
-  virtual void ReportProgress(std::size_t /*done*/, std::size_t /*total*/, std::uint64_t /*bytes*/) {}
+  // How far a run has come: in `phase`, `done` of `total` items, `bytes` written so far (Writing).
+  // A window shows the busy cursor instead, so only a terminal listens.
+  virtual void ReportProgress(Phase /*phase*/, std::size_t /*done*/, std::size_t /*total*/, std::uint64_t /*bytes*/) {}
 };

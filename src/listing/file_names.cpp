@@ -21,3 +21,9 @@ std::optional<std::string> RecordTextFromUtf8Name(const std::string& utf8_name) 
   if (name && name->find_first_of(kNotInNames) != std::string::npos) return std::nullopt;
   return name;
 }
+
+const char* UnholdableNameReason(const std::string& utf8_name) {
+  if (utf8_name.find('\\') != std::string::npos) return kNameWithBackslash;
+  if (utf8_name.find_first_of(kNotInNames + 1) != std::string::npos) return kNameWithControl;
+  return "Windows-1252 cannot hold this name";
+}

@@ -13,3 +13,5 @@ std::string Utf8NameFromText(const std::string& text);
 // which would split it into a directory and a file, or a control character, which no record name
 // should carry.
 std::optional<std::string> RecordTextFromUtf8Name(const std::string& utf8_name);
+// Why RecordTextFromUtf8Name gives none for this name, in plain words.
+const char* UnholdableNameReason(const std::string& utf8_name);

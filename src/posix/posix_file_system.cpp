@@ -13,8 +13,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <random>
 
+#include "format/palm_text.h"
 #include "seams/app_error.h"
 #include "seams/file_system.h"
 #include "seams/paths.h"
@@ -298,6 +300,24 @@ class PosixOutputFile : public OutputFile {
   Durability durability_;
 };
 
+// The entry for `name`, found at `path` from `directory`; none for one that vanished meanwhile.
+// A "\\" in the name is the core's separator, so such a file is listed only to be reported.
+std::optional<DirectoryEntry> Describe(int directory, const std::string& path, const std::string& name) {
+  DirectoryEntry entry;
+  entry.name = name;
+  entry.text = name;
+  struct stat info {};
+  if (fstatat(directory, path.c_str(), &info, 0) != 0) {
+    if (fstatat(directory, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(info.st_mode)) return std::nullopt;
+    entry.problem = kLinkToNothing;
+    return entry;
+  }
+  if (name.find('\\') != std::string::npos) entry.problem = kNameWithBackslash;
+  entry.is_directory = S_ISDIR(info.st_mode);
+  entry.size = entry.is_directory ? 0 : static_cast<std::uint64_t>(info.st_size);
+  return entry;
+}
+
 class PosixFileSystem : public FileSystem {
  public:
   bool FileExists(const std::string& path) override {
@@ -314,19 +334,23 @@ class PosixFileSystem : public FileSystem {
     std::string directory = NativeDirectory(native);
     std::string mask = native.substr(NameStart(native));
     std::vector<DirectoryEntry> entries;
+    if (mask.find_first_of("*?") == std::string::npos) {
+      // One file named whole: looked at where it is, whatever the directory lets others list; in
+      // another case only by listing, as Windows would find it.
+      if (std::optional<DirectoryEntry> entry = Describe(AT_FDCWD, native, mask)) {
+        entries.push_back(std::move(*entry));
+        return entries;
+      }
+    }
     DIR* dir = opendir(directory.c_str());
-    if (dir == nullptr) return entries;
+    if (dir == nullptr) {
+      if (errno == ENOENT || errno == ENOTDIR) return entries;
+      Fail(errno, directory);
+    }
     while (dirent* item = readdir(dir)) {
       std::string name = item->d_name;
       if (name == "." || name == ".." || !Matches(mask.c_str(), name.c_str())) continue;
-      struct stat info {};
-      if (stat(Native(JoinPath(directory, name)).c_str(), &info) != 0) continue;
-      DirectoryEntry entry;
-      entry.name = name;
-      entry.text = name;
-      entry.is_directory = S_ISDIR(info.st_mode);
-      entry.size = entry.is_directory ? 0 : static_cast<std::uint64_t>(info.st_size);
-      entries.push_back(std::move(entry));
+      if (std::optional<DirectoryEntry> entry = Describe(dirfd(dir), name, name)) entries.push_back(std::move(*entry));
     }
     closedir(dir);
     // The directory has no order of its own here; byte order keeps runs reproducible.

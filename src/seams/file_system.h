@@ -13,11 +13,18 @@
 #include <string>
 #include <vector>
 
+// Why a listed file cannot be taken, as DirectoryEntry::problem says it (and palm_text.h's
+// kNameWithBackslash).
+inline constexpr char kLinkToNothing[] = "the file it links to does not exist";
+
 struct DirectoryEntry {
   std::string name;  // as the listing gives it, without the directory: the platform's bytes
   std::uint64_t size = 0;  // 0 for a directory
   bool is_directory = false;
   std::string text;  // the same name as record text
+  // Why a listed file cannot be taken at all (a link to nothing, a name the core's paths cannot
+  // carry); null for a usable one. Listed only so that it is reported, never silently passed over.
+  const char* problem = nullptr;
 };
 
 // Bytes read whole from a file, in memory released the way the platform layer allocated it.
@@ -63,7 +70,8 @@ class FileSystem {
   // Creates one directory whose parent exists; false when that fails.
   virtual bool CreateDir(const std::string& path) = 0;
   // The entries matching a pattern such as "C:\tunes\*.mid", of every kind (hidden, system,
-  // directories), in the listing's own order; empty when nothing matches or the listing fails.
+  // directories), in the listing's own order; empty when nothing matches. A directory that exists
+  // but may not be read is empty on Windows, and raises InOutError in the native layer.
   virtual std::vector<DirectoryEntry> FindFiles(const std::string& pattern) = 0;
   // Opens an existing file for reading only, letting others read and write it meanwhile.
   virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;

@@ -164,7 +164,7 @@ std::vector<DirectoryEntry> MemoryFileSystem::FindFiles(const std::string& patte
     if (name.find('\\') != std::string::npos || !MatchesMask(name, mask)) return;
     std::optional<std::string> text = RecordTextFromUtf8Name(name);
     if (!text) {
-      if (report_unusable_) report_unusable_(path, "Windows-1252 cannot hold this name");
+      if (report_unusable_) report_unusable_(path, UnholdableNameReason(name));
       return;
     }
     entries.push_back({name, size, is_directory, std::move(*text)});

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <ctime>
+#include <map>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,12 @@ std::string PalmDateIso8601Expected(std::uint32_t seconds) {
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &civil);
   return text;
+}
+
+// A file whose name may hold a "\\", which the fixtures' own writer takes for a separator.
+void WriteNamed(const fs::path& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
 }
 
 class CommandLine : public ::testing::Test {
@@ -63,6 +71,11 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
   Bytes text = Database({});
   std::copy_n("TEXt", 4, text.begin() + 60);
   WriteBytes(root_ / "text.pdb", text);
+  WriteNamed(root_ / "back\\slash.mid", OneNoteTune(0));
+  WriteBytes(root_ / "long.mid", OneNoteTune(0, 60, 90));
+  fs::create_symlink("gone.mid", root_ / "dangling.mid");
+  const std::string prose = "A text file that is long enough to be taken for a database header, but is none.\n";
+  WriteBytes(root_ / "notes.txt", Bytes(prose.begin(), prose.end()));
   struct Case {
     std::vector<std::string> arguments;
     int status;
@@ -88,11 +101,24 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
        "carillo: empty_dir: DATABASE must end in .pdb\nTry 'carillo compile --help'.\n"},
       {{"extract", "missing.pdb"}, 1, "carillo: missing.pdb: File does not exist!\n"},
       {{"extract", "empty.pdb"}, 1, "carillo: empty.pdb: File is empty!\n"},
-      {{"extract", "short.pdb"}, 1, "carillo: short.pdb: Wrong file format!\n"},
-      {{"list", "short.pdb"}, 1, "carillo: short.pdb: Wrong file format!\n"},
+      {{"extract", "short.pdb"}, 1, "carillo: short.pdb: not a Palm database (too short for a database header)\n"},
+      {{"list", "short.pdb"}, 1, "carillo: short.pdb: not a Palm database (too short for a database header)\n"},
+      {{"list", "long.mid"}, 1, "carillo: long.mid: not a Palm database (a MIDI file: compile or convert it)\n"},
+      {{"list", "notes.txt"}, 1, "carillo: notes.txt: not a Palm database (no name)\n"},
+      {{"extract", "long.mid", "made_dir", "-y"}, 1,
+       "carillo: long.mid: not a Palm database (a MIDI file: compile or convert it)\n"},
+      {{"extract", "one.pdb", "empty.pdb/sub", "-y"}, 3, "carillo: empty.pdb/sub: Unable to create directory\n"},
+      {{"compile", "nosuch.mid", "out.pdb"}, 1, "carillo: nosuch.mid: File does not exist!\n"},
+      {{"compile", "back\\slash.mid", "out.pdb"}, 1, "carillo: back\\slash.mid: a name with \"\\\" cannot be a record's\n"},
+      {{"compile", "dangling.mid", "out.pdb"}, 1, "carillo: dangling.mid: the file it links to does not exist\n"},
+      {{"compile", "dangling.mid", "out.pdb", "--skip-bad"}, 1,
+       "carillo: dangling.mid: skipped: the file it links to does not exist\ncarillo: No MIDI files found!\n"},
+      {{"convert", "tunes_dir/song.mid", "Backup.PDB"}, 2,
+       "carillo: Backup.PDB: a database, not a MIDI file\nTry 'carillo convert --help'.\n"},
+      {{"remove", "one.pdb", "Bird", "--output", "text.pdb", "-n"}, 0, "carillo: text.pdb: already exists; kept\n"},
       {{"extract", "tunes_dir/"}, 1, "carillo: tunes_dir/: a directory, not a database\n"},
       {{"compile", "missing_dir", "out.pdb"}, 1, "carillo: missing_dir: Directory does not exist!\n"},
-      {{"compile", "tunes_dir", "out.pdb", "--name="}, 1, "carillo: No database name given!\n"},
+      {{"compile", "tunes_dir", "out.pdb", "--name="}, 2, "carillo: --name needs a NAME\nTry 'carillo compile --help'.\n"},
       {{"compile", "empty_dir", "out.pdb"}, 1, "carillo: empty_dir: No MIDI files found!\n"},
       {{"compile", "tunes_dir", "out.pdb"}, 1,
        "carillo: tunes_dir/song.mid: skipped: format 1, not format 0\n"
@@ -127,7 +153,9 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
     EXPECT_EQ(result.out, "") << ::testing::PrintToString(c.arguments);
   }
   EXPECT_FALSE(fs::exists(root_ / "out.pdb"));
+  EXPECT_FALSE(fs::exists(root_ / "made_dir")) << "no directory made for a file that gives no tune";
   EXPECT_EQ(ReadBytes(root_ / "one.pdb"), one);
+  EXPECT_EQ(ReadBytes(root_ / "text.pdb"), text);
 }
 
 TEST_F(CommandLine, HelpAndVersionGoToStandardOutput) {
@@ -142,6 +170,44 @@ TEST_F(CommandLine, HelpAndVersionGoToStandardOutput) {
   ProcessResult version = Run({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("carillo 2.0", 0), 0u) << version.out;
+
+  const fs::path database = Compiled({{"a.mid", OneNoteTune(0)}});
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--help"}, {"--version"}, {"list", database.string(), "--json"}}) {
+    ProcessResult full = RunProgram(arguments, root_.string(), 0, {.out_file = "/dev/full"});
+    EXPECT_EQ(full.status, 3) << arguments[0];
+    EXPECT_EQ(full.err, "carillo: standard output: could not be written whole\n") << arguments[0];
+  }
+}
+
+// Files and folders its user may not read: a child of its own user binds even when the tests run
+// as root.
+TEST_F(CommandLine, UnreadableFilesAndFoldersAreNamed) {
+  Dir("noread");
+  WriteBytes(Dir("tunes") / "a.mid", OneNoteTune(0));
+  WriteBytes(root_ / "locked.mid", OneNoteTune(0));
+  fs::permissions(root_, fs::perms::all);
+  fs::permissions(root_ / "tunes", fs::perms::all);
+  fs::permissions(root_ / "noread", fs::perms::none);
+  fs::permissions(root_ / "locked.mid", fs::perms::none);
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string out, err;
+  } cases[] = {
+      {{"compile", "noread", "o.pdb"}, 3, "", "carillo: noread: File access denied.\n"},
+      {{"compile", "noread", "o.pdb", "--skip-bad"}, 1, "",
+       "carillo: noread: skipped: File access denied\ncarillo: noread: No MIDI files found!\n"},
+      {{"compile", "noread", "tunes", "locked.mid", "o.pdb", "--skip-bad"}, 4, "1 MIDI files successfully compiled, 2 skipped.\n",
+       "carillo: noread: skipped: File access denied\ncarillo: locked.mid: skipped: File access denied\n"},
+  };
+  for (const Case& c : cases) {
+    ProcessResult result = RunProgram(c.arguments, root_.string(), 0, {.as_nobody = true});
+    EXPECT_EQ(result.status, c.status) << c.arguments[2];
+    EXPECT_EQ(result.out, c.out) << c.arguments[2];
+    EXPECT_EQ(result.err, c.err) << c.arguments[2];
+  }
+  fs::permissions(root_ / "noread", fs::perms::all);
 }
 
 TEST_F(CommandLine, RealTunesRoundTripByteForByte) {
@@ -187,14 +253,14 @@ TEST_F(CommandLine, QuestionsWithoutATerminalAreCancelledNamingTheFlag) {
   EXPECT_EQ(all_kept.status, 0) << "keeping every file is what was asked";
   EXPECT_EQ(all_kept.err.substr(all_kept.err.rfind("carillo:")), "carillo: no tune extracted: 2 files already there, kept\n");
 
-  ProcessResult replaced = Run({"extract", database, out, "--yes", "--quiet"});
+  ProcessResult replaced = Run({"extract", database, out, "-yq"});
   EXPECT_EQ(replaced.status, 0);
   EXPECT_EQ(replaced.out + replaced.err, "");
   EXPECT_EQ(ReadBytes(out / "a.mid"), OneNoteTune(0));
 
   ProcessResult database_kept = Run({"compile", (root_ / "tunes").string(), database, "--no-overwrite"});
-  EXPECT_EQ(database_kept.status, 1);
-  EXPECT_EQ(database_kept.err, "carillo: " + database.string() + ": already exists; kept (-n)\n");
+  EXPECT_EQ(database_kept.status, 0) << "keeping the database is what was asked";
+  EXPECT_EQ(database_kept.err, "carillo: " + database.string() + ": already exists; kept\n");
 }
 
 TEST_F(CommandLine, TerminalAnswersEachQuestion) {
@@ -213,17 +279,28 @@ TEST_F(CommandLine, TerminalAnswersEachQuestion) {
   const std::string question = ": already exists. Overwrite?\n[y]es/[n]o/[c]ancel? ";
   EXPECT_EQ(result.err, "carillo: " + (out / "a.mid").string() + question + "[y]es/[n]o/[c]ancel? " + "carillo: " +
                             (out / "a.mid").string() + ": skipped: already exists; kept\ncarillo: " +
-                            (out / "b.mid").string() + question + "carillo: " + (out / "c.mid").string() + question);
+                            (out / "b.mid").string() + question + "carillo: " + (out / "c.mid").string() + question +
+                            "carillo: cancelled\n");
 
   WriteBytes(root_ / "tunes" / "bad.mid", {'R', 'I', 'F', 'F'});
   ProcessResult compiled =
       RunProgramOnTerminal({"compile", "tunes", "new/db.pdb", "--all-formats"}, "o\nYes\nSKIP\n", root_);
   EXPECT_EQ(compiled.status, 0) << compiled.err;
+  const std::string bad = "Wrong MIDI format: not a Standard MIDI File: it does not begin with \"MThd\" (at byte 0)";
   EXPECT_EQ(compiled.err,
             "carillo: new/: Directory does not exist! Would you like to create it now?\n[y]es/[n]o? [y]es/[n]o? "
-            "carillo: tunes/bad.mid: Wrong MIDI format\n[s]kip/[c]ancel? "
-            "carillo: tunes/bad.mid: skipped: Wrong MIDI format\n");
+            "carillo: tunes/bad.mid: " + bad + "\n[s]kip/[c]ancel? carillo: tunes/bad.mid: skipped: " + bad + "\n");
   EXPECT_EQ(compiled.out, "3 MIDI files successfully compiled, 1 skipped.\n");
+
+  // No keeps the database, which is what was asked; the question shows on the terminal while
+  // standard error goes to a file.
+  const fs::path log = root_ / "err.log";
+  ProcessResult kept = RunProgramOnTerminal({"compile", "tunes", "new/db.pdb", "--all-formats", "--skip-bad"}, "n\n",
+                                            root_, {.err_file = log.string()});
+  EXPECT_EQ(kept.status, 0);
+  EXPECT_EQ(kept.terminal, "carillo: new/db.pdb: File already exists! Overwrite?\n[y]es/[n]o? ");
+  const Bytes logged = ReadBytes(log);
+  EXPECT_EQ(std::string(logged.begin(), logged.end()), "carillo: new/db.pdb: already exists; kept\n");
 }
 
 TEST_F(CommandLine, Windows1252NamesBothWays) {
@@ -237,10 +314,16 @@ TEST_F(CommandLine, Windows1252NamesBothWays) {
   WriteBytes(in / "Na\xC3\xAFve.mid", OneNoteTune(0, 6));  // the same name composed: listed after the other
   WriteBytes(in / "_x.mid", OneNoteTune(0, 7));
   WriteBytes(in / "b.mid", OneNoteTune(0, 8));
+  WriteNamed(in / "back\\slash.mid", OneNoteTune(0, 9));
+  WriteBytes(in / "tab\tname.mid", OneNoteTune(0, 10));
+  fs::create_symlink("gone.mid", in / "link.mid");
   ProcessResult compiled = Run({"compile", folder, folder + "/names.pdb", "--quiet"});
   EXPECT_EQ(compiled.status, 4);
   EXPECT_EQ(compiled.err,
+            "carillo: " + folder + "/back\\slash.mid: skipped: a name with \"\\\" cannot be a record's\n"
+            "carillo: " + folder + "/link.mid: skipped: the file it links to does not exist\n"
             "carillo: " + folder + "/Na\xC3\xAFve.mid: skipped: in Windows-1252 this name is another file's\n"
+            "carillo: " + folder + "/tab_name.mid: skipped: a control character cannot be in a record name\n"
             "carillo: " + folder + "/\xE6\x97\xA5.mid: skipped: Windows-1252 cannot hold this name\n");
   // NTFS's order: upper-cased UTF-16, so "b" before "C" and "_" (0x5F) after "N", "€" after them all.
   ProcessResult listed = Run({"list", folder + "/names.pdb"});
@@ -251,6 +334,7 @@ TEST_F(CommandLine, Windows1252NamesBothWays) {
   EXPECT_EQ(names, "b|Caf\xC3\xA9|Na\xC3\xAFve|NUL|_x|\xE2\x82\xAC uro|");
 
   ProcessResult extracted = Run({"extract", folder + "/names.pdb", folder + "/out", "--yes", "--quiet"});
+  EXPECT_EQ(extracted.err, "") << "no two records share a file name";
   EXPECT_EQ(extracted.status, 0) << extracted.err;
   fs::path out = in / "out";
   EXPECT_EQ(ReadBytes(out / "Caf\xC3\xA9.mid"), OneNoteTune(0, 1));
@@ -262,9 +346,24 @@ TEST_F(CommandLine, Windows1252NamesBothWays) {
   EXPECT_EQ(files, 6u);
 }
 
+// A handheld's database may hold two records of one name: neither tune is lost, nor asked about.
+TEST_F(CommandLine, RecordsOfOneFileNameEachGetAFileOfTheirOwn) {
+  WriteBytes(root_ / "sys.pdb", TuneDatabase({{"Alarm", OneNoteTune(0, 1)}, {"alarm", OneNoteTune(0, 2)},
+                                              {"Alarm (2)", OneNoteTune(0, 3)}, {"x\"y", OneNoteTune(0, 4)}}));
+  ProcessResult result = Run({"extract", "sys.pdb", "out", "-y"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "4 MIDI files successfully extracted.\n");
+  EXPECT_EQ(result.err, "carillo: sys.pdb #2 alarm: record #1 has the same file name; written as \"alarm (3).mid\"\n");
+  const std::map<std::string, Bytes> expected = {{"Alarm.mid", OneNoteTune(0, 1)}, {"alarm (3).mid", OneNoteTune(0, 2)},
+                                                 {"Alarm (2).mid", OneNoteTune(0, 3)}, {"x_y.mid", OneNoteTune(0, 4)}};
+  std::map<std::string, Bytes> files;
+  for (const auto& entry : fs::directory_iterator(root_ / "out")) files[entry.path().filename()] = ReadBytes(entry.path());
+  EXPECT_EQ(files, expected);
+}
+
 TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
   fs::path database = Compiled({{"a.mid", OneNoteTune(0)}, {"b.mid", OneNoteTune(1)}, {"c.mid", OneNoteTune(0)},
-                                {"d\xC3\xA9.mid", OneNoteTune(0)}});
+                                {"d\xC3\xA9.mid", OneNoteTune(0)}, {"e.mid", OneNoteTune(2)}});
   Bytes image = ReadBytes(database);
   auto record_offset = [&image](std::size_t index) { return std::size_t{Big32At(image, 78 + 8 * index)}; };
   std::copy_n("DATA", 4, image.begin() + static_cast<std::ptrdiff_t>(record_offset(2)));  // c: foreign
@@ -276,25 +375,28 @@ TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
   ProcessResult text = Run({"list", database.string()});
   EXPECT_EQ(text.status, 4) << "a damaged record is a tune that cannot be had";
   EXPECT_EQ(text.out, "Name:       My MIDI Database\nAttributes: 0x0008\nVersion:    0\nType:       smfr\n"
-                      "Creator:    Qsnd\nCreated:    " + date + "\nModified:   " + date + "\nRecords:    4\n"
+                      "Creator:    Qsnd\nCreated:    " + date + "\nModified:   " + date + "\nRecords:    5\n"
                       "    1  a: 34 bytes, SMF 0, 1 track, 96 ticks/quarter, plays on the handheld\n"
                       "    2  b: 34 bytes, SMF 1, 1 track, 96 ticks/quarter, needs converting to format 0\n"
                       "    3  not a MIDI record\n"
-                      "    4  d\xC3\xA9: damaged: its data offset points past the record\n");
+                      "    4  d\xC3\xA9: damaged: its data offset points past the record\n"
+                      "    5  e: 34 bytes, SMF 2, 1 track, 96 ticks/quarter, independent sequences: convert refuses it\n");
 
   ProcessResult json = Run({"list", database.string(), "--json"});
   EXPECT_EQ(json.status, 4) << json.err;
   const std::string stamp = "{\"iso8601\": \"" + date + "\", \"seconds\": " + std::to_string(created) + "}";
   EXPECT_EQ(json.out, "{\n  \"name\": \"My MIDI Database\",\n  \"attributes\": 8,\n  \"version\": 0,\n"
                       "  \"type\": \"smfr\",\n  \"creator\": \"Qsnd\",\n  \"created\": " + stamp +
-                      ",\n  \"modified\": " + stamp + ",\n  \"record_count\": 4,\n  \"records\": [\n"
+                      ",\n  \"modified\": " + stamp + ",\n  \"record_count\": 5,\n  \"records\": [\n"
                       "    {\"number\": 1, \"status\": \"midi\", \"name\": \"a\", \"size\": 34, \"format\": 0, "
                       "\"tracks\": 1, \"division\": 96, \"plays_as_is\": true},\n"
                       "    {\"number\": 2, \"status\": \"midi\", \"name\": \"b\", \"size\": 34, \"format\": 1, "
                       "\"tracks\": 1, \"division\": 96, \"plays_as_is\": false},\n"
                       "    {\"number\": 3, \"status\": \"not_midi_record\", \"problem\": \"not a MIDI record\"},\n"
                       "    {\"number\": 4, \"status\": \"damaged\", \"name\": \"d\xC3\xA9\", "
-                      "\"problem\": \"damaged: its data offset points past the record\"}\n  ]\n}\n");
+                      "\"problem\": \"damaged: its data offset points past the record\"},\n"
+                      "    {\"number\": 5, \"status\": \"midi\", \"name\": \"e\", \"size\": 34, \"format\": 2, "
+                      "\"tracks\": 1, \"division\": 96, \"plays_as_is\": false}\n  ]\n}\n");
 }
 
 TEST_F(CommandLine, ConversionToFormat0) {
@@ -316,7 +418,18 @@ TEST_F(CommandLine, ConversionToFormat0) {
   EXPECT_EQ(ReadBytes(root_ / "one0.mid"), merged);
   ProcessResult copied = Run({"convert", "one0.mid", "one0.mid", "--no-overwrite"});
   EXPECT_EQ(copied.status, 0) << "an existing file kept on request";
-  EXPECT_EQ(copied.out + copied.err, "carillo: one0.mid: skipped: already exists; kept\n");
+  EXPECT_EQ(copied.out + copied.err, "carillo: one0.mid: already exists; kept\n");
+  ProcessResult piped = RunProgram({"convert", "-", "-"}, root_.string(), 0, {.in_file = "tunes/one.mid"});
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.out, std::string(merged.begin(), merged.end()));
+  EXPECT_EQ(piped.err, "Converted to format 0: 40 bytes.\n");
+  ProcessResult on_terminal = RunProgramOnTerminal({"convert", "-", "-"}, "", root_, {.out_on_terminal = true});
+  EXPECT_EQ(on_terminal.status, 2);
+  EXPECT_EQ(on_terminal.err, "carillo: standard output is a terminal: binary data not written\nTry 'carillo convert --help'.\n");
+  ProcessResult typed = RunProgramOnTerminal({"convert", "-", "typed.mid"}, "\x04", root_);
+  EXPECT_EQ(typed.status, 1);
+  EXPECT_EQ(typed.err.rfind("carillo: reading a tune from standard input (end it with Ctrl-D)\ncarillo: -: not a Standard", 0), 0u)
+      << typed.err;
   ProcessResult refused = Run({"convert", "tunes/two.mid", "two0.mid"});
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.err.rfind("carillo: tunes/two.mid: format 2 cannot become format 0", 0), 0u) << refused.err;

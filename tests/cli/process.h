@@ -11,12 +11,24 @@ struct ProcessResult {
   bool timed_out = false;  // killed for running longer than it was given
   std::string out;
   std::string err;
+  std::string terminal;  // what the terminal showed, for RunProgramOnTerminal
+};
+
+// Where the streams go instead of pipes, and as whom the program runs.
+struct ProcessSetting {
+  std::string in_file = {};    // standard input read from there, when given
+  std::string out_file = {};   // standard output opened for writing there ("/dev/full"), when given
+  std::string err_file = {};   // the same for standard error
+  bool out_on_terminal = false;  // RunProgramOnTerminal: standard output to the terminal as well
+  bool as_nobody = false;  // run as user and group 65534 where the test runs as root, so that
+                           // permissions bind
 };
 
 // Standard input is /dev/null: no terminal. A program still running after `timeout_seconds`
 // (when above 0) is killed.
 ProcessResult RunProgram(const std::vector<std::string>& arguments, const std::string& directory = "",
-                         int timeout_seconds = 0);
-// Standard input is a pseudo-terminal into which `typed` is written, a line per answer.
+                         int timeout_seconds = 0, const ProcessSetting& setting = {});
+// Standard input is a pseudo-terminal into which `typed` is written, a line per answer. Where the
+// setting sends a stream elsewhere it is the program's controlling terminal too (its /dev/tty).
 ProcessResult RunProgramOnTerminal(const std::vector<std::string>& arguments, const std::string& typed,
-                                   const std::string& directory = "");
+                                   const std::string& directory = "", const ProcessSetting& setting = {});

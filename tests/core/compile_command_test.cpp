@@ -264,24 +264,34 @@ TEST_F(CompileCommandTest, AllSkippedEndsWithNoCorrectMidiFiles) {
   EXPECT_FALSE(PathExists(destination));
 }
 
-TEST_F(CompileCommandTest, RecordNamesDropTheLastFourCharactersAndKeep31) {
+// The window lists "*.mid" and drops the last four characters; the command line takes any file
+// named and drops only a final ".mid" or ".midi" ("" for a file it skips).
+TEST_F(CompileCommandTest, RecordNamesKeepWhatTheUserGaveAnd31Characters) {
   const std::string forty = "abcdefghijklmnopqrstuvwxyz0123456789.mid";
-  ASSERT_EQ(forty.size(), 40u);
-  const std::map<std::string, std::string> cases = {
-      {"song.mid", "song"}, {"SONG.MID", "SONG"}, {".mid", ""}, {forty, forty.substr(0, 31)}};
-  for (const auto& [file_name, record_name] : cases) {
-    SCOPED_TRACE(file_name);
-    TempDir own_dir;
-    ScriptedPrompts own;
-    auto tune = MidiBytes(30);
-    WriteBytes(own_dir / file_name, tune);
-    CompileCommand command(own, *files, clock, {{own_dir.path()}, own_dir / "out.pdb", "N", true});
-    ASSERT_TRUE(command.CheckCompileInputs());
-    command.CompileDatabase();
-    EXPECT_EQ(own.Shown(), std::vector<ShownBox>{SuccessBox(1)});
-    auto image = ReadBytes(own_dir / "out.pdb");
-    EXPECT_EQ(RecordNamesIn(image), std::vector<std::string>{record_name});
-    EXPECT_EQ(image, ExpectedDatabase("N", {{record_name, tune}}));
+  struct Case { std::string file, window, thorough; } cases[] = {
+      {"song.mid", "song", "song"}, {"SONG.MID", "SONG", "SONG"}, {".mid", "", ""}, {forty, forty.substr(0, 31), forty.substr(0, 31)},
+      {"song.midi", "-", "song"}, {"noext", "-", "noext"}, {"Wake Up Call", "-", "Wake Up Call"}, {"ab", "-", "ab"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    for (const bool thorough : {false, true}) {
+      const std::string expected = thorough ? c.thorough : c.window;
+      if (expected == "-") continue;
+      TempDir own_dir;
+      ScriptedPrompts own;
+      const Bytes tune = OneNoteTune(0);
+      WriteBytes(own_dir / c.file, tune);
+      CompileInputs inputs{{thorough ? own_dir / c.file : own_dir.path()}, own_dir / "out.pdb", "N", true};
+      inputs.thorough = thorough;
+      CompileCommand command(own, *files, clock, inputs);
+      ASSERT_TRUE(command.CheckCompileInputs());
+      command.CompileDatabase();
+      if (thorough && expected.empty()) {
+        EXPECT_EQ(own.Notes().at(0).line, "skipped: its record name would be empty");
+        continue;
+      }
+      EXPECT_EQ(own.Shown(), std::vector<ShownBox>{SuccessBox(1)});
+      EXPECT_EQ(ReadBytes(own_dir / "out.pdb"), ExpectedDatabase("N", {{expected, tune}}));
+    }
   }
 }
 
@@ -308,6 +318,8 @@ TEST_F(CompileCommandTest, ThoroughCollectionNotesEverySkipAndClash) {
   for (const Message& note : prompts.Notes()) notes.emplace_back(note.topic, note.subject.path);
   const std::vector<std::pair<Topic, std::string>> expected = {
       {Topic::Skipped, source + "\\cut.mid"},
+      {Topic::NameCut, source + "\\" + stem + "1.mid"},
+      {Topic::NameCut, source + "\\" + stem + "2.mid"},
       {Topic::SkippedFormat, source + "\\one.mid"},
       {Topic::NameClash, source + "\\" + stem + "2.mid"}};
   EXPECT_EQ(notes, expected);

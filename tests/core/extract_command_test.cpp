@@ -347,6 +347,18 @@ TEST(OutputFileNameTest, ReplacesCharactersAndKeepsDeviceNamesOffTheDevices) {
       {"nul/x", "nul_x.mid"},
   };
   for (const Case& c : cases) EXPECT_EQ(OutputFileName(c.record_name), c.file_name) << c.record_name;
+  // The command line's and the page's: every character Windows refuses.
+  EXPECT_EQ(OutputFileName("say \"hi\"\t!\x01 nul", true), "say _hi__!_ nul.mid");
+  EXPECT_EQ(OutputFileName("NUL\x7F", true), "NUL\x7F.mid");
+}
+
+// One file name per record, as NTFS tells names apart; a record keeps its own name before a later
+// one's " (N)" takes it.
+TEST(OutputFileNameTest, DistinctNamesGiveEachRecordAFile) {
+  EXPECT_EQ(DistinctFileNames({"Alarm.mid", "", "ALARM.mid", "Alarm (2).mid", "alarm.mid", "\xE9t\xE9.mid", "\xC9T\xC9.mid",
+                               "\xFF.mid", "\x9F.mid"}),
+            (std::vector<std::string>{"Alarm.mid", "", "ALARM (3).mid", "Alarm (2).mid", "alarm (4).mid", "\xE9t\xE9.mid",
+                                      "\xC9T\xC9 (2).mid", "\xFF.mid", "\x9F (2).mid"}));
 }
 
 TEST_F(ExtractTest, DeviceNamedRecordsReachTheDisk) {

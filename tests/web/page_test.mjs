@@ -240,7 +240,7 @@ try {
     await click('#add-go');
     await answer('Tune exists', 'A tune named "be_sharp_bw_redfarn" is already in the database.\nReplace it?', ['Yes', 'No', 'Cancel'], 'Yes');
     const edited = await downloaded('System_MIDI_Sounds.PDB');
-    assert.match(await messages(), /1 tunes added, 1 replaced, 1 removed; the database holds 31 records\.$/);
+    assert.match(await messages(), /1 tune added, 1 replaced, 1 removed; the database holds 31 records\.$/);
     execFileSync(carillo, ['add', '-q', '-y', '--to-smf0', system, added]);
     execFileSync(carillo, ['remove', '-q', system, '#5']);
     const native = fs.readFileSync(system);
