@@ -44,7 +44,7 @@ _carillo() {
         list) flags='--json' ;;
         convert) flags='-y --yes -n --no-overwrite -q --quiet' ;;
         add) flags='--all-formats --to-smf0 -y --yes -n --no-overwrite --skip-bad --output -q --quiet' ;;
-        remove) flags='--output -q --quiet' ;;
+        remove) flags='-y --yes -n --no-overwrite --output -q --quiet' ;;
         *) return 0 ;;
     esac
     flags+=' -h --help'

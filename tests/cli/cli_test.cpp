@@ -73,6 +73,7 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
   WriteBytes(root_ / "text.pdb", text);
   WriteNamed(root_ / "back\\slash.mid", OneNoteTune(0));
   WriteBytes(root_ / "long.mid", OneNoteTune(0, 60, 90));
+  WriteBytes(root_ / "big.mid", Bytes(65001, 0));
   fs::create_symlink("gone.mid", root_ / "dangling.mid");
   const std::string prose = "A text file that is long enough to be taken for a database header, but is none.\n";
   WriteBytes(root_ / "notes.txt", Bytes(prose.begin(), prose.end()));
@@ -109,6 +110,9 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
        "carillo: long.mid: not a Palm database (a MIDI file: compile or convert it)\n"},
       {{"extract", "one.pdb", "empty.pdb/sub", "-y"}, 3, "carillo: empty.pdb/sub: Unable to create directory\n"},
       {{"compile", "nosuch.mid", "out.pdb"}, 1, "carillo: nosuch.mid: File does not exist!\n"},
+      {{"compile", "big.mid", "out.pdb"}, 1,
+       "carillo: big.mid: MIDI file too large for Palm OS (63KB): 65001 bytes, at most 65000\n"
+       "carillo: cancelled: no terminal to answer on (--skip-bad answers this question)\n"},
       {{"compile", "back\\slash.mid", "out.pdb"}, 1, "carillo: back\\slash.mid: a name with \"\\\" cannot be a record's\n"},
       {{"compile", "dangling.mid", "out.pdb"}, 1, "carillo: dangling.mid: the file it links to does not exist\n"},
       {{"compile", "dangling.mid", "out.pdb", "--skip-bad"}, 1,

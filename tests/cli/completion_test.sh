@@ -38,7 +38,7 @@ offers 'B.PDB a.pdb tunes' carillo list --json ''
 offers 'D.MID c.mid tunes' carillo convert - ''
 offers '' carillo convert c.mid d.mid ''
 offers '--all-formats --help --no-overwrite --output --quiet --skip-bad --to-smf0 --yes -h -n -q -y' carillo add -
-offers '--help --output --quiet -h -q' carillo remove a.pdb -
+offers '--help --no-overwrite --output --quiet --yes -h -n -q -y' carillo remove a.pdb -
 offers 'D.MID c.mid tunes' carillo add --output a.pdb B.PDB ''
 offers 'B.PDB a.pdb tunes' carillo remove -q --output ''
 offers '' carillo remove a.pdb ''
