@@ -109,6 +109,7 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
       {{"extract", "long.mid", "made_dir", "-y"}, 1,
        "carillo: long.mid: not a Palm database (a MIDI file: compile or convert it)\n"},
       {{"extract", "one.pdb", "empty.pdb/sub", "-y"}, 3, "carillo: empty.pdb/sub: Unable to create directory\n"},
+      {{"compile", "tunes_dir", "empty.pdb/db.pdb", "-y"}, 3, "carillo: empty.pdb/: Unable to create directory\n"},
       {{"compile", "nosuch.mid", "out.pdb"}, 1, "carillo: nosuch.mid: File does not exist!\n"},
       {{"compile", "big.mid", "out.pdb"}, 1,
        "carillo: big.mid: MIDI file too large for Palm OS (63KB): 65001 bytes, at most 65000\n"
