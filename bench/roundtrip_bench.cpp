@@ -24,7 +24,7 @@ namespace {
 class RecordingPrompts : public Prompts {
  public:
   void ShowInputError(Field, const Message& message) override { shown.push_back(message.text); }
-  bool AskMarkedQuestion(Field, const Message& question) override { return Record(question.text); }
+  Answer AskMarkedQuestion(Field, const Message& question) override { return Record(question.text) ? Answer::Yes : Answer::Cancel; }
   void ShowWarning(const Message& message, const std::string&) override { shown.push_back(message.text); }
   bool AskOkCancel(const Message& question, const std::string&) override { return Record(question.text); }
   Answer AskYesNoCancel(const Message& question, const std::string&) override {
@@ -120,7 +120,7 @@ int Run(const std::string& parent, int count, int rounds) {
     };
     auto compile = [&] {
       compile_time = Time([&] {
-        CompileCommand command(compile_prompts, *files, clock, {{source}, database, "Bench", true});
+        CompileCommand command(compile_prompts, *files, clock, {{source}, database, "Bench", {}});
         if (command.CheckCompileInputs()) command.CompileDatabase();
       });
     };

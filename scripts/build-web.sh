@@ -16,7 +16,7 @@ mkdir -p "$objects" "$site" "$EM_CACHE"
 flags=(-std=c++20 -O2 -fexceptions -Wall -Wextra -Werror -Wshadow -Wnon-virtual-dtor -I"$ROOT/src")
 
 sources=()
-for dir in format midi seams commands listing web; do sources+=("$ROOT"/src/$dir/*.cpp); done
+for dir in format midi seams commands web; do sources+=("$ROOT"/src/$dir/*.cpp); done
 sources+=("$ROOT/src/posix/posix_clock.cpp")
 # The MIDI reader throws nothing itself: without landing pads its event loops call directly instead
 # of through emscripten's JavaScript exception trampolines, which made compiling five times slower.

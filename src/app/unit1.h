@@ -63,7 +63,7 @@ class TForm1 {
   static Message Text(const std::string& text) { return MakeMessage(Topic::Refusal, text); }
   void ShowInputError(Field field, const std::string& message) { prompts_.ShowInputError(field, Text(message)); }
   bool AskMarkedQuestion(Field field, const std::string& question) {
-    return prompts_.AskMarkedQuestion(field, Text(question));
+    return prompts_.AskMarkedQuestion(field, Text(question)) == Answer::Yes;
   }
   void ShowWarning(const std::string& text, const std::string& caption) { prompts_.ShowWarning(Text(text), caption); }
   bool AskOkCancel(const std::string& text, const std::string& caption) {

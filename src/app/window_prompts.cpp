@@ -45,8 +45,8 @@ void WindowPrompts::ShowInputError(Field field, const Message& message) {
   AskAboutField(field, message.text, MB_OK | MB_ICONWARNING);
 }
 
-bool WindowPrompts::AskMarkedQuestion(Field field, const Message& question) {
-  return AskAboutField(field, question.text, MB_OKCANCEL | MB_ICONWARNING) == IDOK;
+Answer WindowPrompts::AskMarkedQuestion(Field field, const Message& question) {
+  return AskAboutField(field, question.text, MB_OKCANCEL | MB_ICONWARNING) == IDOK ? Answer::Yes : Answer::Cancel;
 }
 
 void WindowPrompts::ShowWarning(const Message& message, const std::string& caption) {

@@ -4,13 +4,11 @@
 #include <exception>
 #include <functional>
 #include <memory>
-#include <new>
 #include <optional>
 #include <utility>
 
 #include "carillo_version.h"
 #include "cli/arguments.h"
-#include "listing/database_listing.h"
 #include "cli/exit_status.h"
 #include "cli/path_naming_files.h"
 #include "cli/standard_streams.h"
@@ -18,13 +16,14 @@
 #include "commands/compile_command.h"
 #include "commands/convert_command.h"
 #include "commands/edit_command.h"
-#include "commands/database_image.h"
 #include "commands/extract_command.h"
+#include "commands/list_command.h"
 #include "commands/messages.h"
+#include "commands/outcome.h"
 #include "format/palm_database.h"
+#include "seams/app_error.h"
 #include "seams/clock.h"
 #include "seams/fields.h"
-#include "seams/app_error.h"
 #include "seams/paths.h"
 
 namespace {
@@ -63,18 +62,30 @@ class CommandLinePrompts : public TerminalPrompts {
 };
 
 // Runs `command` as the window's busy bracket does: a failure ends it in the error report.
-void RunReporting(CommandLinePrompts& prompts, const std::function<void()>& command) {
+Outcome RunReporting(CommandLinePrompts& prompts, const std::function<Outcome()>& command) {
+  Outcome failed;
+  failed.ending = Ending::Failed;
   try {
-    command();
+    Outcome outcome = command();
+    prompts.Finish();
+    return outcome;
   } catch (const RunStopped&) {
-  } catch (const InOutError& error) {
-    prompts.ShowErrorReport(error.what(), error.path());
-  } catch (const std::bad_alloc&) {
-    prompts.ShowErrorReport("Out of memory");
-  } catch (const std::exception& error) {
-    prompts.ShowErrorReport(error.what());
+  } catch (...) {
+    const std::exception_ptr failure = std::current_exception();
+    prompts.ShowErrorReport(FailureText(failure), FailedPath(failure));
   }
   prompts.Finish();
+  return failed;
+}
+
+// The command line's exit status for what a run did, beside what the terminal met itself.
+ExitStatus StatusOf(const Outcome& outcome, const TerminalPrompts& prompts) {
+  if (outcome.ending == Ending::Failed || prompts.WriteFailed()) return ExitStatus::InOutError;
+  if (outcome.ending != Ending::Done) return ExitStatus::Refused;
+  const bool unusable = std::any_of(outcome.skipped.begin(), outcome.skipped.end(),
+                                    [](const SkippedFile& skipped) { return skipped.unusable; });
+  if (unusable || outcome.not_converted > 0 || prompts.UnusableNames() > 0) return ExitStatus::Incomplete;
+  return ExitStatus::Done;
 }
 
 std::unique_ptr<FileSystem> CommandLineFiles(CommandLinePrompts& prompts) {
@@ -82,43 +93,18 @@ std::unique_ptr<FileSystem> CommandLineFiles(CommandLinePrompts& prompts) {
       [&prompts](const std::string& utf8_path, const char* reason) { prompts.ShowUnusableName(utf8_path, reason); }));
 }
 
-// Extract and list read a database: a directory there is a mistake worth its own words.
-bool IsDirectoryRefused(CommandLinePrompts& prompts, FileSystem& files, const std::string& database) {
+// Extract, add and remove read a database: a directory there is a mistake worth its own words.
+bool IsDirectoryRefused(CommandLinePrompts& prompts, FileSystem& files, const std::string& database, Outcome& outcome) {
   if (!files.DirectoryExists(database)) return false;
-  prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, "a directory, not a database", {database, 0, {}}));
+  Refuse(prompts, outcome, Field::Edit1, MakeMessage(Topic::Refusal, "a directory, not a database", PathSubject(database)));
   return true;
-}
-
-void List(CommandLinePrompts& prompts, FileSystem& files, const std::string& database, bool json) {
-  if (IsDirectoryRefused(prompts, files, database)) return;
-  if (!files.FileExists(database)) {
-    prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kFileDoesNotExist, {database, 0, {}}));
-    return;
-  }
-  std::optional<DatabaseImage> image = ReadDatabaseImage(prompts, files, database, true);
-  if (!image) return;
-  palm::DatabaseReader reader(image->Bytes());
-  const DatabaseListing listing = ListDatabase(reader);
-  if (json) {
-    prompts.WriteData(ListingJson(listing), Encoding::Utf8);
-  } else {
-    prompts.WriteData(ListingText(listing), Encoding::System);
-  }
-  // A damaged or unreadable record is a tune that cannot be had: the listing says which.
-  for (const ListedRecord& record : listing.records) {
-    if (record.status == palm::RecordStatus::Damaged || record.status == palm::RecordStatus::Unreadable) {
-      prompts.ShowWarning(MakeMessage(Topic::NotConverted, "holds a damaged or unreadable record", {database, 0, {}}),
-                          kMidiError);
-      return;
-    }
-  }
 }
 
 // Takes out of operands [first, end) each PATH the platform cannot hand to the core (a name with
 // the core's separator in it, a link to nothing): refused, or with --skip-bad skipped. False when
 // the run ends here.
 bool DropUnusableOperands(CommandLinePrompts& prompts, const Arguments& arguments, std::vector<std::string>& operands,
-                          std::size_t first, std::size_t end) {
+                          std::size_t first, std::size_t end, Outcome& outcome) {
   std::vector<std::string> kept(operands.begin(), operands.begin() + static_cast<std::ptrdiff_t>(first));
   for (std::size_t i = first; i < end; ++i) {
     const char* problem = UnusableOperand(arguments.operands[i]);
@@ -126,21 +112,35 @@ bool DropUnusableOperands(CommandLinePrompts& prompts, const Arguments& argument
       kept.push_back(operands[i]);
       continue;
     }
-    // Named as typed: a subject's "\\" would be shown as a separator.
+    // Named as typed: a subject's "\" would be shown as a separator.
     const std::string& path = arguments.operands[i];
     if (!arguments.skip_bad) {
-      prompts.ShowInputError(Field::Edit3, Message{Topic::Refusal, problem, path + ": " + problem, {}});
+      Refuse(prompts, outcome, Field::Edit3, Message{Topic::Refusal, problem, path + ": " + problem, {}});
       return false;
     }
     prompts.Note(Message{Topic::SkippedUnusable, problem, path + ": skipped: " + problem, {}});
+    outcome.skipped.push_back({path, problem, true});
   }
   if (kept.size() == first) {
-    prompts.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kNoMidiFilesFound));
+    Refuse(prompts, outcome, Field::Edit3, MakeMessage(Topic::Refusal, kNoMidiFilesFound));
     return false;
   }
   kept.insert(kept.end(), operands.begin() + static_cast<std::ptrdiff_t>(end), operands.end());
   operands = std::move(kept);
   return true;
+}
+
+// What the outcome of the operands the command line took out adds to the command's own.
+Outcome Joined(Outcome before, Outcome outcome) {
+  outcome.skipped.insert(outcome.skipped.begin(), before.skipped.begin(), before.skipped.end());
+  return outcome;
+}
+
+CollectionOptions CommandLineCollection(const Arguments& arguments) {
+  return {.smf0_only = !arguments.all_formats,
+          .conversion = arguments.to_smf0 ? Conversion::ToFormat0 : Conversion::AsStored,
+          .thorough = true,
+          .skip_unreadable = arguments.skip_bad};
 }
 
 }  // namespace
@@ -187,77 +187,75 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
 
   const FlagAnswers flags{arguments.yes, arguments.no_overwrite, arguments.skip_bad};
   CommandLinePrompts prompts(console, flags, arguments.quiet);
+  Outcome taken_out;  // of the operands the command line took out itself
   if (arguments.command == CommandName::Compile || arguments.command == CommandName::Add) {
     // The tunes: compile's PATHs before its DATABASE, add's after its DATABASE.
     const bool compile = arguments.command == CommandName::Compile;
     const std::size_t first = compile ? 0 : 1, end = operands.size() - (compile ? 1 : 0);
-    if (!DropUnusableOperands(prompts, arguments, operands, first, end)) return Exit(prompts.Status());
+    if (!DropUnusableOperands(prompts, arguments, operands, first, end, taken_out)) {
+      return Exit(StatusOf(taken_out, prompts));
+    }
   }
-  switch (arguments.command) {
-    case CommandName::Extract:
-      RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
-        if (IsDirectoryRefused(prompts, *files, operands[0])) return;
+  if (arguments.command == CommandName::Convert) {
+    if (operands[1] == kStandardStream) prompts.SummaryToStandardError();
+    if (operands[0] == kStandardStream && console.InputIsTerminal()) {
+      console.Write(Stream::Err, std::string(kProgramName) + ": reading a tune from standard input (end it with " +
+                                     kEndOfInputKeys + ")\n");
+    }
+  }
+
+  const Outcome outcome = RunReporting(prompts, [&]() -> Outcome {
+    Outcome refused;
+    std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
+    std::unique_ptr<Clock> clock = MakePlatformClock();
+    switch (arguments.command) {
+      case CommandName::Extract: {
+        if (IsDirectoryRefused(prompts, *files, operands[0], refused)) return refused;
         ExtractCommand command(prompts, *files,
-                               ExtractInputs{operands[0], operands.size() > 1 ? operands[1] : ".", true});
+                               {.source_path = operands[0],
+                                .destination_directory = operands.size() > 1 ? operands[1] : ".",
+                                .thorough = true});
         if (command.CheckExtractInputs()) command.ExtractDatabase();
-      });
-      break;
-    case CommandName::Compile:
-      RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
-        std::unique_ptr<Clock> clock = MakePlatformClock();
-        CompileInputs inputs{std::vector<std::string>(operands.begin(), operands.end() - 1),
-                             FromCurrentDirectory(operands.back()),
-                             database_name,
-                             !arguments.all_formats,
-                             arguments.to_smf0,
-                             true,
-                             arguments.skip_bad};
-        CompileCommand command(prompts, *files, *clock, std::move(inputs));
-        if (command.CheckCompileInputs()) command.CompileDatabase();
-      });
-      break;
-    case CommandName::List:
-      RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
-        List(prompts, *files, operands[0], arguments.json);
-      });
-      break;
-    case CommandName::Convert:
-      if (operands[1] == kStandardStream) prompts.SummaryToStandardError();
-      if (operands[0] == kStandardStream && console.InputIsTerminal()) {
-        console.Write(Stream::Err, std::string(kProgramName) + ": reading a tune from standard input (end it with " +
-                                       kEndOfInputKeys + ")\n");
+        return command.Result();
       }
-      RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files =
-            WithStandardStreams(CommandLineFiles(prompts), operands[0] == kStandardStream);
-        ConvertMidiFile(prompts, *files, ConvertInputs{operands[0], operands[1]});
-      });
-      break;
-    case CommandName::Add:
-      RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
-        std::unique_ptr<Clock> clock = MakePlatformClock();
-        if (IsDirectoryRefused(prompts, *files, operands[0])) return;
-        AddInputs inputs{FromCurrentDirectory(operands[0]),
-                         std::vector<std::string>(operands.begin() + 1, operands.end()),
-                         {!arguments.all_formats, arguments.to_smf0, true, arguments.skip_bad},
-                         output};
-        AddTunes(prompts, *files, *clock, inputs);
-      });
-      break;
-    case CommandName::Remove:
-      RunReporting(prompts, [&] {
-        std::unique_ptr<FileSystem> files = CommandLineFiles(prompts);
-        std::unique_ptr<Clock> clock = MakePlatformClock();
-        if (IsDirectoryRefused(prompts, *files, operands[0])) return;
-        RemoveTunes(prompts, *files, *clock, {FromCurrentDirectory(operands[0]), std::move(removals), output});
-      });
-      break;
-    case CommandName::None:
-      return UsageError(console, arguments.command, "no command given");
-  }
-  return Exit(prompts.Status());
+      case CommandName::Compile: {
+        CompileCommand command(prompts, *files, *clock,
+                               {.sources = std::vector<std::string>(operands.begin(), operands.end() - 1),
+                                .destination_path = FromCurrentDirectory(operands.back()),
+                                .database_name = database_name,
+                                .collection = CommandLineCollection(arguments)});
+        if (command.CheckCompileInputs()) command.CompileDatabase();
+        return command.Result();
+      }
+      case CommandName::List: {
+        ListResult listed = ListDatabase(prompts, *files, operands[0]);
+        if (listed.listing) {
+          if (arguments.json) {
+            prompts.WriteData(ListingJson(*listed.listing), Encoding::Utf8);
+          } else {
+            prompts.WriteData(ListingText(*listed.listing), Encoding::System);
+          }
+        }
+        return listed.outcome;
+      }
+      case CommandName::Convert: {
+        std::unique_ptr<FileSystem> streams = WithStandardStreams(std::move(files), operands[0] == kStandardStream);
+        return ConvertMidiFile(prompts, *streams, {operands[0], operands[1]});
+      }
+      case CommandName::Add:
+      case CommandName::Remove:
+        if (IsDirectoryRefused(prompts, *files, operands[0], refused)) return refused;
+        return EditTunes(prompts, *files, *clock,
+                         {.database_path = FromCurrentDirectory(operands[0]),
+                          .removals = removals,
+                          .sources = arguments.command == CommandName::Add
+                                         ? std::vector<std::string>(operands.begin() + 1, operands.end())
+                                         : std::vector<std::string>{},
+                          .collection = CommandLineCollection(arguments),
+                          .output_path = output});
+      case CommandName::None: break;
+    }
+    return refused;
+  });
+  return Exit(StatusOf(Joined(std::move(taken_out), outcome), prompts));
 }

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "listing/printable.h"
+#include "commands/printable.h"
 #include "seams/app_error.h"
 
 namespace {
@@ -95,32 +95,25 @@ void TerminalPrompts::ShowInputError(Field, const Message& message) {
     kept.subject = {};
     return Say(kept);
   }
-  refused_ = true;
   Say(message);
 }
 
-bool TerminalPrompts::AskMarkedQuestion(Field, const Message& question) {
-  if (question.topic == Topic::ReplaceFile) return AskReplaceFile(question) == Choice::Ok;
+Answer TerminalPrompts::AskMarkedQuestion(Field, const Message& question) {
+  if (question.topic == Topic::ReplaceFile) {
+    // One output, replaced or not: No keeps it, and the run has done what was asked.
+    std::optional<Choice> flag;
+    if (flags_.yes) flag = Choice::Yes;
+    if (flags_.no_overwrite) flag = Choice::No;
+    const Choice choice = Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Yes, true, flag, "-y or -n"});
+    return choice == Choice::Yes ? Answer::Yes : choice == Choice::No ? Answer::No : Answer::Cancel;
+  }
   // Creating a missing directory.
   const std::optional<Choice> flag = flags_.yes ? std::optional(Choice::Ok) : std::nullopt;
-  return Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Ok, false, flag, "-y"}) == Choice::Ok;
+  return Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Ok, false, flag, "-y"}) == Choice::Ok ? Answer::Yes
+                                                                                                    : Answer::Cancel;
 }
 
-// One output, replaced or not: No keeps it, and the run has done what was asked.
-TerminalPrompts::Choice TerminalPrompts::AskReplaceFile(const Message& question) {
-  std::optional<Choice> flag;
-  if (flags_.yes) flag = Choice::Ok;
-  if (flags_.no_overwrite) flag = Choice::No;
-  const Choice choice = Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Ok, true, flag, "-y or -n"});
-  if (choice == Choice::No) Say(MakeMessage(Topic::KeptOutput, kKeptExisting, question.subject));
-  return choice;
-}
-
-void TerminalPrompts::ShowWarning(const Message& message, const std::string&) {
-  // A record the run passes over: the run goes on, but did not convert everything.
-  incomplete_ = true;
-  Say(message);
-}
+void TerminalPrompts::ShowWarning(const Message& message, const std::string&) { Say(message); }
 
 bool TerminalPrompts::AskOkCancel(const Message& question, const std::string&) {
   const std::optional<Choice> flag = flags_.skip_bad ? std::optional(Choice::Ok) : std::nullopt;
@@ -138,8 +131,7 @@ Answer TerminalPrompts::AskYesNoCancel(const Message& question, const std::strin
   if (flags_.no_overwrite) flag = Choice::No;
   if (question.topic == Topic::ReplaceFile) {
     // The command says itself that it kept the file.
-    const std::optional<Choice> replace = flags_.yes ? std::optional(Choice::Yes) : flag;
-    const Choice choice = Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Yes, true, replace, "-y or -n"});
+    const Choice choice = Ask(question, {"[y]es/[n]o? ", {"y", "yes"}, Choice::Yes, true, flag, "-y or -n"});
     return choice == Choice::Yes ? Answer::Yes : choice == Choice::No ? Answer::No : Answer::Cancel;
   }
   switch (Ask(question, {"[y]es/[n]o/[c]ancel? ", {"y", "yes"}, Choice::Yes, true, flag, "-y or -n"})) {
@@ -169,19 +161,17 @@ void TerminalPrompts::ShowInformation(const Message& message, const std::string&
 void TerminalPrompts::Note(const Message& note) {
   if (IsSkip(note.topic)) ++skipped_;
   if (note.topic == Topic::SkippedFormat) ++format_skipped_;
-  if (note.topic == Topic::SkippedUnusable) incomplete_ = true;
-  if (note.topic == Topic::DirectoryNotMade) failed_ = true;
   Say(note);
 }
 
 void TerminalPrompts::ShowErrorReport(const std::string& message, const std::string& path) {
   failed_ = true;
-  Say(MakeMessage(Topic::Refusal, GeneralErrorText(message), Subject{path, 0, {}}));
+  Say(MakeMessage(Topic::Refusal, GeneralErrorText(message), PathSubject(path)));
 }
 
 void TerminalPrompts::ShowUnusableName(const std::string& utf8_path, const char* reason) {
   ++skipped_;
-  incomplete_ = true;
+  ++unusable_names_;
   SayLine(PrintableUtf8(utf8_path + ": skipped: " + reason));
 }
 
@@ -225,7 +215,6 @@ TerminalPrompts::Choice TerminalPrompts::Ask(const Message& message, const Quest
     }
     if (answer == Choice::Cancel) SayLine("cancelled");
   }
-  if (answer == Choice::Cancel) refused_ = true;
   return answer;
 }
 
@@ -253,11 +242,4 @@ void TerminalPrompts::ClearProgress() {
   if (!progress_shown_) return;
   console_.Write(Stream::Err, "\r" + std::string(60, ' ') + "\r");
   progress_shown_ = false;
-}
-
-ExitStatus TerminalPrompts::Status() const {
-  if (failed_) return ExitStatus::InOutError;
-  if (refused_) return ExitStatus::Refused;
-  if (incomplete_) return ExitStatus::Incomplete;
-  return ExitStatus::Done;
 }

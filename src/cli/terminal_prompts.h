@@ -9,7 +9,6 @@
 #include <string>
 
 #include "cli/console.h"
-#include "cli/exit_status.h"
 #include "commands/prompts.h"
 
 // Answers given ahead on the command line.
@@ -26,7 +25,7 @@ class TerminalPrompts : public Prompts {
                   std::chrono::milliseconds progress_delay = std::chrono::seconds(1));
 
   void ShowInputError(Field field, const Message& message) override;
-  bool AskMarkedQuestion(Field field, const Message& question) override;
+  Answer AskMarkedQuestion(Field field, const Message& question) override;
   void ShowWarning(const Message& message, const std::string& caption) override;
   bool AskOkCancel(const Message& question, const std::string& caption) override;
   Answer AskYesNoCancel(const Message& question, const std::string& caption) override;
@@ -46,13 +45,14 @@ class TerminalPrompts : public Prompts {
   // After the command: what the run as a whole should know (the flags for skipped format-1 files).
   void Finish();
 
-  ExitStatus Status() const;
+  // What the terminal met itself, beside what the command did.
+  bool WriteFailed() const { return failed_; }
+  std::size_t UnusableNames() const { return unusable_names_; }
 
  private:
   enum class Choice { Ok, Cancel, Yes, No };
   struct Question;
   Choice Ask(const Message& message, const Question& question);
-  Choice AskReplaceFile(const Message& question);
   // "carillo: WHAT: TEXT" on standard error.
   void Say(const Message& message);
   void SayLine(const std::string& utf8_text);
@@ -62,9 +62,8 @@ class TerminalPrompts : public Prompts {
   FlagAnswers flags_;
   bool quiet_;
   Stream summary_stream_ = Stream::Out;
-  bool refused_ = false;
-  bool failed_ = false;
-  bool incomplete_ = false;
+  bool failed_ = false;               // a failure the run ended in, or standard output refused
+  std::size_t unusable_names_ = 0;    // files the listing left out, told one by one
   std::size_t skipped_ = 0;          // files the run passed over, told one by one
   std::size_t format_skipped_ = 0;   // of them, not format 0
   std::size_t kept_ = 0;             // existing files kept by an answer No

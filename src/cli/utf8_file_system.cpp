@@ -8,7 +8,7 @@
 #include <set>
 #include <utility>
 
-#include "listing/file_names.h"
+#include "format/palm_text.h"
 #include "seams/paths.h"
 
 namespace {
@@ -64,7 +64,7 @@ bool NtfsOrder(const std::string& a, const std::string& b) {
 Utf8FileSystem::Utf8FileSystem(std::unique_ptr<FileSystem> native, UnusableNameReport report_unusable)
     : native_(std::move(native)), report_unusable_(std::move(report_unusable)) {}
 
-std::string Utf8FileSystem::NameFromText(const std::string& text) { return Utf8NameFromText(text); }
+std::string Utf8FileSystem::NameFromText(const std::string& text) { return palm::Utf8NameFromText(text); }
 
 std::vector<DirectoryEntry> Utf8FileSystem::FindFiles(const std::string& pattern) {
   const std::string directory = ExtractFilePath(pattern);
@@ -81,11 +81,11 @@ std::vector<DirectoryEntry> Utf8FileSystem::FindFiles(const std::string& pattern
   std::set<std::string> taken;  // record names given so far: a second one opens under another name
   for (const auto& key : keys) {
     DirectoryEntry& entry = entries[key.second];
-    std::optional<std::string> text = RecordTextFromUtf8Name(entry.name);
+    std::optional<std::string> text = palm::RecordTextFromUtf8Name(entry.name);
     const char* reason = entry.problem;
     if (reason) {
     } else if (!text) {
-      reason = UnholdableNameReason(entry.name);
+      reason = palm::UnholdableNameReason(entry.name);
     } else if (*text != entry.name && !taken.insert(*text).second) {
       reason = "in Windows-1252 this name is another file's";
     }

@@ -6,43 +6,39 @@
 
 #include "commands/database_writer.h"
 #include "commands/messages.h"
-#include "commands/midi_collection.h"
 #include "seams/app_error.h"
 #include "seams/paths.h"
-
-namespace {
-Subject PathSubject(const std::string& path) { return Subject{path, 0, {}}; }
-
-}  // namespace
 
 CompileCommand::CompileCommand(Prompts& prompts, FileSystem& files, Clock& clock, CompileInputs inputs)
     : prompts_(prompts), files_(files), clock_(clock), inputs_(std::move(inputs)) {}
 
 bool CompileCommand::CheckCompileInputs() {
   const std::vector<std::string>& sources = inputs_.sources;
+  const bool thorough = inputs_.collection.thorough;
   if (sources.empty() || std::any_of(sources.begin(), sources.end(), [](const std::string& s) { return s.empty(); })) {
-    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kNoDirectorySelected));
+    Refuse(prompts_, outcome_, Field::Edit3, MakeMessage(Topic::Refusal, kNoDirectorySelected));
     return false;
   }
   const std::string& destination = inputs_.destination_path;
   if (destination.empty()) {
-    prompts_.ShowInputError(Field::Edit4, MakeMessage(Topic::Refusal, kNoDatabaseSelected));
+    Refuse(prompts_, outcome_, Field::Edit4, MakeMessage(Topic::Refusal, kNoDatabaseSelected));
     return false;
   }
   if (inputs_.database_name.empty()) {
-    prompts_.ShowInputError(Field::Edit5, MakeMessage(Topic::Refusal, kNoDatabaseNameGiven));
+    Refuse(prompts_, outcome_, Field::Edit5, MakeMessage(Topic::Refusal, kNoDatabaseNameGiven));
     return false;
   }
   for (const std::string& source : sources) {
-    if (files_.DirectoryExists(source) || (inputs_.thorough && files_.FileExists(source))) continue;
-    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, MissingSourceText(source, inputs_.thorough),
-                                                      PathSubject(source)));
+    if (files_.DirectoryExists(source) || (thorough && files_.FileExists(source))) continue;
+    Refuse(prompts_, outcome_, Field::Edit3,
+           MakeMessage(Topic::Refusal, MissingSourceText(source, thorough), PathSubject(source)));
     return false;
   }
   std::string destination_directory = ExtractFilePath(destination);
   if (!files_.DirectoryExists(destination_directory)) {
-    if (!prompts_.AskMarkedQuestion(Field::Edit4, MakeMessage(Topic::CreateDirectory, kCreateDirectoryQuestion,
-                                                               PathSubject(destination_directory)))) {
+    if (prompts_.AskMarkedQuestion(Field::Edit4, MakeMessage(Topic::CreateDirectory, kCreateDirectoryQuestion,
+                                                             PathSubject(destination_directory))) != Answer::Yes) {
+      outcome_.End(Ending::Cancelled);
       return false;
     }
     // For the window a failed creation shows up when the writer creates the database there.
@@ -51,23 +47,24 @@ bool CompileCommand::CheckCompileInputs() {
     }
   }
   if (files_.DirectoryExists(destination)) {
-    prompts_.ShowInputError(Field::Edit4, MakeMessage(Topic::Refusal, kFileOrDirectoryExists, PathSubject(destination)));
+    Refuse(prompts_, outcome_, Field::Edit4, MakeMessage(Topic::Refusal, kFileOrDirectoryExists, PathSubject(destination)));
     return false;
   }
-  if (files_.FileExists(destination)) {
-    return prompts_.AskMarkedQuestion(
-        Field::Edit4, MakeMessage(Topic::ReplaceFile, kReplaceDatabaseQuestion, PathSubject(destination)));
+  if (!files_.FileExists(destination)) return true;
+  switch (prompts_.AskMarkedQuestion(
+      Field::Edit4, MakeMessage(Topic::ReplaceFile, kReplaceDatabaseQuestion, PathSubject(destination)))) {
+    case Answer::Yes: return true;
+    case Answer::No: NoteKept(prompts_, outcome_, destination); return false;
+    case Answer::Cancel: outcome_.End(Ending::Cancelled); return false;
   }
-  return true;
+  return false;
 }
 
 void CompileCommand::CompileDatabase() {
   // The lists live for this step only, also when the writer fails.
-  MidiCollection collection(prompts_, files_);
-  if (!collection.Collect(inputs_.sources, CollectionOptions{inputs_.smf0_only, inputs_.to_smf0, inputs_.thorough,
-                                                             inputs_.skip_unreadable})) {
-    return;
-  }
-  if (inputs_.thorough) collection.NoteNameClashes();
-  WriteDatabase(prompts_, files_, clock_, inputs_.destination_path, inputs_.database_name, collection.Sources());
+  MidiCollection collection(prompts_, files_, outcome_);
+  if (!collection.Collect(inputs_.sources, inputs_.collection)) return;
+  if (inputs_.collection.thorough) collection.NoteNameClashes();
+  WriteDatabase(prompts_, files_, clock_, inputs_.destination_path, inputs_.database_name, collection.Sources(),
+                outcome_);
 }

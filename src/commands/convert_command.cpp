@@ -1,47 +1,43 @@
 #include "commands/convert_command.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "commands/messages.h"
 #include "commands/tune_conversion.h"
 #include "midi/smf_format0.h"
 
-void ConvertMidiFile(Prompts& prompts, FileSystem& files, const ConvertInputs& inputs) {
-  const Subject source_subject{inputs.source_path, 0, {}};
-  const Subject destination_subject{inputs.destination_path, 0, {}};
-  if (!files.FileExists(inputs.source_path)) {
-    prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kFileDoesNotExist, source_subject));
-    return;
-  }
-  std::optional<std::vector<std::uint8_t>> source = ReadWholeFile(files, inputs.source_path, kLargestConvertibleFile);
-  if (!source) {
-    prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kTooLargeToConvert, source_subject));
-    return;
-  }
-  midi::ConvertResult converted = midi::ConvertToFormat0(*source);
-  if (converted.problem) {
-    prompts.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, ProblemText(*converted.problem), source_subject));
-    return;
-  }
+Outcome ConvertMidiFile(Prompts& prompts, FileSystem& files, const ConvertInputs& inputs) {
+  Outcome outcome;
+  const Subject source_subject = PathSubject(inputs.source_path);
+  const Subject destination_subject = PathSubject(inputs.destination_path);
+  auto refuse = [&](Field field, std::string_view text, const Subject& subject) {
+    Refuse(prompts, outcome, field, MakeMessage(Topic::Refusal, text, subject));
+    return outcome;
+  };
+  if (!files.FileExists(inputs.source_path)) return refuse(Field::Edit1, kFileDoesNotExist, source_subject);
+  const std::unique_ptr<FileBlock> source = ReadWholeFile(files, inputs.source_path, kLargestConvertibleFile);
+  if (!source) return refuse(Field::Edit1, kTooLargeToConvert, source_subject);
+  midi::ConvertResult converted = midi::ConvertToFormat0(source->Bytes());
+  if (converted.problem) return refuse(Field::Edit1, ProblemText(*converted.problem), source_subject);
   if (files.DirectoryExists(inputs.destination_path)) {
-    prompts.ShowInputError(Field::Edit2, MakeMessage(Topic::Refusal, kFileOrDirectoryExists, destination_subject));
-    return;
+    return refuse(Field::Edit2, kFileOrDirectoryExists, destination_subject);
   }
   if (files.FileExists(inputs.destination_path)) {
     switch (prompts.AskYesNoCancel(OverwriteMessage(Topic::ReplaceFile, inputs.destination_path), kOverwriteProblem)) {
-      case Answer::Yes:
-        break;
-      case Answer::No:
-        prompts.Note(MakeMessage(Topic::KeptOutput, kKeptExisting, destination_subject));
-        return;
-      case Answer::Cancel:
-        return;
+      case Answer::Yes: break;
+      case Answer::No: NoteKept(prompts, outcome, inputs.destination_path); return outcome;
+      case Answer::Cancel: outcome.End(Ending::Cancelled); return outcome;
     }
   }
   std::unique_ptr<OutputFile> file = files.Create(inputs.destination_path, Durability::Closed);
   file->Write(converted.bytes.data(), converted.bytes.size());
   file->Close();
-  prompts.ShowInformation(
-      MakeMessage(Topic::Summary, ConvertedText(converted.bytes.size(), converted.bytes == *source), destination_subject),
-      kSuccess);
+  outcome.written = inputs.destination_path;
+  outcome.tunes = 1;
+  const std::span<const std::uint8_t> original = source->Bytes();
+  const bool unchanged = std::equal(original.begin(), original.end(), converted.bytes.begin(), converted.bytes.end());
+  prompts.ShowInformation(MakeMessage(Topic::Summary, ConvertedText(converted.bytes.size(), unchanged), destination_subject),
+                          kSuccess);
+  return outcome;
 }

@@ -3,14 +3,15 @@
 
 #include <string>
 
+#include "commands/outcome.h"
 #include "commands/prompts.h"
 #include "seams/file_system.h"
 
 struct ConvertInputs {
-  std::string source_path;       // marked as Edit1
-  std::string destination_path;  // marked as Edit2
+  std::string source_path = {};       // marked as Edit1
+  std::string destination_path = {};  // marked as Edit2
 };
 
 // Writes the conversion of the source to the destination, asking before it replaces a file.
 // A source the reader refuses, or a format-2 file, is refused at Edit1 with the reason.
-void ConvertMidiFile(Prompts& prompts, FileSystem& files, const ConvertInputs& inputs);
+Outcome ConvertMidiFile(Prompts& prompts, FileSystem& files, const ConvertInputs& inputs);

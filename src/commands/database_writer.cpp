@@ -22,9 +22,9 @@ std::size_t StoredNameLength(const std::string& record_name) {
 // The record offsets are written already: a conversion of another size would break them all.
 std::vector<std::uint8_t> ConvertedTune(FileSystem& files, const std::string& path, const std::string& name,
                                         std::size_t collected_size) {
-  std::optional<std::vector<std::uint8_t>> source = ReadWholeFile(files, path, kLargestConvertibleFile);
+  const std::unique_ptr<FileBlock> source = ReadWholeFile(files, path, kLargestConvertibleFile);
   midi::ConvertResult converted;
-  if (source) converted = midi::ConvertToFormat0(*source);
+  if (source) converted = midi::ConvertToFormat0(source->Bytes());
   if (!source || converted.problem || converted.bytes.size() != collected_size) {
     throw AppError(ChangedWhileWrittenText(name));
   }
@@ -33,9 +33,8 @@ std::vector<std::uint8_t> ConvertedTune(FileSystem& files, const std::string& pa
 }  // namespace
 
 std::string DatabaseSources::PathOf(std::size_t index) const {
-  if (!file_directories) return JoinPath(source_directory, file_names[index]);
-  const std::uint32_t directory = (*file_directories)[index];
-  return directory == kGivenFile ? file_names[index] : JoinPath((*directories)[directory], file_names[index]);
+  const std::uint32_t directory = file_directories[index];
+  return directory == kGivenFile ? file_names[index] : JoinPath(directories[directory], file_names[index]);
 }
 
 std::uint64_t StoredRecordSize(const std::string& record_name, std::uint64_t tune_size) {
@@ -45,7 +44,7 @@ std::uint64_t StoredRecordSize(const std::string& record_name, std::uint64_t tun
 void ReadCollectedTune(FileSystem& files, const DatabaseSources& sources, std::size_t index,
                        std::vector<std::uint8_t>& tune) {
   const std::string path = sources.PathOf(index);
-  if (sources.conversions && (*sources.conversions)[index]) {
+  if (sources.conversions[index] == Conversion::ToFormat0) {
     tune = ConvertedTune(files, path, sources.file_names[index], sources.file_sizes[index]);
     return;
   }
@@ -57,11 +56,10 @@ void ReadCollectedTune(FileSystem& files, const DatabaseSources& sources, std::s
 }
 
 void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std::string& destination_path,
-                   const std::string& database_name, const DatabaseSources& sources) {
+                   const std::string& database_name, const DatabaseSources& sources, Outcome& outcome) {
   const std::size_t count = sources.file_names.size();
   if (sources.record_names.size() != count || sources.file_sizes.size() != count ||
-      (sources.file_directories && sources.file_directories->size() != count) ||
-      (sources.conversions && sources.conversions->size() != count)) {
+      sources.file_directories.size() != count || sources.conversions.size() != count) {
     throw std::logic_error("WriteDatabase: the file lists are not index-aligned");
   }
   if (count > palm::kMaxRecords) throw AppError(kTooManyMidiFiles);
@@ -73,12 +71,12 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
   auto header = palm::BuildHeader(database_name, palm_date, static_cast<std::uint16_t>(count));
   std::copy(header.begin(), header.end(), head_and_list.begin());
   std::uint64_t record_offset = head_and_list.size();
-  for (std::size_t i = 0; i < count && record_offset <= kLargestDatabase; ++i) {
+  for (std::size_t i = 0; i < count && record_offset <= palm::kLargestDatabase; ++i) {
     auto entry = palm::BuildRecordEntry(static_cast<std::uint32_t>(record_offset));
     std::copy(entry.begin(), entry.end(), head_and_list.begin() + palm::kHeaderSize + palm::kRecordEntrySize * i);
     record_offset += StoredRecordSize(sources.record_names[i], sources.file_sizes[i]) - palm::kRecordEntrySize;
   }
-  if (record_offset > kLargestDatabase) throw AppError(kTooMuchMidiData);  // the end of the last record
+  if (record_offset > palm::kLargestDatabase) throw AppError(kTooMuchMidiData);  // the end of the last record
   std::unique_ptr<OutputFile> database = files.Create(destination_path, Durability::Flushed);
   database->Write(head_and_list.data(), head_and_list.size());
 
@@ -99,6 +97,8 @@ void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std:
     prompts.ReportProgress(Phase::Writing, i + 1, count, written_bytes);
   }
   database->Close();
+  outcome.written = destination_path;
+  outcome.tunes = count;
 
-  prompts.ShowInformation(MakeMessage(Topic::Summary, CompiledText(count), Subject{destination_path, 0, {}}), kSuccess);
+  prompts.ShowInformation(MakeMessage(Topic::Summary, CompiledText(count), PathSubject(destination_path)), kSuccess);
 }

@@ -6,30 +6,28 @@
 #include <vector>
 
 #include "commands/messages.h"
+#include "commands/outcome.h"
 #include "commands/prompts.h"
+#include "commands/tune_conversion.h"
 #include "seams/clock.h"
 #include "seams/file_system.h"
 
+// The collected files, index-aligned.
 struct DatabaseSources {
-  std::string source_directory;  // without a trailing separator; of every file unless given below
   const std::vector<std::string>& file_names;
   const std::vector<std::string>& record_names;  // at most 31 characters each
+  // As stored: a converted tune's entry is the conversion's size.
   const std::vector<std::uint16_t>& file_sizes;
-  // Index-aligned too when given: the files to store converted to format 0, whose file_sizes
-  // entry is the conversion's size.
-  const std::vector<bool>* conversions = nullptr;
-  // Files from several directories: index-aligned, each file's index into `directories`, or
-  // kGivenFile for a file whose name is its whole path.
-  const std::vector<std::string>* directories = nullptr;
-  const std::vector<std::uint32_t>* file_directories = nullptr;
+  const std::vector<Conversion>& conversions;
+  // The directories the files were listed in, and each file's index into them, or kGivenFile for
+  // a file whose name is its whole path.
+  const std::vector<std::string>& directories;
+  const std::vector<std::uint32_t>& file_directories;
 
   std::string PathOf(std::size_t index) const;
 };
 
 inline constexpr std::uint32_t kGivenFile = UINT32_MAX;
-
-// Extract reads a database whole, its sizes and offsets as signed 32-bit numbers: no larger one is written.
-inline constexpr std::uint64_t kLargestDatabase = 0x7FFFFFFF;
 
 // The bytes one record adds to a database: its list entry, head, name with its NUL and tune.
 std::uint64_t StoredRecordSize(const std::string& record_name, std::uint64_t tune_size);
@@ -40,12 +38,12 @@ std::uint64_t StoredRecordSize(const std::string& record_name, std::uint64_t tun
 void ReadCollectedTune(FileSystem& files, const DatabaseSources& sources, std::size_t index,
                        std::vector<std::uint8_t>& tune);
 
-// Writes `destination_path` and reports " MIDI files successfully compiled.". Raises InOutError on
-// any failed file operation; what was written stays on disk. A database name longer than 31
-// characters is cut to 31. More than 65535 files raise AppError(kTooManyMidiFiles) before the
-// destination is created, and so does a database larger than kLargestDatabase
-// (AppError(kTooMuchMidiData)). A file to convert is converted again as it is stored, so that only one
-// tune is held at a time; one that no longer gives the collected size has changed meanwhile and
-// raises AppError before its bytes are written.
+// Writes `destination_path`, reports " MIDI files successfully compiled." and records what it
+// wrote in `outcome`. Raises InOutError on any failed file operation; the destination then stays
+// as it was. A database name longer than 31 characters is cut to 31. More than 65535 files raise
+// AppError(kTooManyMidiFiles) before the destination is created, and so does a database larger
+// than palm::kLargestDatabase (AppError(kTooMuchMidiData)). A file to convert is converted again
+// as it is stored, so that only one tune is held at a time; one that no longer gives the collected
+// size has changed meanwhile and raises AppError before its bytes are written.
 void WriteDatabase(Prompts& prompts, FileSystem& files, Clock& clock, const std::string& destination_path,
-                   const std::string& database_name, const DatabaseSources& sources);
+                   const std::string& database_name, const DatabaseSources& sources, Outcome& outcome);

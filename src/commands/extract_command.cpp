@@ -82,7 +82,7 @@ std::vector<std::string> DistinctFileNames(const std::vector<std::string>& names
   return distinct;
 }
 
-Subject ExtractCommand::Source() const { return Subject{source_path_, 0, {}}; }
+Subject ExtractCommand::Source() const { return PathSubject(source_path_); }
 
 ExtractCommand::ExtractCommand(Prompts& prompts, FileSystem& files, ExtractInputs inputs)
     : prompts_(prompts),
@@ -93,45 +93,50 @@ ExtractCommand::ExtractCommand(Prompts& prompts, FileSystem& files, ExtractInput
 
 bool ExtractCommand::CheckExtractInputs() {
   if (source_path_.empty()) {
-    prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kNoDatabaseSelected));
+    Refuse(prompts_, outcome_, Field::Edit1, MakeMessage(Topic::Refusal, kNoDatabaseSelected));
     return false;
   }
   if (destination_directory_.empty()) {
-    prompts_.ShowInputError(Field::Edit2, MakeMessage(Topic::Refusal, kNoDirectorySelected));
+    Refuse(prompts_, outcome_, Field::Edit2, MakeMessage(Topic::Refusal, kNoDirectorySelected));
     return false;
   }
   if (!files_.FileExists(source_path_)) {
-    prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kFileDoesNotExist, Source()));
+    Refuse(prompts_, outcome_, Field::Edit1, MakeMessage(Topic::Refusal, kFileDoesNotExist, Source()));
     return false;
   }
   // Before a directory is made for it: a file that is no database gives no tune.
   if (thorough_) {
     checked_image_ = ReadDatabaseImage(prompts_, files_, source_path_, true);
-    if (!checked_image_) return false;
+    if (!checked_image_) {
+      outcome_.End(Ending::Refused);
+      return false;
+    }
   }
   if (files_.DirectoryExists(destination_directory_)) return true;
-  if (!prompts_.AskMarkedQuestion(Field::Edit2, MakeMessage(Topic::CreateDirectory, kCreateDirectoryQuestion,
-                                                            Subject{destination_directory_, 0, {}}))) {
+  if (prompts_.AskMarkedQuestion(Field::Edit2, MakeMessage(Topic::CreateDirectory, kCreateDirectoryQuestion,
+                                                           PathSubject(destination_directory_))) != Answer::Yes) {
+    outcome_.End(Ending::Cancelled);
     return false;
   }
   // The window does not examine it: a directory that could not be made fails the first output
   // file instead.
   if (!ForceDirectories(files_, CreatablePath(destination_directory_))) {
-    prompts_.Note(MakeMessage(Topic::DirectoryNotMade, kUnableToCreateDirectory, Subject{destination_directory_, 0, {}}));
+    prompts_.Note(MakeMessage(Topic::DirectoryNotMade, kUnableToCreateDirectory, PathSubject(destination_directory_)));
   }
   return true;
 }
 
 void ExtractCommand::ExtractDatabase() {
-  written_count_ = 0;
   unreadable_count_ = 0;
   written_bytes_ = 0;
-  cancelled_ = false;
 
   std::optional<DatabaseImage> image =
       checked_image_ ? std::move(checked_image_) : ReadDatabaseImage(prompts_, files_, source_path_, thorough_);
   checked_image_.reset();
-  if (!image) return;
+  if (!image) {
+    outcome_.End(Ending::Refused);
+    return;
+  }
   struct ImageView {
     std::span<const std::uint8_t>& view;
     ~ImageView() { view = {}; }
@@ -141,11 +146,11 @@ void ExtractCommand::ExtractDatabase() {
   palm::DatabaseReader reader(image_);
   std::uint16_t count = reader.RecordCount();
   if (count == 0) {
-    prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kDatabaseIsEmpty, Source()));
+    Refuse(prompts_, outcome_, Field::Edit1, MakeMessage(Topic::Refusal, kDatabaseIsEmpty, Source()));
     return;
   }
   if (!reader.RecordListFits()) {
-    prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::Refusal, kWrongFileFormat, Source()));
+    Refuse(prompts_, outcome_, Field::Edit1, MakeMessage(Topic::Refusal, kWrongFileFormat, Source()));
     return;
   }
   if (thorough_) NameFiles(reader);
@@ -153,7 +158,7 @@ void ExtractCommand::ExtractDatabase() {
     palm::RecordExtent extent = reader.Extent(index);
     record_index_ = index;
     ExtractRecord(extent.offset, extent.length);
-    if (cancelled_) return;
+    if (outcome_.ending == Ending::Cancelled) return;
     prompts_.ReportProgress(Phase::Writing, std::size_t{index} + 1, count, written_bytes_);
   }
 
@@ -163,12 +168,16 @@ void ExtractCommand::ExtractDatabase() {
   if (unreadable_count_ > 0) {
     prompts_.ShowWarning(MakeMessage(Topic::NotConverted, UnreadableRecordsText(unreadable_count_), Source()),
                          kMidiError);
+    outcome_.not_converted += unreadable_count_;
   }
-  if (written_count_ == 0) {
+  if (outcome_.tunes == 0) {
+    // Keeping every existing tune is what was asked, not a refusal.
     prompts_.ShowInputError(Field::Edit1, MakeMessage(Topic::NothingWritten, kNoMidiFilesInDatabase, Source()));
+    if (outcome_.kept == 0) outcome_.End(Ending::Refused);
   } else {
+    outcome_.written = destination_directory_;
     prompts_.ShowInformation(
-        MakeMessage(Topic::Summary, ExtractedText(written_count_), Subject{destination_directory_, 0, {}}), kSuccess);
+        MakeMessage(Topic::Summary, ExtractedText(outcome_.tunes), PathSubject(destination_directory_)), kSuccess);
   }
 }
 
@@ -194,6 +203,7 @@ void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t reco
         warning.line += ": " + record.problem;
       }
       prompts_.ShowWarning(warning, kMidiError);
+      ++outcome_.not_converted;
       return;
     }
     case palm::RecordStatus::Midi:
@@ -208,10 +218,11 @@ void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t reco
       case Answer::Yes:
         break;
       case Answer::No:
-        prompts_.Note(SkippedNote(Topic::Skipped, path, kKeptExisting));
+        ++outcome_.kept;
+        NoteSkipped(prompts_, outcome_, Topic::Skipped, path, kKeptExisting);
         return;
       case Answer::Cancel:
-        cancelled_ = true;
+        outcome_.End(Ending::Cancelled);
         return;
     }
   }
@@ -224,7 +235,7 @@ void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t reco
                                   " has the same file name; written as \"" + files_.NameFromText(file_name) + "\"",
                               RecordSubject(source_path_, record_index_, record.name)));
   }
-  ++written_count_;
+  ++outcome_.tunes;
   written_bytes_ += record.tune.size();
 }
 

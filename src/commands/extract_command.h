@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "commands/database_image.h"
+#include "commands/outcome.h"
 #include "commands/prompts.h"
 #include "format/palm_database.h"
 #include "seams/file_system.h"
 
 struct ExtractInputs {
-  std::string source_path;            // Edit1, as typed
-  std::string destination_directory;  // Edit2, as typed
+  std::string source_path = {};            // Edit1, as typed
+  std::string destination_directory = {};  // Edit2, as typed
   // The command line's and the page's extract: a file that is no Palm database is refused before
   // the directory is asked about, every character Windows refuses in a name becomes "_", and a
   // record whose file name an earlier one has is written under a name of its own.
@@ -35,6 +36,7 @@ std::vector<std::string> DistinctFileNames(const std::vector<std::string>& names
 
 // One run: construct with the fields' texts, then
 //   if (command.CheckExtractInputs()) command.ExtractDatabase();
+// and Result() tells what it did.
 class ExtractCommand {
  public:
   ExtractCommand(Prompts& prompts, FileSystem& files, ExtractInputs inputs);
@@ -42,7 +44,7 @@ class ExtractCommand {
   bool CheckExtractInputs();
   void ExtractDatabase();
 
-  std::uint16_t WrittenCount() const { return written_count_; }
+  const Outcome& Result() const { return outcome_; }
 
  private:
   void ExtractRecord(std::int32_t record_offset, std::int32_t record_length);
@@ -60,8 +62,7 @@ class ExtractCommand {
   std::vector<std::size_t> name_owners_;        // the record (from 1) whose name one took; 0: its own
   std::span<const std::uint8_t> image_;  // the image ExtractDatabase owns, while it runs
   std::uint16_t record_index_ = 0;       // of the record ExtractRecord takes, for its messages
-  std::uint16_t written_count_ = 0;
   std::uint16_t unreadable_count_ = 0;  // records past the end of the file, told once after the run
   std::uint64_t written_bytes_ = 0;  // tunes only, for the progress
-  bool cancelled_ = false;
+  Outcome outcome_;
 };

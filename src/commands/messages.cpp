@@ -32,6 +32,8 @@ Message MakeMessage(Topic topic, std::string_view text, Subject subject) {
   return Message{topic, std::string(text), OneLine(text), std::move(subject)};
 }
 
+Subject PathSubject(const std::string& path) { return Subject{path, 0, {}}; }
+
 Subject RecordSubject(const std::string& path, std::size_t index, const std::string& record_name) {
   return Subject{path, index + 1, record_name};
 }
@@ -54,7 +56,7 @@ Message UnconvertibleMessage(std::string_view name, std::string_view reason, Sub
 
 Message OverwriteMessage(Topic topic, const std::string& path) {
   return Message{topic, OverwriteText(path), OneLine(std::string_view(kAlreadyExistsOverwrite).substr(2)),
-                 Subject{path, 0, {}}};
+                 PathSubject(path)};
 }
 
 Message ReplaceTuneMessage(std::string_view name, Subject record) {
@@ -63,7 +65,7 @@ Message ReplaceTuneMessage(std::string_view name, Subject record) {
 }
 
 Message SkippedNote(Topic topic, const std::string& path, std::string_view reason) {
-  return Message{topic, std::string(reason), "skipped: " + OneLine(reason), Subject{path, 0, {}}};
+  return Message{topic, std::string(reason), "skipped: " + OneLine(reason), PathSubject(path)};
 }
 
 std::string WrongMidiFormatText(std::string_view name) { return Joined(kWrongMidiFormat, name); }

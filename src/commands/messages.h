@@ -49,6 +49,8 @@ struct Message {
 
 // A message whose one-line form is its text with line breaks as spaces.
 Message MakeMessage(Topic topic, std::string_view text, Subject subject = {});
+// A file or directory, as the user gave it or as found in a directory they gave.
+Subject PathSubject(const std::string& path);
 // A record of the database at `path`, numbered from 0 as the list is.
 Subject RecordSubject(const std::string& path, std::size_t index, const std::string& record_name);
 

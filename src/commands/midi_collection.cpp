@@ -41,7 +41,6 @@ std::string FullRecordName(const std::string& file_name, bool thorough) {
   return file_name.substr(0, stem);
 }
 
-Subject PathSubject(const std::string& path) { return Subject{path, 0, {}}; }
 
 // Why a tune that does not begin as one is none, as convert would say it.
 std::string NotATuneReason(std::span<const std::uint8_t> tune) {
@@ -57,7 +56,7 @@ const char* MissingSourceText(const std::string& path, bool thorough) {
 }
 
 DatabaseSources MidiCollection::Sources() const {
-  return DatabaseSources{{}, FileNames, RecordNames, FileSizes, &Conversions, &directories_, &FileDirectories};
+  return DatabaseSources{FileNames, RecordNames, FileSizes, Conversions, directories_, FileDirectories};
 }
 
 void MidiCollection::Clear() {
@@ -70,16 +69,25 @@ void MidiCollection::Clear() {
 }
 
 bool MidiCollection::PassOver(const Message& question, const char* caption) {
-  if (!prompts_.AskOkCancel(question, caption)) return false;
-  prompts_.Note(SkippedNote(Topic::Skipped, question.subject.path, question.line));
+  if (!prompts_.AskOkCancel(question, caption)) {
+    outcome_.End(Ending::Cancelled);
+    return false;
+  }
+  NoteSkipped(prompts_, outcome_, Topic::Skipped, question.subject.path, question.line);
   return true;
+}
+
+bool MidiCollection::Refuse(const char* text, const Subject& subject) {
+  if (!Cancelled()) ::Refuse(prompts_, outcome_, Field::Edit3, MakeMessage(Topic::Refusal, text, subject));
+  Clear();
+  return false;
 }
 
 std::optional<std::uint64_t> MidiCollection::ConvertedSize(std::span<const std::uint8_t> tune, const std::string& path,
                                                            const std::string& name) {
   midi::SizeResult converted = midi::ConvertedSize(tune);
   if (!converted.problem) return converted.size;
-  cancelled_ = !PassOver(UnconvertibleMessage(name, ProblemText(*converted.problem), PathSubject(path)), kMidiError);
+  PassOver(UnconvertibleMessage(name, ProblemText(*converted.problem), PathSubject(path)), kMidiError);
   return std::nullopt;
 }
 
@@ -87,7 +95,7 @@ bool MidiCollection::WholeTuneReads(std::span<const std::uint8_t> tune, const st
                                     const std::string& name) {
   std::optional<midi::Problem> problem = midi::ReadSmf(tune).problem;
   if (!problem) return true;
-  cancelled_ = !PassOver(UnconvertibleMessage(name, ProblemText(*problem), PathSubject(path)), kMidiError);
+  PassOver(UnconvertibleMessage(name, ProblemText(*problem), PathSubject(path)), kMidiError);
   return false;
 }
 
@@ -98,7 +106,7 @@ std::vector<DirectoryEntry> MidiCollection::ListFiles(const std::string& pattern
     // The window lists what Windows lists, and Windows lists nothing in a folder it may not read.
     if (!options_.thorough) return {};
     if (!options_.skip_unreadable) throw InOutError(error.code(), source);
-    prompts_.Note(SkippedNote(Topic::SkippedUnusable, source, InOutErrorText(error.code())));
+    NoteSkipped(prompts_, outcome_, Topic::SkippedUnusable, source, InOutErrorText(error.code()));
     return {};
   }
 }
@@ -129,15 +137,10 @@ std::vector<MidiCollection::Candidate> MidiCollection::ListCandidates(const std:
 bool MidiCollection::Collect(const std::vector<std::string>& sources, const CollectionOptions& options) {
   Clear();
   options_ = options;
-  cancelled_ = false;
   const std::vector<Candidate> candidates = ListCandidates(sources);
   // The source, when there is one: the window's single directory, or the command line's only PATH.
   const Subject source = PathSubject(sources.size() == 1 ? sources[0] : "");
-  if (candidates.empty()) {
-    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kNoMidiFilesFound, source));
-    Clear();
-    return false;
-  }
+  if (candidates.empty()) return Refuse(kNoMidiFilesFound, source);
 
   // Cancel, or too many files or bytes, empties the lists: nothing is written then.
   // Reserved whole, so that a large directory never holds a list twice while it grows.
@@ -148,17 +151,13 @@ bool MidiCollection::Collect(const std::vector<std::string>& sources, const Coll
   Conversions.reserve(candidates.size());
   std::uint64_t database_size = palm::kHeaderSize;
   for (std::size_t i = 0; i < candidates.size(); ++i) {
-    if (!CollectFile(candidates[i], database_size)) {
+    if (!CollectFile(candidates[i], database_size) || Cancelled()) {
       Clear();
       return false;
     }
     prompts_.ReportProgress(Phase::Reading, i + 1, candidates.size(), 0);
   }
-  if (FileNames.empty()) {
-    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kNoCorrectMidiFiles, source));
-    Clear();
-    return false;
-  }
+  if (FileNames.empty()) return Refuse(kNoCorrectMidiFiles, source);
   return true;
 }
 
@@ -169,12 +168,13 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
       candidate.directory == kGivenFile ? entry.name : JoinPath(directories_[candidate.directory], entry.name);
   const Subject subject = PathSubject(path);
   if (entry.problem) {
-    prompts_.Note(SkippedNote(Topic::SkippedUnusable, path, entry.problem));
+    NoteSkipped(prompts_, outcome_, Topic::SkippedUnusable, path, entry.problem);
     return true;
   }
+  const bool converting = options_.conversion != Conversion::AsStored;
   // The window looks at the first 25 bytes; the command line reads each tune whole, once. So does
   // a conversion, which needs the whole tune anyway.
-  const bool whole = options_.thorough || options_.to_smf0;
+  const bool whole = options_.thorough || converting;
   std::uint64_t size = entry.is_directory ? 0 : entry.size;
   if (entry.is_directory && options_.thorough) {
     return PassOver(UnconvertibleMessage(name, "a directory, not a MIDI file", subject), kMidiError);
@@ -183,26 +183,28 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
     return PassOver(WrongMidiFormatMessage(Topic::SkipFile, name, subject), kMidiError);
   }
   // A format-1 file may shrink as it is converted: its limit applies once it is.
-  if (size > kLargestMidiFile && !options_.to_smf0) {
+  if (size > kLargestMidiFile && !converting) {
     return PassOver(TooLargeMessage(name, size, subject), kCompatibilityError);
   }
 
-  std::vector<std::uint8_t> tune;
+  std::unique_ptr<FileBlock> whole_tune;
+  std::vector<std::uint8_t> head;
+  std::span<const std::uint8_t> tune;
   try {
     if (whole) {
-      std::optional<std::vector<std::uint8_t>> read =
-          ReadWholeFile(files_, path, options_.to_smf0 ? kLargestConvertibleFile : kLargestMidiFile);
-      if (!read) return PassOver(TooLargeMessage(name, size, subject), kCompatibilityError);
-      tune = std::move(*read);
+      whole_tune = ReadWholeFile(files_, path, converting ? kLargestConvertibleFile : kLargestMidiFile);
+      if (!whole_tune) return PassOver(TooLargeMessage(name, size, subject), kCompatibilityError);
+      tune = whole_tune->Bytes();
     } else {
-      tune.resize(kMidiHeadSize);
+      head.resize(kMidiHeadSize);
       std::unique_ptr<InputFile> file = files_.OpenRead(path);
-      file->Read(tune.data(), tune.size());
+      file->Read(head.data(), head.size());
       file->Close();
+      tune = head;
     }
   } catch (const InOutError& error) {
     if (!options_.skip_unreadable) throw;
-    prompts_.Note(SkippedNote(Topic::SkippedUnusable, path, InOutErrorText(error.code())));
+    NoteSkipped(prompts_, outcome_, Topic::SkippedUnusable, path, InOutErrorText(error.code()));
     return true;
   }
 
@@ -213,34 +215,31 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
   }
   const unsigned format = tune[kFormatOffset] << 8 | tune[kFormatOffset + 1];
   const bool smf0 = format == 0;
-  if (!smf0 && options_.smf0_only) {
-    prompts_.Note(SkippedNote(Topic::SkippedFormat, path, "format " + std::to_string(format) + ", not format 0"));
+  if (!smf0 && options_.smf0_only && !converting) {
+    NoteSkipped(prompts_, outcome_, Topic::SkippedFormat, path, "format " + std::to_string(format) + ", not format 0");
     return true;
   }
-  const bool convert = !smf0 && options_.to_smf0;
-  if (convert) {
+  // Format 0 is stored as it is.
+  const Conversion conversion = smf0 ? Conversion::AsStored : options_.conversion;
+  if (conversion != Conversion::AsStored) {
     std::optional<std::uint64_t> converted = ConvertedSize(tune, path, name);
-    if (!converted) return !cancelled_;
+    if (!converted) return !Cancelled();
     size = *converted;
   }
   if (size > kLargestMidiFile) return PassOver(TooLargeMessage(name, size, subject), kCompatibilityError);
-  if (options_.thorough && !convert && !WholeTuneReads(tune, path, name)) return !cancelled_;
+  if (options_.thorough && conversion == Conversion::AsStored && !WholeTuneReads(tune, path, name)) {
+    return !Cancelled();
+  }
 
   // The record count is 16 bits: one more record would wrap it and corrupt the database.
-  if (FileNames.size() == palm::kMaxRecords) {
-    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kTooManyMidiFiles));
-    return false;
-  }
+  if (FileNames.size() == palm::kMaxRecords) return Refuse(kTooManyMidiFiles);
   std::string record_name = FullRecordName(name, options_.thorough);
   if (options_.thorough && !NameFits(path, record_name)) return true;
   record_name.resize(std::min(record_name.size(), palm::kMaxNameLength));
   database_size += StoredRecordSize(record_name, size);
-  if (database_size > kLargestDatabase) {
-    prompts_.ShowInputError(Field::Edit3, MakeMessage(Topic::Refusal, kTooMuchMidiData));
-    return false;
-  }
+  if (database_size > palm::kLargestDatabase) return Refuse(kTooMuchMidiData);
   FileSizes.push_back(static_cast<std::uint16_t>(size));
-  Conversions.push_back(convert);
+  Conversions.push_back(conversion);
   FileNames.push_back(entry.name);
   FileDirectories.push_back(candidate.directory);
   RecordNames.push_back(std::move(record_name));
@@ -250,7 +249,7 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
 bool MidiCollection::NameFits(const std::string& path, const std::string& record_name) {
   if (record_name.empty()) {
     // Extract would write it as ".mid", a hidden file of no name.
-    prompts_.Note(SkippedNote(Topic::SkippedUnusable, path, "its record name would be empty"));
+    NoteSkipped(prompts_, outcome_, Topic::SkippedUnusable, path, "its record name would be empty");
     return false;
   }
   if (record_name.size() > palm::kMaxNameLength) {

@@ -9,15 +9,19 @@
 #include <vector>
 
 #include "commands/database_writer.h"
+#include "commands/outcome.h"
 #include "commands/prompts.h"
+#include "commands/tune_conversion.h"
 #include "seams/file_system.h"
 
 struct CollectionOptions {
-  bool smf0_only = true;  // other formats are passed over with a note
-  // Format-1 files are taken converted to format 0; the size limit applies to the conversion.
-  bool to_smf0 = false;
-  // The command line's collection, stricter than the window's 25 bytes: files among the sources,
-  // each tune's whole structure checked.
+  // Tunes stored as they are must be format 0; others are passed over with a note. A conversion
+  // takes every format it can convert, whatever this says.
+  bool smf0_only = true;
+  // How tunes are stored; the size limit applies to what is stored.
+  Conversion conversion = Conversion::AsStored;
+  // The command line's and the page's collection, stricter than the window's 25 bytes: files
+  // among the sources, any name taken, each tune's whole structure checked, notes on names.
   bool thorough = false;
   // A file that cannot be read is passed over with a note, not the run's end.
   bool skip_unreadable = false;
@@ -27,15 +31,17 @@ struct CollectionOptions {
 // is one; a command line's PATH named as a tune ("*.mid", "*.midi") is a file.
 const char* MissingSourceText(const std::string& path, bool thorough);
 
+// The files a run takes, with what it passed over and why recorded in the run's outcome.
 class MidiCollection {
  public:
-  MidiCollection(Prompts& prompts, FileSystem& files) : prompts_(prompts), files_(files) {}
+  MidiCollection(Prompts& prompts, FileSystem& files, Outcome& outcome)
+      : prompts_(prompts), files_(files), outcome_(outcome) {}
   MidiCollection(const MidiCollection&) = delete;
   MidiCollection& operator=(const MidiCollection&) = delete;
 
-  // Lists the files of `sources` and takes the usable ones. False, with nothing taken, when none
-  // is usable, when a question was answered Cancel, or when they would pass the database's limits;
-  // each after its box.
+  // Lists the files of `sources` and takes the usable ones. False, with nothing taken and the
+  // outcome's ending set, when none is usable, when a question was answered Cancel, or when they
+  // would pass the database's limits; each after its box.
   bool Collect(const std::vector<std::string>& sources, const CollectionOptions& options);
   // A note for each file whose record name an earlier one already gives.
   void NoteNameClashes() const;
@@ -60,15 +66,19 @@ class MidiCollection {
   // OK passes over the file (and the command line hears why); false for Cancel.
   bool PassOver(const Message& question, const char* caption);
   // The size of a tune's conversion to format 0. nullopt after the question about a tune that
-  // cannot be converted; cancelled_ tells its answer.
+  // cannot be converted; the outcome's ending tells its answer.
   std::optional<std::uint64_t> ConvertedSize(std::span<const std::uint8_t> tune, const std::string& path,
                                              const std::string& name);
   // False, after its question, for a tune whose structure does not read whole.
   bool WholeTuneReads(std::span<const std::uint8_t> tune, const std::string& path, const std::string& name);
+  bool Cancelled() const { return outcome_.ending == Ending::Cancelled; }
+  // Ends the collection with nothing taken, refused with `text` unless a Cancel ended it.
+  bool Refuse(const char* text, const Subject& subject = {});
   void Clear();
 
   Prompts& prompts_;
   FileSystem& files_;
+  Outcome& outcome_;
   CollectionOptions options_;
   // The directories the files were listed in; each file names its own by index.
   std::vector<std::string> directories_;
@@ -77,6 +87,5 @@ class MidiCollection {
   std::vector<std::uint32_t> FileDirectories;
   std::vector<std::string> RecordNames;
   std::vector<std::uint16_t> FileSizes;
-  std::vector<bool> Conversions;
-  bool cancelled_ = false;
+  std::vector<Conversion> Conversions;
 };

@@ -21,8 +21,9 @@ class Prompts {
   virtual ~Prompts() = default;
   // The field turns red and takes the focus; a warning box "Unable to continue" shows the message.
   virtual void ShowInputError(Field field, const Message& message) = 0;
-  // The same marking around an OK/Cancel warning box "Unable to continue"; true for OK.
-  virtual bool AskMarkedQuestion(Field field, const Message& question) = 0;
+  // The same marking around an OK/Cancel warning box "Unable to continue": Yes for OK. A face may
+  // also answer No to replacing an existing output (Topic::ReplaceFile): keep it, and the run is done.
+  virtual Answer AskMarkedQuestion(Field field, const Message& question) = 0;
   // Warning box, OK only.
   virtual void ShowWarning(const Message& message, const std::string& caption) = 0;
   // OK/Cancel warning box; true for OK (Escape and closing the box answer Cancel).

@@ -19,6 +19,12 @@ constexpr std::uint32_t LoadBig32(std::span<const std::uint8_t, 4> bytes) {
          std::uint32_t{bytes[3]};
 }
 
+// The `Size` bytes at `offset` of bytes the caller has sized to hold them.
+template <std::size_t Size>
+std::span<std::uint8_t, Size> At(std::span<std::uint8_t> bytes, std::size_t offset) {
+  return std::span<std::uint8_t, Size>(bytes.data() + offset, Size);
+}
+
 constexpr void StoreBig16(std::span<std::uint8_t, 2> bytes, std::uint16_t value) {
   bytes[0] = static_cast<std::uint8_t>(value >> 8);
   bytes[1] = static_cast<std::uint8_t>(value);

@@ -13,9 +13,6 @@
 namespace palm {
 
 namespace {
-constexpr char kMidiSoundType[] = "smfr";
-// Record offsets are read as signed 32-bit numbers: no image may reach past them.
-constexpr std::uint64_t kLargestImage = 0x7FFFFFFF;
 
 std::string RecordProblem(std::size_t number, std::string_view problem) {
   return "record " + std::to_string(number) + ": " + std::string(problem);
@@ -29,10 +26,6 @@ std::string_view StoredName(const NewTune& tune) {
 
 std::size_t NewHeadSize(const NewTune& tune) { return kRecordHeadSize + StoredName(tune).size() + 1; }
 
-template <std::size_t Size>
-std::span<std::uint8_t, Size> At(std::vector<std::uint8_t>& bytes, std::size_t offset) {
-  return std::span<std::uint8_t, Size>(bytes.data() + offset, Size);  // callers size `bytes` first
-}
 }  // namespace
 
 EditableDatabase ReadForEditing(std::span<const std::uint8_t> image) {
@@ -52,7 +45,7 @@ EditableDatabase ReadForEditing(std::span<const std::uint8_t> image) {
     database.problem = "not a MIDI sound database (type \"" + database.type + "\")";
     return database;
   }
-  if (image.size() > kLargestImage) return refuse("the file is larger than a database can be");
+  if (image.size() > kLargestDatabase) return refuse("the file is larger than a database can be");
   if (reader.IsResourceDatabase()) return refuse("it is a resource database, which holds no records");
   if (ByteCursor(image, kNextRecordListOffset).Big32() != 0) return refuse("its record list goes on in a further list");
   if (!reader.RecordListFits()) return refuse("the record list runs past the end of the file");
@@ -163,7 +156,7 @@ EditedImage LayOutEdit(const EditableDatabase& database, const EditPlan& plan, s
   const std::uint64_t list_end = kHeaderSize + kRecordEntrySize * count;
   const std::uint64_t head_size = list_end + pad + database.app_info.size() + database.sort_info.size();
   edited.size_ = head_size + records_size;
-  largest_image = std::min(largest_image, kLargestImage);
+  largest_image = std::min(largest_image, kLargestDatabase);
   if (edited.size_ > largest_image) {
     return refuse(EditOutcome::TooMuchData, "it would be larger than " + std::to_string(largest_image) + " bytes");
   }

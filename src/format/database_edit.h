@@ -12,10 +12,6 @@
 
 namespace palm {
 
-inline constexpr std::size_t kModificationNumberOffset = 48;
-inline constexpr std::size_t kAppInfoOffset = 52;   // 0: no application info block
-inline constexpr std::size_t kSortInfoOffset = 56;  // 0: no sort info block
-inline constexpr std::size_t kNextRecordListOffset = 72;
 inline constexpr std::size_t kListPadSize = 2;     // the zero bytes some writers put after the list
 inline constexpr std::uint32_t kLargestUniqueId = 0xFFFFFF;
 

@@ -13,14 +13,6 @@ namespace palm {
 namespace {
 constexpr std::uint8_t kMidiRecordSignature[4] = {'P', 'M', 'r', 'c'};
 constexpr std::uint8_t kMidiFileTag[4] = {'M', 'T', 'h', 'd'};
-constexpr std::uint8_t kDatabaseType[4] = {'s', 'm', 'f', 'r'};
-constexpr std::uint8_t kDatabaseCreator[4] = {'Q', 's', 'n', 'd'};
-
-// A field of a fixed-size image, its bounds checked when compiled.
-template <std::size_t Offset, std::size_t Size, std::size_t N>
-std::span<std::uint8_t, Size> Field(std::array<std::uint8_t, N>& image) {
-  return std::span(image).template subspan<Offset, Size>();
-}
 
 bool Matches(std::span<const std::uint8_t> bytes, const std::uint8_t (&tag)[4]) {
   return std::equal(bytes.begin(), bytes.end(), std::begin(tag), std::end(tag));
@@ -31,27 +23,27 @@ std::array<std::uint8_t, kHeaderSize> BuildHeader(std::string_view name, std::ui
                                                   std::uint16_t record_count) {
   std::array<std::uint8_t, kHeaderSize> header{};
   std::copy_n(name.begin(), std::min(name.size(), kMaxNameLength), header.begin());
-  StoreBig16(Field<kAttributesOffset, 2>(header), kBackupFlag);
+  StoreBig16(At<2>(header, kAttributesOffset), kBackupFlag);
   // The date comes byte-reversed, to be stored as it lies in memory; turned back and stored
   // big-endian it gives those bytes here, and the right ones on any host.
-  StoreBig32(Field<kCreationDateOffset, 4>(header), SwapLong(palm_date));
-  StoreBig32(Field<kModificationDateOffset, 4>(header), SwapLong(palm_date));
-  std::copy(std::begin(kDatabaseType), std::end(kDatabaseType), Field<kTypeOffset, 4>(header).begin());
-  std::copy(std::begin(kDatabaseCreator), std::end(kDatabaseCreator), Field<kCreatorOffset, 4>(header).begin());
-  StoreBig16(Field<kRecordCountOffset, 2>(header), record_count);
+  StoreBig32(At<4>(header, kCreationDateOffset), SwapLong(palm_date));
+  StoreBig32(At<4>(header, kModificationDateOffset), SwapLong(palm_date));
+  std::copy_n(kMidiSoundType, 4, At<4>(header, kTypeOffset).begin());
+  std::copy_n(kMidiSoundCreator, 4, At<4>(header, kCreatorOffset).begin());
+  StoreBig16(At<2>(header, kRecordCountOffset), record_count);
   return header;
 }
 
 std::array<std::uint8_t, kRecordEntrySize> BuildRecordEntry(std::uint32_t record_offset) {
   std::array<std::uint8_t, kRecordEntrySize> entry{};
-  StoreBig32(Field<0, 4>(entry), record_offset);
+  StoreBig32(At<4>(entry, 0), record_offset);
   entry[kRecordAttributesOffset] = kDirtyRecord;
   return entry;
 }
 
 std::array<std::uint8_t, kRecordHeadSize> BuildRecordHead(std::size_t name_length) {
   std::array<std::uint8_t, kRecordHeadSize> head{};
-  std::copy(std::begin(kMidiRecordSignature), std::end(kMidiRecordSignature), Field<0, 4>(head).begin());
+  std::copy(std::begin(kMidiRecordSignature), std::end(kMidiRecordSignature), At<4>(head, 0).begin());
   head[kDataOffsetOffset] = static_cast<std::uint8_t>(name_length + kRecordNameOffset + 1);
   return head;
 }

@@ -20,9 +20,13 @@ inline constexpr std::size_t kAttributesOffset = 32;
 inline constexpr std::size_t kVersionOffset = 34;
 inline constexpr std::size_t kCreationDateOffset = 36;
 inline constexpr std::size_t kModificationDateOffset = 40;
+inline constexpr std::size_t kModificationNumberOffset = 48;
+inline constexpr std::size_t kAppInfoOffset = 52;   // 0: no application info block
+inline constexpr std::size_t kSortInfoOffset = 56;  // 0: no sort info block
 inline constexpr std::size_t kTypeOffset = 60;
 inline constexpr std::size_t kCreatorOffset = 64;
 inline constexpr std::size_t kUniqueIdSeedOffset = 68;
+inline constexpr std::size_t kNextRecordListOffset = 72;
 inline constexpr std::size_t kRecordCountOffset = 76;
 
 inline constexpr std::size_t kRecordEntrySize = 8;
@@ -36,6 +40,11 @@ inline constexpr std::uint16_t kBackupFlag = 0x0008;
 inline constexpr std::uint16_t kResourceDatabaseFlag = 0x0001;
 inline constexpr std::uint8_t kDirtyRecord = 0x40;
 inline constexpr std::size_t kMaxRecords = 65535;
+// Sizes and offsets are read as signed 32-bit numbers: no larger database can be read back.
+inline constexpr std::uint64_t kLargestDatabase = 0x7FFFFFFF;
+
+inline constexpr char kMidiSoundType[] = "smfr";
+inline constexpr char kMidiSoundCreator[] = "Qsnd";
 
 // The header as this system writes it. Only the first 31 bytes of `name` are stored, so the
 // field always keeps its NUL. `palm_date` is DateTimeToPalmDate's result, stored as it lies.

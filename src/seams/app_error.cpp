@@ -1,5 +1,7 @@
 #include "seams/app_error.h"
 
+#include <new>
+
 std::string InOutErrorText(int code) {
   switch (code) {
     case kFileNotFound: return "File not found";
@@ -18,4 +20,26 @@ std::string GeneralErrorText(std::string_view message) {
   std::string text(message);
   if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.')) text += '.';
   return text;
+}
+
+std::string FailureText(std::exception_ptr failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::bad_alloc&) {
+    return "Out of memory";
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return "Unknown error";
+  }
+}
+
+std::string FailedPath(std::exception_ptr failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const InOutError& error) {
+    return error.path();
+  } catch (...) {
+    return "";
+  }
 }

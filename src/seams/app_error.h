@@ -1,6 +1,7 @@
 // The errors that end a command and reach the general error report, with their texts.
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,6 +40,12 @@ class InOutError : public AppError {
   int code_;
   std::string path_;
 };
+
+// What the general error report says of a failure that ended a command: the text of an AppError
+// (an I/O error's included), "Out of memory", or any other exception's own text.
+std::string FailureText(std::exception_ptr failure);
+// The file a failure befell, when it is known.
+std::string FailedPath(std::exception_ptr failure);
 
 // The text of the general error report: a full stop is added when the text is not empty and its
 // last character comes after "." in character-code order.

@@ -13,6 +13,15 @@ class HeapBlock : public FileBlock {
 };
 }  // namespace
 
+std::unique_ptr<FileBlock> ReadWholeFile(FileSystem& files, const std::string& path, std::uint64_t limit) {
+  std::unique_ptr<InputFile> file = files.OpenRead(path);
+  const std::uint64_t size = file->Size();
+  std::unique_ptr<FileBlock> block;
+  if (size <= limit) block = file->ReadBlock(static_cast<std::size_t>(size));
+  file->Close();
+  return block;
+}
+
 std::unique_ptr<FileBlock> InputFile::ReadBlock(std::size_t count) {
   // Not zero-filled first: the read fills it, and a large block would be written twice.
   auto block = std::make_unique<HeapBlock>(count);

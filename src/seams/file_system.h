@@ -84,6 +84,11 @@ class FileSystem {
   virtual std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) = 0;
 };
 
+// Opens the file at `path`, sizes it, reads it whole into a block of its own and closes it;
+// nullptr, with nothing read, when it holds more than `limit` bytes. Raises InOutError as a file
+// operation fails.
+std::unique_ptr<FileBlock> ReadWholeFile(FileSystem& files, const std::string& path, std::uint64_t limit);
+
 // The platform's own file system: Win32 on Windows, POSIX in the native build.
 std::unique_ptr<FileSystem> MakePlatformFileSystem();
 // For the command-line program: an interrupt (SIGINT, SIGTERM, SIGHUP; Ctrl-C, Ctrl-Break on the

@@ -16,12 +16,13 @@
 #include "commands/compile_command.h"
 #include "commands/edit_command.h"
 #include "commands/extract_command.h"
+#include "commands/list_command.h"
+#include "commands/outcome.h"
+#include "commands/tune_command.h"
 #include "commands/messages.h"
 #include "commands/prompts.h"
 #include "format/palm_database.h"
 #include "format/palm_text.h"
-#include "listing/database_listing.h"
-#include "listing/file_names.h"
 #include "seams/app_error.h"
 #include "seams/clock.h"
 #include "web/memory_file_system.h"
@@ -58,8 +59,8 @@ class PagePrompts : public Prompts {
   void ShowInputError(Field field, const Message& message) override {
     Tell("error", message.text, kUnableToContinue, message.subject.path, static_cast<int>(field));
   }
-  bool AskMarkedQuestion(Field /*field*/, const Message& question) override {
-    return Ask(kOkCancel, question.text, kUnableToContinue) == 0;
+  Answer AskMarkedQuestion(Field /*field*/, const Message& question) override {
+    return Ask(kOkCancel, question.text, kUnableToContinue) == 0 ? Answer::Yes : Answer::Cancel;
   }
   void ShowWarning(const Message& message, const std::string& caption) override {
     Tell("warning", message.text, caption, message.subject.path);
@@ -88,16 +89,21 @@ MemoryFileSystem& Files() {
 }
 
 // A failure inside a command ends in the error report, as the window's would; the files stay for
-// the page to clear.
-bool RunReporting(const std::function<bool()>& command) {
+// the page to clear. Whether the run went to its end, as the command says it.
+bool RunReporting(const std::function<Outcome()>& command) {
   try {
-    return command();
-  } catch (const std::bad_alloc&) {
-    Tell("error", GeneralErrorText("Out of memory"));
-  } catch (const std::exception& error) {
-    Tell("error", GeneralErrorText(error.what()));
+    return command().ending == Ending::Done;
+  } catch (...) {
+    Tell("error", GeneralErrorText(FailureText(std::current_exception())));
   }
   return false;
+}
+
+// The page's two boxes, as the command line's flags: "SMF0 only", and "Convert format 1 to format 0".
+CollectionOptions PageCollection(int smf0_only, int to_smf0) {
+  return {.smf0_only = smf0_only != 0,
+          .conversion = to_smf0 != 0 ? Conversion::ToFormat0 : Conversion::AsStored,
+          .thorough = true};
 }
 
 // Splits the page's list of one item a line.
@@ -149,30 +155,30 @@ EMSCRIPTEN_KEEPALIVE std::size_t web_file_size(const char* path) {
   return file ? file->size() : 0;
 }
 
-// Compiles the files given, one a line in the order the page lists them, into "\database.pdb", a
+// Compiles the files given, one a line in the order the page lists them, into "\\database.pdb", a
 // path no file the user gives can have; true when it was written.
 EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_name, int smf0_only, int to_smf0) {
-  return RunReporting([&] {
+  bool written = false;
+  RunReporting([&] {
     PagePrompts prompts;
+    Outcome outcome;
     std::optional<std::string> name = palm::Utf8ToPalmText(database_name);
     if (!name || name->size() > palm::kMaxNameLength) {
-      prompts.ShowInputError(Field::Edit5, MakeMessage(Topic::Refusal, "The database name must be at most 31 "
-                                                                       "Windows-1252 characters."));
-      return false;
+      Refuse(prompts, outcome, Field::Edit5,
+             MakeMessage(Topic::Refusal, "The database name must be at most 31 Windows-1252 characters."));
+      return outcome;
     }
-    CompileInputs inputs;
-    inputs.sources = Lines(sources);
-    inputs.destination_path = "\\database.pdb";
-    inputs.database_name = *name;
-    // Converting lets format 1 in, as the command line's --to-smf0 does.
-    inputs.smf0_only = smf0_only != 0 && to_smf0 == 0;
-    inputs.to_smf0 = to_smf0 != 0;
-    inputs.thorough = true;
     std::unique_ptr<Clock> clock = MakePlatformClock();
-    CompileCommand command(prompts, Files(), *clock, std::move(inputs));
+    CompileCommand command(prompts, Files(), *clock,
+                           {.sources = Lines(sources),
+                            .destination_path = "\\database.pdb",
+                            .database_name = *name,
+                            .collection = PageCollection(smf0_only, to_smf0)});
     if (command.CheckCompileInputs()) command.CompileDatabase();
-    return Files().Find("\\database.pdb") != nullptr;
+    written = !command.Result().written.empty();
+    return command.Result();
   });
+  return written;
 }
 
 // Extracts the database at `path` into `directory`, which the questions name; true when it ran to
@@ -181,10 +187,9 @@ EMSCRIPTEN_KEEPALIVE int web_extract(const char* path, const char* directory) {
   return RunReporting([&] {
     PagePrompts prompts;
     Files().CreateDir(directory);
-    ExtractCommand command(prompts, Files(), ExtractInputs{path, directory, true});
-    if (!command.CheckExtractInputs()) return false;
-    command.ExtractDatabase();
-    return true;
+    ExtractCommand command(prompts, Files(), {.source_path = path, .destination_directory = directory, .thorough = true});
+    if (command.CheckExtractInputs()) command.ExtractDatabase();
+    return command.Result();
   });
 }
 
@@ -192,52 +197,48 @@ EMSCRIPTEN_KEEPALIVE int web_extract(const char* path, const char* directory) {
 // given, as compile takes them, in one edit of the file in place; true when it was rewritten.
 EMSCRIPTEN_KEEPALIVE int web_edit(const char* path, const char* sources, const char* removals, int smf0_only,
                                   int to_smf0) {
-  return RunReporting([&] {
+  bool written = false;
+  RunReporting([&] {
     PagePrompts prompts;
-    // A rewrite puts a new file in place of this one, made while this one still held its place.
-    const std::vector<std::uint8_t>* before = Files().Find(path);
-    if (!before) throw InOutError(kFileNotFound);
     std::vector<RecordChoice> records;
     for (const std::string& number : Lines(removals)) records.push_back({number, number});
-    AddInputs inputs{path, Lines(sources), {smf0_only != 0 && to_smf0 == 0, to_smf0 != 0, true, false}, ""};
     std::unique_ptr<Clock> clock = MakePlatformClock();
-    EditTunes(prompts, Files(), *clock, inputs, records);
-    return Files().Find(path) != before;
+    Outcome outcome = EditTunes(prompts, Files(), *clock,
+                                {.database_path = path,
+                                 .removals = records,
+                                 .sources = Lines(sources),
+                                 .collection = PageCollection(smf0_only, to_smf0)});
+    written = !outcome.written.empty();
+    return outcome;
   });
+  return written;
 }
 
 // The listing of the database at `path` as JSON, or "" after saying why there is none.
 EMSCRIPTEN_KEEPALIVE const char* web_list(const char* path) {
   std::string json;
   RunReporting([&] {
-    const std::vector<std::uint8_t>* file = Files().Find(path);
-    if (!file) throw InOutError(kFileNotFound);
-    palm::DatabaseReader reader(*file);
-    if (file->size() < palm::kHeaderSize || !reader.RecordListFits()) {
-      Tell("error", kWrongFileFormat, kUnableToContinue, path);
-      return false;
-    }
-    json = ListingJson(ListDatabase(reader));
-    return true;
+    PagePrompts prompts;
+    ListResult listed = ListDatabase(prompts, Files(), path);
+    if (listed.listing) json = ListingJson(*listed.listing);
+    return listed.outcome;
   });
   return Returned(std::move(json));
 }
 
 // The tune of record `index` (from 0) of the database at `path`, as extract writes it, put in
-// "\tune" under its file name; the name, or "" when the record holds no tune.
+// "\\tune" under its file name; the name, or "" after saying why there is none.
 EMSCRIPTEN_KEEPALIVE const char* web_tune(const char* path, int index) {
   std::string name;
   RunReporting([&] {
-    const std::vector<std::uint8_t>* file = Files().Find(path);
-    if (!file) throw InOutError(kFileNotFound);
-    palm::DatabaseReader reader(*file);
-    if (!reader.RecordListFits() || index < 0 || index >= reader.RecordCount()) return false;
-    const palm::RecordContents record = reader.ReadRecord(reader.Extent(static_cast<std::uint16_t>(index)));
-    if (record.status != palm::RecordStatus::Midi) return false;
-    name = Utf8NameFromText(OutputFileName(record.name, true));
-    std::uint8_t* bytes = Files().AddFile("\\tune\\" + name, record.tune.size());
-    std::copy(record.tune.begin(), record.tune.end(), bytes);
-    return true;
+    PagePrompts prompts;
+    const std::string number = "#" + std::to_string(index + 1);
+    RecordTune taken = TakeRecordTune(prompts, Files(), path, {number, number});
+    if (taken.outcome.ending != Ending::Done) return taken.outcome;
+    name = palm::Utf8NameFromText(taken.file_name);
+    std::uint8_t* bytes = Files().AddFile("\\tune\\" + name, taken.tune.size());
+    std::copy(taken.tune.begin(), taken.tune.end(), bytes);
+    return taken.outcome;
   });
   return Returned(std::move(name));
 }

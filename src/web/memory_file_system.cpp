@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "listing/file_names.h"
+#include "format/palm_text.h"
 #include "seams/app_error.h"
 
 namespace {
@@ -162,9 +162,9 @@ std::vector<DirectoryEntry> MemoryFileSystem::FindFiles(const std::string& patte
   auto consider = [&](const std::string& path, std::uint64_t size, bool is_directory) {
     const std::string name = path.substr(prefix.size());
     if (name.find('\\') != std::string::npos || !MatchesMask(name, mask)) return;
-    std::optional<std::string> text = RecordTextFromUtf8Name(name);
+    std::optional<std::string> text = palm::RecordTextFromUtf8Name(name);
     if (!text) {
-      if (report_unusable_) report_unusable_(path, UnholdableNameReason(name));
+      if (report_unusable_) report_unusable_(path, palm::UnholdableNameReason(name));
       return;
     }
     entries.push_back({name, size, is_directory, std::move(*text)});
@@ -190,7 +190,7 @@ std::unique_ptr<InputFile> MemoryFileSystem::OpenRead(const std::string& path) {
   return std::make_unique<MemoryInput>(file->second);
 }
 
-std::string MemoryFileSystem::NameFromText(const std::string& text) { return Utf8NameFromText(text); }
+std::string MemoryFileSystem::NameFromText(const std::string& text) { return palm::Utf8NameFromText(text); }
 
 std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path, Durability /*durability*/) {
   const std::string name = path.substr(path.rfind('\\') + 1);

@@ -48,7 +48,7 @@ class CompileCommandTest : public ::testing::Test {
  protected:
   CompileCommandTest() : source(dir / "tunes"), destination(dir / "out.pdb") { MakeDirectory(source); }
 
-  CompileInputs Inputs() const { return {{source}, destination, "Ringtones", smf0_only}; }
+  CompileInputs Inputs() const { return {{source}, destination, "Ringtones", {.smf0_only = smf0_only}}; }
 
   // The click's shape: the checks, then the work when they pass. Gives the checks' answer.
   bool Run(CompileInputs inputs) {
@@ -280,8 +280,7 @@ TEST_F(CompileCommandTest, RecordNamesKeepWhatTheUserGaveAnd31Characters) {
       ScriptedPrompts own;
       const Bytes tune = OneNoteTune(0);
       WriteBytes(own_dir / c.file, tune);
-      CompileInputs inputs{{thorough ? own_dir / c.file : own_dir.path()}, own_dir / "out.pdb", "N", true};
-      inputs.thorough = thorough;
+      CompileInputs inputs{{thorough ? own_dir / c.file : own_dir.path()}, own_dir / "out.pdb", "N", {.thorough = thorough}};
       CompileCommand command(own, *files, clock, inputs);
       ASSERT_TRUE(command.CheckCompileInputs());
       command.CompileDatabase();
@@ -308,7 +307,7 @@ TEST_F(CompileCommandTest, ThoroughCollectionNotesEverySkipAndClash) {
   WriteBytes(dir / "given.mid", OneNoteTune(0, 3));
   CompileInputs inputs = Inputs();
   inputs.sources.push_back(dir / "given.mid");
-  inputs.thorough = true;
+  inputs.collection.thorough = true;
   prompts.Script({"OK"});
   ASSERT_TRUE(Run(inputs));
   ASSERT_EQ(prompts.Shown().size(), 2u);

@@ -24,6 +24,21 @@ struct Source {
   std::uint16_t size;               // what the collection saw
 };
 
+// Files of one directory, listed as a collection lists them.
+struct Listed {
+  Listed(std::string directory, std::vector<std::string> file_names, std::vector<std::string> record_names,
+         std::vector<std::uint16_t> file_sizes, Conversion conversion = Conversion::AsStored)
+      : names(std::move(file_names)), records(std::move(record_names)), sizes(std::move(file_sizes)),
+        conversions(names.size(), conversion), directories{std::move(directory)}, file_directories(names.size(), 0) {}
+  DatabaseSources Sources() const { return {names, records, sizes, conversions, directories, file_directories}; }
+
+  std::vector<std::string> names, records;
+  std::vector<std::uint16_t> sizes;
+  std::vector<Conversion> conversions;
+  std::vector<std::string> directories;
+  std::vector<std::uint32_t> file_directories;
+};
+
 class DatabaseWriterTest : public ::testing::Test {
  protected:
   DatabaseWriterTest() : destination(dir / "out.pdb") {}
@@ -38,7 +53,7 @@ class DatabaseWriterTest : public ::testing::Test {
       sizes.push_back(source.size);
     }
     WriteDatabase(prompts, *files, clock, destination, database_name,
-                  DatabaseSources{dir.path(), file_names, record_names, sizes});
+                  Listed{dir.path(), file_names, record_names, sizes}.Sources(), outcome);
   }
 
   static Source Tune(const std::string& record_name, std::size_t size, unsigned seed = 1) {
@@ -48,6 +63,7 @@ class DatabaseWriterTest : public ::testing::Test {
 
   TempDir dir;
   std::string destination;
+  Outcome outcome;
   ScriptedPrompts prompts;
   std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
   FixedClock clock;
@@ -132,7 +148,7 @@ TEST_F(DatabaseWriterTest, TheClockIsReadOnceForBothDates) {
   WriteBytes(dir / tune.file_name, tune.bytes);
   std::vector<std::string> names = {tune.file_name}, records = {tune.record_name};
   std::vector<std::uint16_t> sizes = {tune.size};
-  WriteDatabase(prompts, *files, advancing, destination, "Ringtones", DatabaseSources{dir.path(), names, records, sizes});
+  WriteDatabase(prompts, *files, advancing, destination, "Ringtones", Listed{dir.path(), names, records, sizes}.Sources(), outcome);
   EXPECT_EQ(advancing.calls, 1);
   EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"x", tune.bytes}}));
 }
@@ -196,12 +212,12 @@ TEST_F(DatabaseWriterTest, DestinationThatCannotBeCreatedRaisesItsError) {
 TEST_F(DatabaseWriterTest, MisalignedListsOrTooManyFilesTouchNothing) {
   std::vector<std::string> one_name = {"a.mid"}, no_names;
   std::vector<std::uint16_t> one_size = {30};
-  EXPECT_THROW(WriteDatabase(prompts, *files, clock, destination, "N", DatabaseSources{dir.path(), one_name, no_names, one_size}),
+  EXPECT_THROW(WriteDatabase(prompts, *files, clock, destination, "N", Listed{dir.path(), one_name, no_names, one_size}.Sources(), outcome),
                std::logic_error);
 
   std::vector<std::string> names(65536, "a.mid"), records(65536, "a");
   std::vector<std::uint16_t> sizes(65536, 30);
-  RaisedError raised = RaisedBy([&] { WriteDatabase(prompts, *files, clock, destination, "N", DatabaseSources{dir.path(), names, records, sizes}); });
+  RaisedError raised = RaisedBy([&] { WriteDatabase(prompts, *files, clock, destination, "N", Listed{dir.path(), names, records, sizes}.Sources(), outcome); });
   EXPECT_EQ(raised.text, "Too many MIDI files!\r\nA database holds at most 65535.");
   EXPECT_FALSE(PathExists(destination));
   EXPECT_TRUE(prompts.Shown().empty());
@@ -225,8 +241,9 @@ TEST(DatabaseWriterLimit, OffsetsReachTwoGibibytesLessOneAndNotOneByteMore) {
     these.back() = static_cast<std::uint16_t>(these.back() + extra);
     SizedFiles files;
     ScriptedPrompts prompts;
+    Outcome outcome;
     auto write = [&] {
-      WriteDatabase(prompts, files, clock, "D\\out.pdb", "N", DatabaseSources{"S", file_names, record_names, these});
+      WriteDatabase(prompts, files, clock, "D\\out.pdb", "N", Listed{"S", file_names, record_names, these}.Sources(), outcome);
     };
     if (extra == 1) {
       EXPECT_EQ(RaisedBy(write).text, "Too much MIDI data!\r\nA database holds at most 2147483647 bytes.");
@@ -261,15 +278,14 @@ TEST_F(DatabaseWriterTest, ConvertedFileIsStoredAsFormat0UnlessItChangedSinceCol
   WriteBytes(dir / "song.mid", original);
   const std::vector<std::string> names{"song.mid"}, records{"song"};
   const std::vector<std::uint16_t> sizes{static_cast<std::uint16_t>(converted.size())};
-  const std::vector<bool> conversions{true};
   WriteDatabase(prompts, *files, clock, destination, "Ringtones",
-                DatabaseSources{dir.path(), names, records, sizes, &conversions});
+                Listed{dir.path(), names, records, sizes, Conversion::ToFormat0}.Sources(), outcome);
   EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"song", converted}}));
 
   WriteBytes(dir / "song.mid", Smf(1, {TempoTrack(), MelodyTrack("Lead", 0, 1, 9, 3)}));
   RaisedError raised = RaisedBy([&] {
     WriteDatabase(prompts, *files, clock, destination, "Ringtones",
-                  DatabaseSources{dir.path(), names, records, sizes, &conversions});
+                  Listed{dir.path(), names, records, sizes, Conversion::ToFormat0}.Sources(), outcome);
   });
   EXPECT_EQ(raised.text, "MIDI file changed while the database was written:\rsong.mid");
   EXPECT_EQ(ReadBytes(destination), ExpectedDatabase("Ringtones", {{"song", converted}}));

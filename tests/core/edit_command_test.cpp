@@ -60,7 +60,7 @@ TEST(AddTunes, EachAnswerToTuneExists) {
     prompts.Script(c.answers);
     FixedClock clock;
     const RaisedError raised =
-        RaisedBy([&] { AddTunes(prompts, files, clock, {kDb, {"T", "U"}, {true, false, true, false}, ""}); });
+        RaisedBy([&] { EditTunes(prompts, files, clock, {.database_path = kDb, .sources = {"T", "U"}, .collection = {.thorough = true}}); });
     EXPECT_EQ(raised.code, c.failing_write ? kDiskFull : -1);
     std::vector<ShownBox> shown = {Question("Bird", c.answers[0])};
     if (c.answers.size() > 1) shown.push_back(Question("Cat", c.answers[1]));
@@ -106,7 +106,8 @@ TEST(EditTunes, RemovalsBeforeAdditions) {
     for (const std::string& name : c.removals) removals.push_back({name, name});
     ScriptedPrompts prompts;
     FixedClock clock;
-    EditTunes(prompts, files, clock, {kDb, c.sources, {true, false, true, false}, ""}, removals);
+    EditTunes(prompts, files, clock,
+              {.database_path = kDb, .removals = removals, .sources = c.sources, .collection = {.thorough = true}});
     EXPECT_EQ(prompts.Shown(), std::vector<ShownBox>{c.box});
     std::map<std::string, Bytes> expected = before;
     if (!c.records.empty()) expected[kDb] = Backup(c.records, true, 11);

@@ -709,7 +709,7 @@ TEST_F(ExtractTest, RandomlyDamagedDatabasesGiveOnlySaneOutcomes) {
       EXPECT_NE(std::search(db.begin(), db.end(), file.begin(), file.end()), db.end()) << name;
     }
     if (!failed && !shown.empty() && shown.back().kind == BoxKind::Information) {
-      EXPECT_EQ(shown.back().text, Success(static_cast<int>(command.WrittenCount())));
+      EXPECT_EQ(shown.back().text, Success(static_cast<int>(command.Result().tunes)));
     }
     EXPECT_TRUE(fs::remove(NativePath(database)));
   }

@@ -90,11 +90,11 @@ class CheckingPrompts : public Prompts {
     }
     Close(message);
   }
-  bool AskMarkedQuestion(Field field, const Message& asked) override {
+  Answer AskMarkedQuestion(Field field, const Message& asked) override {
     const std::string& question = asked.text;
     if (field != Field::Edit2 || question != kCreateDirectoryQuestion || boxes_ != 0) Fail("unexpected question");
     ++boxes_;
-    return true;
+    return Answer::Yes;
   }
   void ShowWarning(const Message& shown, const std::string& caption) override {
     const std::string& text = shown.text;
@@ -179,10 +179,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     failed = true;  // a record name the file system refuses, such as one too long
   }
   if (!failed && !prompts.closed() && !prompts.cancelled()) Fail("the run ended without a closing box");
-  if (!prompts.summary().empty() && prompts.summary() != ExtractedText(command.WrittenCount())) {
+  if (!prompts.summary().empty() && prompts.summary() != ExtractedText(command.Result().tunes)) {
     Fail("summary does not count the files written: " + prompts.summary());
   }
-  if (prompts.closing() == kNoMidiFilesInDatabase && command.WrittenCount() != 0) Fail("none found, but written");
+  if (prompts.closing() == kNoMidiFilesInDatabase && command.Result().tunes != 0) Fail("none found, but written");
   // Every run that walked the records to their end tells of the unreadable ones.
   const bool walked = prompts.closing() == kNoMidiFilesInDatabase || !prompts.summary().empty();
   if (walked && (unreadable > 0) != prompts.told_unreadable()) Fail("unreadable records not told");
@@ -209,8 +209,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   // Kept files are not written again, so without Yes every count is a file of its own.
-  if (!failed && overwrite != Answer::Yes && found != command.WrittenCount()) Fail("written count is not the files");
-  if (!failed && found > command.WrittenCount()) Fail("more files than counted");
+  if (!failed && overwrite != Answer::Yes && found != command.Result().tunes) Fail("written count is not the files");
+  if (!failed && found > command.Result().tunes) Fail("more files than counted");
 
   std::error_code ignored;
   fs::remove_all(out, ignored);

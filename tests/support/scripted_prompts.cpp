@@ -56,10 +56,10 @@ void ScriptedPrompts::ShowInputError(Field field, const Message& message) {
   Record(InputErrorBox(static_cast<int>(field), message.text), message);
 }
 
-bool ScriptedPrompts::AskMarkedQuestion(Field field, const Message& question) {
+Answer ScriptedPrompts::AskMarkedQuestion(Field field, const Message& question) {
   std::string answer = NextAnswer(question.text);
   Record(MarkedQuestionBox(static_cast<int>(field), question.text, answer), question);
-  return answer == "OK";
+  return answer == "OK" ? Answer::Yes : answer == "No" ? Answer::No : Answer::Cancel;
 }
 
 void ScriptedPrompts::ShowWarning(const Message& message, const std::string& caption) {

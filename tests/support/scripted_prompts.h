@@ -39,7 +39,7 @@ class ScriptedPrompts : public Prompts {
   bool ScriptUsedUp() const { return answers_.empty(); }
 
   void ShowInputError(Field field, const Message& message) override;
-  bool AskMarkedQuestion(Field field, const Message& question) override;
+  Answer AskMarkedQuestion(Field field, const Message& question) override;
   void ShowWarning(const Message& message, const std::string& caption) override;
   bool AskOkCancel(const Message& question, const std::string& caption) override;
   Answer AskYesNoCancel(const Message& question, const std::string& caption) override;

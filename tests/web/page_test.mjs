@@ -204,7 +204,7 @@ try {
     fs.writeFileSync(path.join(work, 'junk.pdb'), 'no database');
     await pick('#pdb-file', [path.join(work, 'junk.pdb')]);
     await idle();
-    assert.match(await messages(), /Unable to continueWrong file format!$/);
+    assert.match(await messages(), /Unable to continuenot a Palm database \(too short for a database header\)$/);
     const damaged = Buffer.from(pdb);
     damaged.writeUInt32BE(pdb.length + 1000, 78 + 30 * 8);  // the last record lies past the end
     // An emulator's backup: its MIDI databases are offered, the others not.

@@ -1,4 +1,5 @@
-// `carillo list`: what a Palm MIDI database holds, as text for people and as JSON for programs.
+// Listing a database: what a Palm MIDI database holds, as text for people and as JSON for programs,
+// for the command line and the page alike.
 #pragma once
 
 #include <cstddef>
@@ -8,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "commands/outcome.h"
+#include "commands/prompts.h"
 #include "format/palm_database.h"
+#include "seams/file_system.h"
 
 struct ListedTune {
   std::size_t size = 0;
@@ -38,8 +42,18 @@ struct DatabaseListing {
   std::vector<ListedRecord> records;
 };
 
+struct ListResult {
+  Outcome outcome;
+  std::optional<DatabaseListing> listing;  // none after a refusal
+};
+
+// Reads the database at `path` and lists it. A directory, a missing file and a file that is no Palm
+// database are refused with the reason; a damaged or unreadable record is told after the listing
+// and counted as not converted. Raises InOutError when the file cannot be read.
+ListResult ListDatabase(Prompts& prompts, FileSystem& files, const std::string& path);
+
 // Needs an image whose header and record list the reader has accepted.
-DatabaseListing ListDatabase(const palm::DatabaseReader& reader);
+DatabaseListing MakeListing(const palm::DatabaseReader& reader);
 
 // "2026-12-08T10:35:09": a Palm date as the local date and time it counts.
 std::string PalmDateIso8601(std::uint32_t seconds);

@@ -1,8 +1,9 @@
-#include "listing/database_listing.h"
+#include "commands/list_command.h"
 
 #include <cstdio>
 
-#include "listing/printable.h"
+#include "commands/database_image.h"
+#include "commands/printable.h"
 #include "format/byte_order.h"
 #include "format/palm_text.h"
 
@@ -93,7 +94,35 @@ std::string PalmDateIso8601(std::uint32_t seconds) {
   return text;
 }
 
-DatabaseListing ListDatabase(const palm::DatabaseReader& reader) {
+ListResult ListDatabase(Prompts& prompts, FileSystem& files, const std::string& path) {
+  ListResult result;
+  const char* refusal = files.DirectoryExists(path) ? "a directory, not a database"
+                        : !files.FileExists(path)   ? kFileDoesNotExist
+                                                    : nullptr;
+  if (refusal) {
+    Refuse(prompts, result.outcome, Field::Edit1, MakeMessage(Topic::Refusal, refusal, PathSubject(path)));
+    return result;
+  }
+  const std::optional<DatabaseImage> image = ReadDatabaseImage(prompts, files, path, true);
+  if (!image) {
+    result.outcome.End(Ending::Refused);
+    return result;
+  }
+  result.listing = MakeListing(palm::DatabaseReader(image->Bytes()));
+  for (const ListedRecord& record : result.listing->records) {
+    if (record.status == palm::RecordStatus::Damaged || record.status == palm::RecordStatus::Unreadable) {
+      ++result.outcome.not_converted;
+    }
+  }
+  // A damaged or unreadable record is a tune that cannot be had: the listing says which.
+  if (result.outcome.not_converted > 0) {
+    prompts.ShowWarning(MakeMessage(Topic::NotConverted, "holds a damaged or unreadable record", PathSubject(path)),
+                        kMidiError);
+  }
+  return result;
+}
+
+DatabaseListing MakeListing(const palm::DatabaseReader& reader) {
   DatabaseListing listing;
   listing.name = reader.Name();
   listing.attributes = reader.Attributes();
