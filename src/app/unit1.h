@@ -73,7 +73,7 @@ class TForm1 {
     return prompts_.AskYesNoCancel(Text(text), caption);
   }
   void ShowInformation(const std::string& text, const std::string& caption) {
-    prompts_.ShowInformation(Text(text), caption);
+    prompts_.ShowInformation(MakeMessage(Topic::Help, text), caption);
   }
   // The busy-cursor bracket: focus to PageControl1, hourglass, then `command` (which copies its
   // fields, checks and works); the normal cursor comes back on every way out, and a failure ends

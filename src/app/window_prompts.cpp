@@ -76,15 +76,7 @@ void WindowPrompts::ShowErrorReport(const std::string& message) {
 void WindowPrompts::ReportException(std::exception_ptr failure) noexcept {
   app_cursor::SetNormal();
   try {
-    try {
-      std::rethrow_exception(failure);
-    } catch (const std::bad_alloc&) {
-      ShowErrorReport("Out of memory");
-    } catch (const std::exception& error) {
-      ShowErrorReport(error.what());
-    } catch (...) {
-      ShowErrorReport("Unexpected failure");
-    }
+    ShowErrorReport(FailureText(failure));
   } catch (...) {
     // Not even the report could be shown (no memory left for its text); the program goes on.
   }

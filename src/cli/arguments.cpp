@@ -4,9 +4,19 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <span>
+#include <string_view>
 #include <utility>
 
 namespace {
+
+// A flag, as a command takes it and as its help shows it.
+struct FlagInfo {
+  const char* name;   // "--yes"
+  char letter;        // its short form, or 0
+  const char* value;  // the value it takes ("NAME"), or null
+  const char* help;   // its lines in --help, "\n" between them
+};
 
 struct CommandInfo {
   CommandName name;
@@ -14,31 +24,119 @@ struct CommandInfo {
   std::size_t least_operands;
   std::size_t most_operands;  // kAny: no limit
   const char* operands;
-  const char* flags;  // the flags it takes, each as "--flag|"
+  const char* usage;   // the usage line and what the command does, each line ended
+  std::size_t column;  // where the flags' help begins
+  std::span<const FlagInfo> flags;
+  const char* closing;  // after the flags: a paragraph ended by a blank line, or ""
 };
 
 constexpr std::size_t kAny = static_cast<std::size_t>(-1);
 
+constexpr char kQuiet[] = "no summary and no progress; warnings, errors and skipped files still show";
+constexpr char kSkipBad[] = "skip every unusable, unreadable or too large MIDI file without asking";
+constexpr char kAllFormats[] = "take MIDI files of every format, not only format 0";
+constexpr char kToSmf0[] = "convert format-1 files to format 0 as they are stored (implies --all-formats)";
+constexpr char kOutput[] = "write the result to FILE (ending in .pdb) and leave DATABASE as it is";
+constexpr char kQuestions[] =
+    "Questions are asked on the terminal; without one, and without a flag that answers them,\n"
+    "they are answered Cancel.\n"
+    "\n";
+
+constexpr FlagInfo kExtractFlags[] = {
+    {"--yes", 'y', nullptr, "create a missing DIRECTORY and overwrite existing files without asking"},
+    {"--no-overwrite", 'n', nullptr, "keep every existing file (answers No to each overwrite question)"},
+    {"--quiet", 'q', nullptr, kQuiet},
+};
+constexpr FlagInfo kCompileFlags[] = {
+    {"--name", 0, "NAME", "the database name on the handheld, at most 31 characters\n(default: \"My MIDI Database\")"},
+    {"--all-formats", 0, nullptr, kAllFormats},
+    {"--to-smf0", 0, nullptr, kToSmf0},
+    {"--yes", 'y', nullptr, "create a missing directory for DATABASE and replace an existing DATABASE"},
+    {"--no-overwrite", 'n', nullptr, "never replace an existing DATABASE"},
+    {"--skip-bad", 0, nullptr, kSkipBad},
+    {"--quiet", 'q', nullptr, kQuiet},
+};
+constexpr FlagInfo kListFlags[] = {
+    {"--json", 0, nullptr, "the same as one JSON document on standard output"},
+};
+constexpr FlagInfo kConvertFlags[] = {
+    {"--yes", 'y', nullptr, "replace an existing OUT without asking"},
+    {"--no-overwrite", 'n', nullptr, "keep an existing OUT"},
+    {"--quiet", 'q', nullptr, "no summary"},
+};
+constexpr FlagInfo kAddFlags[] = {
+    {"--all-formats", 0, nullptr, kAllFormats},
+    {"--to-smf0", 0, nullptr, kToSmf0},
+    {"--yes", 'y', nullptr, "replace every record whose name a new tune has, and an existing FILE"},
+    {"--no-overwrite", 'n', nullptr,
+     "keep every record whose name a new tune has (the tune is skipped), and\nan existing FILE"},
+    {"--skip-bad", 0, nullptr, kSkipBad},
+    {"--output", 0, "FILE", kOutput},
+    {"--quiet", 'q', nullptr, kQuiet},
+};
+constexpr FlagInfo kRemoveFlags[] = {
+    {"--output", 0, "FILE", kOutput},
+    {"--yes", 'y', nullptr, "replace an existing FILE without asking"},
+    {"--no-overwrite", 'n', nullptr, "keep an existing FILE"},
+    {"--quiet", 'q', nullptr, "no summary"},
+};
+
 constexpr CommandInfo kCommands[] = {
-    {CommandName::Extract, "extract", 1, 2, "DATABASE [DIRECTORY]", "--yes|--no-overwrite|--quiet|"},
+    {CommandName::Extract, "extract", 1, 2, "DATABASE [DIRECTORY]",
+     "Usage: carillo extract DATABASE [DIRECTORY] [FLAGS]\n"
+     "Writes every MIDI record of DATABASE into DIRECTORY (default: the current directory) as a\n"
+     "file named after the record, with the extension .mid.\n",
+     22, kExtractFlags, kQuestions},
     {CommandName::Compile, "compile", 2, kAny, "PATH... DATABASE",
-     "--name|--all-formats|--to-smf0|--yes|--no-overwrite|--skip-bad|--quiet|"},
-    {CommandName::List, "list", 1, 1, "DATABASE", "--json|"},
-    {CommandName::Convert, "convert", 2, 2, "IN OUT", "--yes|--no-overwrite|--quiet|"},
+     "Usage: carillo compile PATH... DATABASE [FLAGS]\n"
+     "Makes DATABASE (ending in .pdb) of MIDI files, one record each, named after the file. Each\n"
+     "PATH is a MIDI file or a directory, whose .mid files are taken in the order Windows lists them.\n"
+     "Only format-0 files are taken unless --all-formats or --to-smf0 is given: format-1 files are\n"
+     "skipped by default, each named on standard error.\n",
+     22, kCompileFlags, kQuestions},
+    {CommandName::List, "list", 1, 1, "DATABASE",
+     "Usage: carillo list DATABASE [--json]\n"
+     "Shows the header of DATABASE and one line per record: its name, the size, format, track\n"
+     "count and time division of its tune, or why it is not a usable MIDI record.\n",
+     11, kListFlags, ""},
+    {CommandName::Convert, "convert", 2, 2, "IN OUT",
+     "Usage: carillo convert IN OUT [FLAGS]\n"
+     "Writes IN as a format-0 Standard MIDI File to OUT, which most Palm OS handhelds play: the\n"
+     "tracks of a format-1 file are merged into one, in time order. A format-0 file is copied\n"
+     "unchanged; a format-2 file, or one whose structure is broken, is refused with the reason.\n"
+     "\"-\" as IN reads standard input, as OUT writes standard output (the summary then goes to\n"
+     "standard error).\n",
+     22, kConvertFlags, ""},
     {CommandName::Add, "add", 2, kAny, "DATABASE PATH...",
-     "--to-smf0|--all-formats|--skip-bad|--yes|--no-overwrite|--quiet|--output|"},
-    {CommandName::Remove, "remove", 2, kAny, "DATABASE NAME...", "--yes|--no-overwrite|--quiet|--output|"},
+     "Usage: carillo add DATABASE PATH... [FLAGS]\n"
+     "Adds MIDI files to DATABASE (ending in .pdb), one record each, named after the file, behind\n"
+     "the records it holds; every other record and the rest of DATABASE stay as they are. Each PATH\n"
+     "is a MIDI file or a directory, whose .mid files are taken in the order Windows lists them. The\n"
+     "files are checked as compile checks them. A tune whose name DATABASE already holds replaces\n"
+     "the first record of that name in its place, if the answer to the question is yes.\n"
+     "DATABASE is replaced only once the new one is complete.\n",
+     22, kAddFlags,
+     "Questions are asked on the terminal; without one, and without a flag that answers them,\n"
+     "they are answered Cancel, and nothing is written.\n"
+     "\n"},
+    {CommandName::Remove, "remove", 2, kAny, "DATABASE NAME...",
+     "Usage: carillo remove DATABASE NAME... [FLAGS]\n"
+     "Removes from DATABASE every record named NAME; every other record and the rest of DATABASE\n"
+     "stay as they are. #N names record N as 'carillo list' numbers them, whatever its name or kind.\n"
+     "A NAME that matches no record, or removing every record, is refused with nothing written.\n"
+     "DATABASE is replaced only once the new one is complete.\n",
+     22, kRemoveFlags, ""},
 };
 
 // The short flags people expect, as their long forms; "" for none.
 std::string LongForm(char letter) {
-  switch (letter) {
-    case 'y': return "--yes";
-    case 'n': return "--no-overwrite";
-    case 'q': return "--quiet";
-    case 'h': return "--help";
-    default: return "";
+  if (letter == 'h') return "--help";
+  for (const CommandInfo& command : kCommands) {
+    for (const FlagInfo& flag : command.flags) {
+      if (flag.letter != 0 && flag.letter == letter) return flag.name;
+    }
   }
+  return "";
 }
 
 // "-yq" as "--yes", "--quiet"; nothing for a word that is not short flags.
@@ -66,8 +164,11 @@ const CommandInfo* FindCommand(CommandName name) {
   return nullptr;
 }
 
-bool Takes(const CommandInfo& info, const std::string& flag) {
-  return std::string(info.flags).find(flag + "|") != std::string::npos;
+const FlagInfo* FindFlag(const CommandInfo& info, const std::string& flag) {
+  for (const FlagInfo& known : info.flags) {
+    if (flag == known.name) return &known;
+  }
+  return nullptr;
 }
 
 constexpr char kExitStatuses[] =
@@ -95,94 +196,25 @@ constexpr char kProgramHelp[] =
     "  carillo --version           the version\n"
     "\n";
 
-constexpr char kExtractHelp[] =
-    "Usage: carillo extract DATABASE [DIRECTORY] [FLAGS]\n"
-    "Writes every MIDI record of DATABASE into DIRECTORY (default: the current directory) as a\n"
-    "file named after the record, with the extension .mid.\n"
-    "\n"
-    "  -y, --yes           create a missing DIRECTORY and overwrite existing files without asking\n"
-    "  -n, --no-overwrite  keep every existing file (answers No to each overwrite question)\n"
-    "  -q, --quiet         no summary and no progress; warnings, errors and skipped files still show\n"
-    "\n"
-    "Questions are asked on the terminal; without one, and without a flag that answers them,\n"
-    "they are answered Cancel.\n"
-    "\n";
-
-constexpr char kCompileHelp[] =
-    "Usage: carillo compile PATH... DATABASE [FLAGS]\n"
-    "Makes DATABASE (ending in .pdb) of MIDI files, one record each, named after the file. Each\n"
-    "PATH is a MIDI file or a directory, whose .mid files are taken in the order Windows lists them.\n"
-    "Only format-0 files are taken unless --all-formats or --to-smf0 is given: format-1 files are\n"
-    "skipped by default, each named on standard error.\n"
-    "\n"
-    "  --name NAME         the database name on the handheld, at most 31 characters\n"
-    "                      (default: \"My MIDI Database\")\n"
-    "  --all-formats       take MIDI files of every format, not only format 0\n"
-    "  --to-smf0           convert format-1 files to format 0 as they are stored (implies --all-formats)\n"
-    "  -y, --yes           create a missing directory for DATABASE and replace an existing DATABASE\n"
-    "  -n, --no-overwrite  never replace an existing DATABASE\n"
-    "  --skip-bad          skip every unusable, unreadable or too large MIDI file without asking\n"
-    "  -q, --quiet         no summary and no progress; warnings, errors and skipped files still show\n"
-    "\n"
-    "Questions are asked on the terminal; without one, and without a flag that answers them,\n"
-    "they are answered Cancel.\n"
-    "\n";
-
-constexpr char kListHelp[] =
-    "Usage: carillo list DATABASE [--json]\n"
-    "Shows the header of DATABASE and one line per record: its name, the size, format, track\n"
-    "count and time division of its tune, or why it is not a usable MIDI record.\n"
-    "\n"
-    "  --json   the same as one JSON document on standard output\n"
-    "\n";
-
-constexpr char kConvertHelp[] =
-    "Usage: carillo convert IN OUT [FLAGS]\n"
-    "Writes IN as a format-0 Standard MIDI File to OUT, which most Palm OS handhelds play: the\n"
-    "tracks of a format-1 file are merged into one, in time order. A format-0 file is copied\n"
-    "unchanged; a format-2 file, or one whose structure is broken, is refused with the reason.\n"
-    "\"-\" as IN reads standard input, as OUT writes standard output (the summary then goes to\n"
-    "standard error).\n"
-    "\n"
-    "  -y, --yes           replace an existing OUT without asking\n"
-    "  -n, --no-overwrite  keep an existing OUT\n"
-    "  -q, --quiet         no summary\n"
-    "\n";
-
-constexpr char kAddHelp[] =
-    "Usage: carillo add DATABASE PATH... [FLAGS]\n"
-    "Adds MIDI files to DATABASE (ending in .pdb), one record each, named after the file, behind\n"
-    "the records it holds; every other record and the rest of DATABASE stay as they are. Each PATH\n"
-    "is a MIDI file or a directory, whose .mid files are taken in the order Windows lists them. The\n"
-    "files are checked as compile checks them. A tune whose name DATABASE already holds replaces\n"
-    "the first record of that name in its place, if the answer to the question is yes.\n"
-    "DATABASE is replaced only once the new one is complete.\n"
-    "\n"
-    "  --all-formats       take MIDI files of every format, not only format 0\n"
-    "  --to-smf0           convert format-1 files to format 0 as they are stored (implies --all-formats)\n"
-    "  -y, --yes           replace every record whose name a new tune has, and an existing FILE\n"
-    "  -n, --no-overwrite  keep every record whose name a new tune has (the tune is skipped), and\n"
-    "                      an existing FILE\n"
-    "  --skip-bad          skip every unusable, unreadable or too large MIDI file without asking\n"
-    "  --output FILE       write the result to FILE (ending in .pdb) and leave DATABASE as it is\n"
-    "  -q, --quiet         no summary and no progress; warnings, errors and skipped files still show\n"
-    "\n"
-    "Questions are asked on the terminal; without one, and without a flag that answers them,\n"
-    "they are answered Cancel, and nothing is written.\n"
-    "\n";
-
-constexpr char kRemoveHelp[] =
-    "Usage: carillo remove DATABASE NAME... [FLAGS]\n"
-    "Removes from DATABASE every record named NAME; every other record and the rest of DATABASE\n"
-    "stay as they are. #N names record N as 'carillo list' numbers them, whatever its name or kind.\n"
-    "A NAME that matches no record, or removing every record, is refused with nothing written.\n"
-    "DATABASE is replaced only once the new one is complete.\n"
-    "\n"
-    "  --output FILE       write the result to FILE (ending in .pdb) and leave DATABASE as it is\n"
-    "  -y, --yes           replace an existing FILE without asking\n"
-    "  -n, --no-overwrite  keep an existing FILE\n"
-    "  -q, --quiet         no summary\n"
-    "\n";
+// A command's help: its usage, then each flag at the command's column, then the closing words.
+std::string CommandHelp(const CommandInfo& info) {
+  std::string text = std::string(info.usage) + "\n";
+  for (const FlagInfo& flag : info.flags) {
+    std::string label = "  ";
+    if (flag.letter != 0) label.append(1, '-').append(1, flag.letter).append(", ");
+    label += flag.name;
+    if (flag.value) label.append(" ").append(flag.value);
+    std::string_view help = flag.help;
+    while (!help.empty()) {
+      const std::size_t end = std::min(help.find('\n'), help.size());
+      label.resize(std::max(label.size() + 1, info.column), ' ');
+      text += label + std::string(help.substr(0, end)) + "\n";
+      label.clear();
+      help.remove_prefix(std::min(end + 1, help.size()));
+    }
+  }
+  return text + "\n" + info.closing;
+}
 
 }  // namespace
 
@@ -192,17 +224,18 @@ std::string CommandWord(CommandName command) {
 }
 
 std::string HelpText(CommandName command) {
-  const char* text = kProgramHelp;
-  switch (command) {
-    case CommandName::Extract: text = kExtractHelp; break;
-    case CommandName::Compile: text = kCompileHelp; break;
-    case CommandName::List: text = kListHelp; break;
-    case CommandName::Convert: text = kConvertHelp; break;
-    case CommandName::Add: text = kAddHelp; break;
-    case CommandName::Remove: text = kRemoveHelp; break;
-    case CommandName::None: break;
+  const CommandInfo* info = FindCommand(command);
+  return (info ? CommandHelp(*info) : std::string(kProgramHelp)) + kExitStatuses;
+}
+
+std::vector<std::string> FlagsOf(CommandName command) {
+  std::vector<std::string> flags;
+  const CommandInfo* info = FindCommand(command);
+  for (const FlagInfo& flag : info ? info->flags : std::span<const FlagInfo>()) {
+    flags.push_back(flag.name);
+    if (flag.letter != 0) flags.push_back(std::string("-") + flag.letter);
   }
-  return std::string(text) + kExitStatuses;
+  return flags;
 }
 
 ParsedArguments ParseArguments(const std::vector<std::string>& words) {
@@ -266,10 +299,11 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
       flag = word.substr(0, equals);
       value = word.substr(equals + 1);
     }
-    if (!Takes(*command, flag)) return fail("unknown flag '" + flag + "'");
-    if (flag == "--name" || flag == "--output") {
+    const FlagInfo* known = FindFlag(*command, flag);
+    if (!known) return fail("unknown flag '" + flag + "'");
+    if (known->value) {
       if (!value && at + 1 < rest.size()) value = rest[++at];
-      if (!value || value->empty()) return fail(flag + (flag == "--name" ? " needs a NAME" : " needs a FILE"));
+      if (!value || value->empty()) return fail(flag + " needs a " + known->value);
       (flag == "--name" ? arguments.name : arguments.output) = *value;
       continue;
     }

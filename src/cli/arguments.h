@@ -32,5 +32,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words);
 
 // The help of the program, or of one command.
 std::string HelpText(CommandName command);
+// The flags a command takes, long and short ("--yes", "-y"), as its help lists them.
+std::vector<std::string> FlagsOf(CommandName command);
 // "carillo compile" and friends, for "Try ... --help".
 std::string CommandWord(CommandName command);

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-class FileSystem;
+#include "seams/file_system.h"
 
 // "carillo", or "carillo-cli" where "carillo" starts the window program.
 #ifdef _WIN32
@@ -53,5 +53,4 @@ std::string PathAsUtf8(std::string_view path);
 // The files as the commands see them: paths as the platform's bytes, listed names also as record
 // text. `report_unusable` hears of each listed file (its path in UTF-8) left out of a listing
 // because record text cannot tell it apart, and why.
-std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
-    std::function<void(const std::string& name, const char* reason)> report_unusable);
+std::unique_ptr<FileSystem> MakeCommandLineFileSystem(UnusableNameReport report_unusable);

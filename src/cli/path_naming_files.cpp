@@ -44,23 +44,15 @@ class NamedOutput : public OutputFile {
   std::string path_;
 };
 
-class NamingFiles : public FileSystem {
+class NamingFiles : public ForwardingFileSystem {
  public:
-  explicit NamingFiles(std::unique_ptr<FileSystem> files) : files_(std::move(files)) {}
-  bool FileExists(const std::string& path) override { return files_->FileExists(path); }
-  bool DirectoryExists(const std::string& path) override { return files_->DirectoryExists(path); }
-  bool CreateDir(const std::string& path) override { return files_->CreateDir(path); }
-  std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override { return files_->FindFiles(pattern); }
-  std::string NameFromText(const std::string& text) override { return files_->NameFromText(text); }
+  using ForwardingFileSystem::ForwardingFileSystem;
   std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
-    return std::make_unique<NamedInput>(Naming(path, [&] { return files_->OpenRead(path); }), path);
+    return std::make_unique<NamedInput>(Naming(path, [&] { return Inner().OpenRead(path); }), path);
   }
   std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override {
-    return std::make_unique<NamedOutput>(Naming(path, [&] { return files_->Create(path, durability); }), path);
+    return std::make_unique<NamedOutput>(Naming(path, [&] { return Inner().Create(path, durability); }), path);
   }
-
- private:
-  std::unique_ptr<FileSystem> files_;
 };
 
 }  // namespace

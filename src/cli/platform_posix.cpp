@@ -77,8 +77,7 @@ const char* UnusableOperand(const std::string& path) {
 
 const char kEndOfInputKeys[] = "Ctrl-D";
 
-std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
-    std::function<void(const std::string& name, const char* reason)> report_unusable) {
+std::unique_ptr<FileSystem> MakeCommandLineFileSystem(UnusableNameReport report_unusable) {
   RemoveTemporaryFilesOnInterrupt();
   return std::make_unique<Utf8FileSystem>(MakePlatformFileSystem(), std::move(report_unusable));
 }

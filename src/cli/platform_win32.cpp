@@ -34,18 +34,10 @@ std::string Narrow(std::wstring_view text, UINT code_page) {
 // Files as the window sees them, but listed only by names that the ANSI code page holds exactly:
 // FindFirstFileA would hand on a best-fit look-alike ("Dvorák.mid" for "Dvořák.mid") that then
 // opens nothing.
-class ExactlyNamedFiles : public FileSystem {
+class ExactlyNamedFiles : public ForwardingFileSystem {
  public:
-  ExactlyNamedFiles(std::unique_ptr<FileSystem> files, std::function<void(const std::string&, const char*)> report)
-      : files_(std::move(files)), report_unusable_(std::move(report)) {}
-
-  bool FileExists(const std::string& path) override { return files_->FileExists(path); }
-  bool DirectoryExists(const std::string& path) override { return files_->DirectoryExists(path); }
-  bool CreateDir(const std::string& path) override { return files_->CreateDir(path); }
-  std::unique_ptr<InputFile> OpenRead(const std::string& path) override { return files_->OpenRead(path); }
-  std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override {
-    return files_->Create(path, durability);
-  }
+  ExactlyNamedFiles(std::unique_ptr<FileSystem> files, UnusableNameReport report)
+      : ForwardingFileSystem(std::move(files)), report_unusable_(std::move(report)) {}
 
   std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override {
     static const std::string reason = "Windows-" + std::to_string(GetACP()) + " cannot hold this name";
@@ -84,8 +76,7 @@ class ExactlyNamedFiles : public FileSystem {
     return narrow;
   }
 
-  std::unique_ptr<FileSystem> files_;
-  std::function<void(const std::string&, const char*)> report_unusable_;
+  UnusableNameReport report_unusable_;
 };
 
 bool IsConsole(HANDLE handle) {
@@ -163,8 +154,7 @@ const char kEndOfInputKeys[] = "Ctrl-Z, then Enter";
 
 // Windows names files in the ANSI code page, as the commands do: nothing to translate, only names
 // that it cannot hold to leave out.
-std::unique_ptr<FileSystem> MakeCommandLineFileSystem(
-    std::function<void(const std::string&, const char*)> report_unusable) {
+std::unique_ptr<FileSystem> MakeCommandLineFileSystem(UnusableNameReport report_unusable) {
   RemoveTemporaryFilesOnInterrupt();
   return std::make_unique<ExactlyNamedFiles>(MakePlatformFileSystem(), std::move(report_unusable));
 }

@@ -59,21 +59,18 @@ class StandardOutput : public OutputFile {
   std::vector<std::uint8_t> bytes_;
 };
 
-class StandardStreams : public FileSystem {
+class StandardStreams : public ForwardingFileSystem {
  public:
   StandardStreams(std::unique_ptr<FileSystem> files, bool input_is_stream)
-      : files_(std::move(files)), input_unread_(input_is_stream) {}
+      : ForwardingFileSystem(std::move(files)), input_unread_(input_is_stream) {}
 
   bool FileExists(const std::string& path) override {
-    return IsStream(path) ? input_unread_ : files_->FileExists(path);
+    return IsStream(path) ? input_unread_ : Inner().FileExists(path);
   }
-  bool DirectoryExists(const std::string& path) override { return !IsStream(path) && files_->DirectoryExists(path); }
-  bool CreateDir(const std::string& path) override { return files_->CreateDir(path); }
-  std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override { return files_->FindFiles(pattern); }
-  std::string NameFromText(const std::string& text) override { return files_->NameFromText(text); }
+  bool DirectoryExists(const std::string& path) override { return !IsStream(path) && Inner().DirectoryExists(path); }
 
   std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
-    if (!IsStream(path)) return files_->OpenRead(path);
+    if (!IsStream(path)) return Inner().OpenRead(path);
     input_unread_ = false;
     BinaryMode(stdin);
     std::vector<std::uint8_t> bytes;
@@ -86,12 +83,11 @@ class StandardStreams : public FileSystem {
 
   std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override {
     if (IsStream(path)) return std::make_unique<StandardOutput>();
-    return files_->Create(path, durability);
+    return Inner().Create(path, durability);
   }
 
  private:
   static bool IsStream(const std::string& path) { return path == kStandardStream; }
-  std::unique_ptr<FileSystem> files_;
   bool input_unread_;
 };
 

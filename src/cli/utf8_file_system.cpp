@@ -62,13 +62,13 @@ bool NtfsOrder(const std::string& a, const std::string& b) {
 }
 
 Utf8FileSystem::Utf8FileSystem(std::unique_ptr<FileSystem> native, UnusableNameReport report_unusable)
-    : native_(std::move(native)), report_unusable_(std::move(report_unusable)) {}
+    : ForwardingFileSystem(std::move(native)), report_unusable_(std::move(report_unusable)) {}
 
 std::string Utf8FileSystem::NameFromText(const std::string& text) { return palm::Utf8NameFromText(text); }
 
 std::vector<DirectoryEntry> Utf8FileSystem::FindFiles(const std::string& pattern) {
   const std::string directory = ExtractFilePath(pattern);
-  std::vector<DirectoryEntry> entries = native_->FindFiles(pattern);
+  std::vector<DirectoryEntry> entries = Inner().FindFiles(pattern);
   std::vector<std::pair<std::u16string, std::size_t>> keys;
   keys.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) keys.emplace_back(UpcasedUnits(entries[i].name), i);

@@ -196,7 +196,7 @@ void ExtractCommand::ExtractRecord(std::int32_t record_offset, std::int32_t reco
     case palm::RecordStatus::WrongMidiFormat: {
       Message warning = WrongMidiFormatMessage(Topic::NotConverted, record.name,
                                                RecordSubject(source_path_, record_index_, record.name));
-      // The command line says what is wrong; a damaged record's problem says it whole.
+      // The one-line form says what is wrong; a damaged record's problem says it whole.
       if (record.status == palm::RecordStatus::Damaged) {
         warning.line = record.problem;
       } else if (!record.problem.empty()) {

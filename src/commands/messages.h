@@ -1,4 +1,4 @@
-// Every text the commands show, in one table: the window, the command line and the tests read
+// Every text the commands show, in one table: the window, the command line, the page and the tests read
 // them from here. Byte for byte as the user sees them, CR LF and lone CR included.
 #pragma once
 
@@ -29,6 +29,7 @@ enum class Topic {
   NothingWritten,   // extract wrote no tune
   Summary,          // what a finished run did
   EditSummary,      // what an add or remove did: its counts are the whole story
+  Help,             // the window's own help and About boxes
   // Notes, which only a face that names every skipped file shows:
   Skipped,            // a file passed over by an answer or a flag
   SkippedFormat,      // a file passed over for not being format 0
@@ -91,14 +92,14 @@ inline constexpr char kTooManyMidiFiles[] = "Too many MIDI files!\r\nA database 
 inline constexpr char kTooMuchMidiData[] = "Too much MIDI data!\r\nA database holds at most 2147483647 bytes.";
 inline constexpr char kSuccessfullyCompiled[] = " MIDI files successfully compiled.";
 
-// Format-1 tunes converted to format 0 (the command line's convert, and compile --to-smf0).
+// Format-1 tunes converted to format 0 (convert, and a collection that converts).
 inline constexpr char kTooLargeToConvert[] = "The MIDI file is too large to convert!";
 inline constexpr char kChangedWhileWritten[] = "MIDI file changed while the database was written:\r";
 
-// The command line's word on a file it kept, answering an overwrite question No.
+// The word on an existing file kept by an answer No.
 inline constexpr char kKeptExisting[] = "already exists; kept";
 
-// The command line's add and remove, which edit a database in place.
+// Add and remove, which edit a database in place.
 inline constexpr char kTuneExists[] = "Tune exists";
 inline constexpr char kKeptInDatabase[] = "the database already holds a tune of this name; kept";
 inline constexpr char kLargerThanADatabase[] = "the file is larger than a database can be";

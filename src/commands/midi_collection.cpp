@@ -138,7 +138,7 @@ bool MidiCollection::Collect(const std::vector<std::string>& sources, const Coll
   Clear();
   options_ = options;
   const std::vector<Candidate> candidates = ListCandidates(sources);
-  // The source, when there is one: the window's single directory, or the command line's only PATH.
+  // The source, when there is one: the window's single directory, or the only PATH given.
   const Subject source = PathSubject(sources.size() == 1 ? sources[0] : "");
   if (candidates.empty()) return Refuse(kNoMidiFilesFound, source);
 
@@ -172,7 +172,7 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
     return true;
   }
   const bool converting = options_.conversion != Conversion::AsStored;
-  // The window looks at the first 25 bytes; the command line reads each tune whole, once. So does
+  // The window looks at the first 25 bytes; a thorough collection reads each tune whole, once. So does
   // a conversion, which needs the whole tune anyway.
   const bool whole = options_.thorough || converting;
   std::uint64_t size = entry.is_directory ? 0 : entry.size;

@@ -56,14 +56,14 @@ class MidiCollection {
   };
 
   std::vector<Candidate> ListCandidates(const std::vector<std::string>& sources);
-  // The entries of `pattern`; a directory the command line may not read is skipped with a note
-  // (or ends the run) as `source`.
+  // The entries of `pattern`; a directory a thorough collection may not read is skipped with a
+  // note (or ends the run) as `source`.
   std::vector<DirectoryEntry> ListFiles(const std::string& pattern, const std::string& source);
   // False, after a note, for a record name that cannot be; a note for one that is cut.
   bool NameFits(const std::string& path, const std::string& record_name);
   // Checks one listed file and adds it to the lists; false when a question was answered Cancel.
   bool CollectFile(const Candidate& candidate, std::uint64_t& database_size);
-  // OK passes over the file (and the command line hears why); false for Cancel.
+  // OK passes over the file (and a face that names skipped files hears why); false for Cancel.
   bool PassOver(const Message& question, const char* caption);
   // The size of a tune's conversion to format 0. nullopt after the question about a tune that
   // cannot be converted; the outcome's ending tells its answer.

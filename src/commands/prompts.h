@@ -1,7 +1,7 @@
 // How the commands ask and tell the user. The main window answers with real message boxes, the
-// command line on the terminal, the tests with a scripted recorder; the commands never touch a
-// window themselves. Each message carries its kind and its subject, so that every face lays it out
-// its own way without reading meaning back out of a text.
+// command line on the terminal, the page in dialogs, the tests with a scripted recorder; the
+// commands never touch a window themselves. Each message carries its kind and its subject, so that
+// every face lays it out its own way without reading meaning back out of a text.
 #pragma once
 
 #include <cstddef>

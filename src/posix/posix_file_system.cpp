@@ -72,18 +72,6 @@ int OpenDescriptor(int fd) {
   return fd;
 }
 
-// "*" and "?" wildcards, letters matched regardless of case as Windows does.
-bool Matches(const char* pattern, const char* name) {
-  if (*pattern == '\0') return *name == '\0';
-  if (*pattern == '*') return Matches(pattern + 1, name) || (*name != '\0' && Matches(pattern, name + 1));
-  if (*name == '\0') return false;
-  if (*pattern == '?' ||
-      std::tolower(static_cast<unsigned char>(*pattern)) == std::tolower(static_cast<unsigned char>(*name))) {
-    return Matches(pattern + 1, name + 1);
-  }
-  return false;
-}
-
 // An open descriptor, closed quietly when Close() was not called.
 class Descriptor {
  public:
@@ -349,7 +337,7 @@ class PosixFileSystem : public FileSystem {
     }
     while (dirent* item = readdir(dir)) {
       std::string name = item->d_name;
-      if (name == "." || name == ".." || !Matches(mask.c_str(), name.c_str())) continue;
+      if (name == "." || name == ".." || !MatchesMask(name, mask)) continue;
       if (std::optional<DirectoryEntry> entry = Describe(dirfd(dir), name, name)) entries.push_back(std::move(*entry));
     }
     closedir(dir);

@@ -30,7 +30,7 @@ std::string FailureText(std::exception_ptr failure) {
   } catch (const std::exception& error) {
     return error.what();
   } catch (...) {
-    return "Unknown error";
+    return "Unexpected failure";
   }
 }
 

@@ -42,7 +42,8 @@ class InOutError : public AppError {
 };
 
 // What the general error report says of a failure that ended a command: the text of an AppError
-// (an I/O error's included), "Out of memory", or any other exception's own text.
+// (an I/O error's included), "Out of memory", any other exception's own text, or "Unexpected
+// failure" for what is no exception at all.
 std::string FailureText(std::exception_ptr failure);
 // The file a failure befell, when it is known.
 std::string FailedPath(std::exception_ptr failure);

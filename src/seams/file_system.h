@@ -8,9 +8,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Why a listed file cannot be taken, as DirectoryEntry::problem says it (and palm_text.h's
@@ -83,6 +85,31 @@ class FileSystem {
   // destination that may not be written is refused here, before anything is written.
   virtual std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) = 0;
 };
+
+// A file system that hands every operation to another: the base of one that changes a few.
+class ForwardingFileSystem : public FileSystem {
+ public:
+  explicit ForwardingFileSystem(std::unique_ptr<FileSystem> inner) : inner_(std::move(inner)) {}
+  bool FileExists(const std::string& path) override { return inner_->FileExists(path); }
+  bool DirectoryExists(const std::string& path) override { return inner_->DirectoryExists(path); }
+  bool CreateDir(const std::string& path) override { return inner_->CreateDir(path); }
+  std::vector<DirectoryEntry> FindFiles(const std::string& pattern) override { return inner_->FindFiles(pattern); }
+  std::unique_ptr<InputFile> OpenRead(const std::string& path) override { return inner_->OpenRead(path); }
+  std::string NameFromText(const std::string& text) override { return inner_->NameFromText(text); }
+  std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override {
+    return inner_->Create(path, durability);
+  }
+
+ protected:
+  FileSystem& Inner() { return *inner_; }
+
+ private:
+  std::unique_ptr<FileSystem> inner_;
+};
+
+// Receives each file a listing leaves out rather than hand on a name no record could carry: its
+// path as the user may read it (UTF-8), and why.
+using UnusableNameReport = std::function<void(const std::string& path, const char* reason)>;
 
 // Opens the file at `path`, sizes it, reads it whole into a block of its own and closes it;
 // nullptr, with nothing read, when it holds more than `limit` bytes. Raises InOutError as a file

@@ -7,18 +7,41 @@ namespace {
 // The split of ExtractFilePath: a drive's colon ends a directory part too, and "/" does not.
 bool IsDelimiter(char c) { return c == '\\' || c == ':'; }
 
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+}  // namespace
+
 std::string WithoutTrailingSeparators(std::string path) {
   while (path.size() > 1 && IsPathSeparator(path.back())) path.pop_back();
   return path;
 }
 
-std::string ParentOf(const std::string& dir) {
-  for (std::size_t i = dir.size(); i > 0; --i) {
-    if (IsPathSeparator(dir[i - 1]) || dir[i - 1] == ':') return dir.substr(0, i);
+std::string ParentOf(const std::string& path) {
+  for (std::size_t i = path.size(); i > 0; --i) {
+    if (IsPathSeparator(path[i - 1]) || path[i - 1] == ':') return path.substr(0, i);
   }
   return "";
 }
-}  // namespace
+
+bool MatchesMask(std::string_view name, std::string_view mask) {
+  std::size_t n = 0, m = 0;
+  std::size_t star_mask = std::string_view::npos, star_name = 0;  // after the last "*", and the name there
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == '*') {
+      star_mask = ++m;
+      star_name = n;
+    } else if (m < mask.size() && (mask[m] == '?' || Upper(mask[m]) == Upper(name[n]))) {
+      ++m;
+      ++n;
+    } else if (star_mask != std::string_view::npos) {
+      m = star_mask;
+      n = ++star_name;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
 
 bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 

@@ -7,20 +7,16 @@
 
 #include "format/palm_text.h"
 #include "seams/app_error.h"
+#include "seams/paths.h"
 
 namespace {
 
-std::string WithoutTrailingSeparators(std::string path) {
-  while (!path.empty() && path.back() == '\\') path.pop_back();
+// Memory paths have no root: "" is the top, and "a\\b" is b in the directory a.
+std::string Top(std::string path) {
+  while (!path.empty() && IsPathSeparator(path.back())) path.pop_back();
   return path;
 }
-
-std::string ParentOf(const std::string& path) {
-  const std::size_t slash = path.rfind('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+std::string DirectoryOf(const std::string& path) { return Top(ParentOf(path)); }
 
 class BytesView : public FileBlock {
  public:
@@ -84,31 +80,11 @@ class MemoryOutput : public OutputFile {
 
 }  // namespace
 
-bool MatchesMask(const std::string& name, const std::string& mask) {
-  std::size_t n = 0, m = 0;
-  std::optional<std::pair<std::size_t, std::size_t>> star;  // where the last "*" was, and the name then
-  while (n < name.size()) {
-    if (m < mask.size() && mask[m] == '*') {
-      star = {++m, n};
-    } else if (m < mask.size() && (mask[m] == '?' || Upper(mask[m]) == Upper(name[n]))) {
-      ++m;
-      ++n;
-    } else if (star) {
-      m = star->first;
-      n = ++star->second;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
-}
-
 MemoryFileSystem::MemoryFileSystem(UnusableNameReport report_unusable)
     : report_unusable_(std::move(report_unusable)) {}
 
 std::uint8_t* MemoryFileSystem::AddFile(const std::string& path, std::size_t size) {
-  MakeDirectories(ParentOf(path));
+  MakeDirectories(DirectoryOf(path));
   auto bytes = std::make_shared<std::vector<std::uint8_t>>(size);
   std::uint8_t* data = bytes->data();
   files_[path] = std::move(bytes);
@@ -121,7 +97,7 @@ const std::vector<std::uint8_t>* MemoryFileSystem::Find(const std::string& path)
 }
 
 std::vector<std::string> MemoryFileSystem::FileNames(const std::string& directory) const {
-  const std::string prefix = WithoutTrailingSeparators(directory) + "\\";
+  const std::string prefix = Top(directory) + "\\";
   std::vector<std::string> names;
   for (auto file = files_.lower_bound(prefix); file != files_.end() && file->first.starts_with(prefix); ++file) {
     const std::string name = file->first.substr(prefix.size());
@@ -136,7 +112,7 @@ void MemoryFileSystem::Clear() {
 }
 
 void MemoryFileSystem::MakeDirectories(const std::string& path) {
-  for (std::string directory = path; !directory.empty(); directory = ParentOf(directory)) {
+  for (std::string directory = path; !directory.empty(); directory = DirectoryOf(directory)) {
     if (!directories_.insert(directory).second) break;
   }
 }
@@ -144,18 +120,18 @@ void MemoryFileSystem::MakeDirectories(const std::string& path) {
 bool MemoryFileSystem::FileExists(const std::string& path) { return files_.count(path) != 0; }
 
 bool MemoryFileSystem::DirectoryExists(const std::string& path) {
-  const std::string directory = WithoutTrailingSeparators(path);
+  const std::string directory = Top(path);
   return directory.empty() || directory == "." || directories_.count(directory) != 0;
 }
 
 bool MemoryFileSystem::CreateDir(const std::string& path) {
-  const std::string directory = WithoutTrailingSeparators(path);
-  if (directory.empty() || FileExists(directory) || !DirectoryExists(ParentOf(directory))) return false;
+  const std::string directory = Top(path);
+  if (directory.empty() || FileExists(directory) || !DirectoryExists(DirectoryOf(directory))) return false;
   return directories_.insert(directory).second;
 }
 
 std::vector<DirectoryEntry> MemoryFileSystem::FindFiles(const std::string& pattern) {
-  const std::string directory = ParentOf(pattern);
+  const std::string directory = DirectoryOf(pattern);
   const std::string mask = pattern.substr(directory.empty() ? 0 : directory.size() + 1);
   const std::string prefix = directory.empty() ? std::string() : directory + "\\";
   std::vector<DirectoryEntry> entries;
@@ -194,7 +170,7 @@ std::string MemoryFileSystem::NameFromText(const std::string& text) { return pal
 
 std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path, Durability /*durability*/) {
   const std::string name = path.substr(path.rfind('\\') + 1);
-  if (name.empty() || !DirectoryExists(ParentOf(path)) || directories_.count(path) != 0) {
+  if (name.empty() || !DirectoryExists(DirectoryOf(path)) || directories_.count(path) != 0) {
     throw InOutError(kFileAccessDenied);
   }
   return std::make_unique<MemoryOutput>(files_, path);

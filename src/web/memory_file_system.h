@@ -13,9 +13,6 @@
 
 #include "seams/file_system.h"
 
-// Receives each file a listing leaves out because no record could carry its name.
-using UnusableNameReport = std::function<void(const std::string& path, const char* reason)>;
-
 class MemoryFileSystem : public FileSystem {
  public:
   explicit MemoryFileSystem(UnusableNameReport report_unusable);
@@ -47,5 +44,3 @@ class MemoryFileSystem : public FileSystem {
   std::set<std::string> directories_;
 };
 
-// Whether `name` matches a listing's mask of "*" and "?", letters in any case, as Windows matches.
-bool MatchesMask(const std::string& name, const std::string& mask);

@@ -180,4 +180,17 @@ TEST(ForceDirectoriesOnDisk, RelativePathsFollowTheEmptyParentRule) {
   EXPECT_TRUE(files->DirectoryExists(temp / "abc\\def\\ghi"));
 }
 
+TEST(MatchesMask, MasksMatchAsWindowsListsThem) {
+  const struct {
+    const char* name;
+    const char* mask;
+    bool matches;
+  } cases[] = {
+      {"a.mid", "*.mid", true}, {"A.MID", "*.mid", true}, {"a.midi", "*.mid", false}, {"mid", "*.mid", false},
+      {"x", "?", true},         {"xy", "?", false},       {"abc", "a*c", true},         {"ab", "a*c", false},
+      {"", "*", true},          {"a.b.mid", "*.mid", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " " << c.mask;
+}
+
 }  // namespace
