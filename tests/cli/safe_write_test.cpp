@@ -53,7 +53,8 @@ TEST(SafeWrite, AFullDiskLeavesEveryFileItWouldReplaceAsItWas) {
   for (const auto& [run, full] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"compile", root + "/two", disk + "/old.pdb", "--yes", "--name", "Two"}, disk + "/old.pdb"},
            {{"convert", root + "/big.mid", disk + "/old.mid", "--yes"}, disk + "/old.mid"},
-           {{"extract", root + "/two.pdb", out, "--yes"}, out + "/b.mid"}}) {  // a.mid fits, b.mid does not
+           {{"extract", root + "/two.pdb", out, "--yes"}, out + "/b.mid"},  // a.mid fits, b.mid does not
+           {{"extract", root + "/two.pdb", disk + "/new", "--yes"}, disk + "/new/a.mid"}}) {  // new files: none fits
     ProcessResult result = RunProgram(run);
     EXPECT_EQ(result.status, 3) << run[0];
     EXPECT_EQ(result.err, "carillo: " + full + ": Disk full.\n") << run[0];
