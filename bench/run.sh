@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times `carillo extract` and `carillo compile` as processes next to a plain copy of the same bytes
 # (bench/plain_copy: each file read whole and written whole) and next to Debian's Palm::PDB
-# extractor, natively and under Wine, and prints one table: medians, ratios to the copy, peak memory.
+# extractor, natively and under Wine, and prints one table: medians, ratios to the copy, peak memory;
+# then, on a line of its own for each set, extract's ratio to the copy.
 #
 # Usage: bench/run.sh [--runs N] [--sets "1000 5000 65535 smf1"] [--wine-sets "5000 smf1"] [--no-wine]
 #   1000, 5000: format-0 tunes of 2-60 KB; 65535: tunes of 1-4 KB; smf1: 5,000 copies of Debian's
@@ -207,4 +208,21 @@ for platform, sets in (("native", os.environ["SETS"].split()), ("wine", os.envir
             print(f"{name:>6} {platform:<8} {program:<18} {median:9.3f} {ratio:6.2f} {goal:>6}{mark:<5}"
                   f"{rss / MIB:8.1f} {beyond:>8} {median / files * 1e6:8.1f} {median / megabytes * 1e3:7.2f}")
 print("beyond: extract's peak RSS less the database size, compile's less its largest tune (goal <= 16 MiB natively).")
+
+# The figure extract is judged by: its median over the plain copy's, run for run on the same bytes.
+for platform, sets in (("native", os.environ["SETS"].split()), ("wine", os.environ["WINE_SETS"].split())):
+    for name in sets:
+        path = f"{work}/results/{name}-{platform}.json"
+        if not os.path.exists(path):
+            continue
+        results = {r["command"]: r for r in json.load(open(path))["results"]}
+        if "extract" not in results or "copy" not in results:
+            continue
+        ratio = results["extract"]["median"] / results["copy"]["median"]
+        judged = ""
+        if name == "5000":
+            goal = 1.10 if platform == "native" else 1.30
+            judged = f"; goal <= {goal:.2f}: {'ok' if ratio <= goal else 'OVER'}"
+        print(f"extract / plain copy, set {name}, {platform}: {ratio:.3f} "
+              f"(medians of {len(results['extract']['times'])} runs{judged})")
 PYTHON

@@ -76,6 +76,17 @@ done
 dpkg-deb -x "$out/$deb_file" "$work/deb"
 answer="$("$work/deb/usr/bin/carillo" --version)"
 [ "$answer" = "carillo $version" ] || fail "carillo --version answered '$answer'"
+# Every command that --help lists is named in the read-me's list (in --help's order) and in the
+# .deb's description.
+commands="$("$work/deb/usr/bin/carillo" --help | awk '/^Commands:/ {on = 1; next} NF == 0 {on = 0} on {print $1}')"
+[ -n "$commands" ] || fail "carillo --help lists no commands"
+readme_list="$(tr -s '\r\n ' ' ' <"$programs/README.txt" | sed -n 's/.*lists its commands (\([^)]*\)).*/\1/p')"
+[ "$readme_list" = "$(paste -sd, <<<"$commands" | sed 's/,/, /g')" ] ||
+  fail "README.txt lists the commands as '$readme_list', --help as: $(echo $commands)"
+description="$(dpkg-deb -f "$out/$deb_file" Description)"
+for command in $commands; do
+  grep -qw -- "$command" <<<"$description" || fail "the .deb's description does not name the command $command"
+done
 gzip -dc "$work/deb/usr/share/man/man1/carillo.1.gz" | cmp -s - "$ROOT/docs/carillo.1" || fail "the man page differs from docs/carillo.1"
 cmp -s "$work/deb/usr/share/bash-completion/completions/carillo" "$ROOT/completions/carillo.bash" ||
   fail "the bash completion differs from completions/carillo.bash"

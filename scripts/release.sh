@@ -69,10 +69,12 @@ Section: sound
 Priority: optional
 Description: move MIDI tunes in and out of Palm OS MIDI sound databases
  carillo converts both ways between Standard MIDI Files and the Palm OS MIDI
- sound database (a .pdb of type "smfr", creator "Qsnd"): it makes a database
- of MIDI files and directories of them, writes the records of a database as
- MIDI files, lists a database and converts format-1 MIDI files to format 0.
- Bash and zsh complete its commands, flags and files.
+ sound database (a .pdb of type "smfr", creator "Qsnd"). Its commands: compile
+ makes a database of MIDI files and directories of them, extract writes the
+ records of a database as MIDI files, list shows a database, convert makes
+ format-0 MIDI files of format-1 ones, add puts tunes into an existing
+ database and remove takes them out. Bash and zsh complete its commands, flags
+ and files.
 CONTROL
 find "$root" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 deb_file="$out/carillo_${version}_$arch.deb"

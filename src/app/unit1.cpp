@@ -10,6 +10,7 @@
 #include "app/resource.h"
 #include "app/settings_adapter.h"
 #include "app/window_text.h"
+#include "carillo_version.h"
 #include "commands/compile_command.h"
 #include "commands/extract_command.h"
 #include "desktop/palm_user_data.h"
@@ -32,7 +33,7 @@ constexpr char kSmf0Help[] =
     "Most Palm OS handhelds recognize only the SMF0 MIDI subformat, so\r\n"
     "it is usually pointless to include the non-SMF0 files in your compilation.";
 constexpr char kAboutText[] =
-    "Version 2.0\r\n"
+    "Version " CARILLO_RELEASE_TEXT "\r\n"
     "Copyright (c) Veltro. Free to use and to pass on.\r\n"
     "Questions and suggestions: carillo@veltro.example\r\n"
     "\r\n"

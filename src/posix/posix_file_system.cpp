@@ -15,6 +15,7 @@
 #include <new>
 #include <optional>
 #include <random>
+#include <string>
 
 #include "format/palm_text.h"
 #include "seams/app_error.h"
@@ -198,11 +199,19 @@ std::string TemporaryPath(const std::string& native) {
   return path;
 }
 
-// Where a new file takes its place: a symbolic link's final target, so that the link stays.
-std::string FinalTarget(std::string native) {
+// Where a new file takes its place: a symbolic link's final target, so that the link stays; and
+// what is there now, found in the same look-up.
+struct Destination {
+  std::string native;
+  bool exists = false;
+  struct stat info {};
+};
+
+Destination FinalTarget(std::string native) {
   for (int hops = 0; hops < 40; ++hops) {
-    struct stat info {};
-    if (lstat(native.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return native;
+    Destination destination{native};
+    destination.exists = lstat(native.c_str(), &destination.info) == 0;
+    if (!destination.exists || !S_ISLNK(destination.info.st_mode)) return destination;
     char target[PATH_MAX];
     ssize_t length = readlink(native.c_str(), target, sizeof target);
     if (length < 0) Fail(errno, native);
@@ -213,15 +222,22 @@ std::string FinalTarget(std::string native) {
   Fail(ELOOP, native);
 }
 
-// A new file: written under a temporary name beside its destination and renamed over it on Close.
-// A destination that is no regular file (a device, a pipe) is written in place, as it cannot be
-// replaced.
+// How a new file reaches its destination's place on Close.
+enum class Placing {
+  kInPlace,  // a destination that is no regular file (a device, a pipe) cannot be replaced
+  kRenamed,  // written under a temporary name beside it and renamed over it
+  kLinked,   // an unnamed file in its directory (Linux), linked in under its name once whole
+};
+
+// The unnamed file needs no name until it is whole, so an interrupt leaves nothing behind and no
+// rename is paid per file; where the name appears meanwhile, it goes in under a temporary name
+// renamed over what appeared, and so still takes the destination's place whole.
 class PosixOutputFile : public OutputFile {
  public:
-  PosixOutputFile(int fd, std::string destination, std::string temporary, TemporaryPathSlot slot,
+  PosixOutputFile(int fd, std::string destination, Placing placing, std::string temporary, TemporaryPathSlot slot,
                   Durability durability)
-      : fd_(fd), destination_(std::move(destination)), temporary_(std::move(temporary)), slot_(slot),
-        durability_(durability) {}
+      : fd_(fd), destination_(std::move(destination)), placing_(placing), temporary_(std::move(temporary)),
+        slot_(slot), durability_(durability) {}
   ~PosixOutputFile() override {
     if (fd_ >= 0) ::close(fd_);
     Discard();
@@ -246,23 +262,50 @@ class PosixOutputFile : public OutputFile {
   void Close() override {
     const int fd = OpenDescriptor(fd_);
     fd_ = -1;
-    const bool in_place = temporary_.empty();
-    if (durability_ == Durability::Flushed && !in_place && ::fsync(fd) != 0) {
-      const int error = errno;
-      ::close(fd);
-      FailDiscarding(error);
+    if (durability_ == Durability::Flushed && placing_ != Placing::kInPlace && ::fsync(fd) != 0) {
+      FailClosing(fd, errno);
+    }
+    if (placing_ == Placing::kLinked) {
+      if (const int error = Link(fd); error != 0) FailClosing(fd, error);
     }
     if (::close(fd) != 0) FailDiscarding(errno);
-    if (in_place) return;
-    if (::rename(temporary_.c_str(), destination_.c_str()) != 0) FailDiscarding(errno);
+    if (placing_ == Placing::kInPlace) return;
+    if (!temporary_.empty() && ::rename(temporary_.c_str(), destination_.c_str()) != 0) FailDiscarding(errno);
+    linked_ = false;
     temporary_.clear();
     ForgetTemporaryPath(slot_);
     if (durability_ == Durability::Flushed) FlushDirectory();
   }
 
  private:
+  // Gives the unnamed file its name, or failing that (the name appeared) a temporary name for
+  // Close to rename; 0 or the failure's errno.
+  int Link(int fd) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      linked_ = true;
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+    for (;;) {
+      std::string temporary = TemporaryPath(destination_);
+      TemporaryPathSlot slot = TrackTemporaryPath(temporary);
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        temporary_ = std::move(temporary);
+        slot_ = slot;
+        return 0;
+      }
+      const int error = errno;
+      ForgetTemporaryPath(slot);
+      if (error != EEXIST) return error;
+    }
+  }
+
+  // Whatever name the file has taken goes again: a file that failed to close may not be whole.
   void Discard() {
+    if (linked_) ::unlink(destination_.c_str());
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    linked_ = false;
     temporary_.clear();
     ForgetTemporaryPath(slot_);
   }
@@ -272,7 +315,12 @@ class PosixOutputFile : public OutputFile {
     Fail(error, destination_);
   }
 
-  // The rename itself reaches the disk with the directory. The file is in place already, so a
+  [[noreturn]] void FailClosing(int fd, int error) {
+    ::close(fd);
+    FailDiscarding(error);
+  }
+
+  // The new name itself reaches the disk with the directory. The file is in place already, so a
   // directory that cannot be flushed (some file systems refuse) is no failure of the write.
   void FlushDirectory() const {
     const int directory = ::open(NativeDirectory(destination_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -283,7 +331,9 @@ class PosixOutputFile : public OutputFile {
 
   int fd_;
   std::string destination_;
-  std::string temporary_;  // empty once renamed, and for a destination written in place
+  Placing placing_;
+  std::string temporary_;  // the name to rename, while there is one
+  bool linked_ = false;    // linked in under the destination's name, not yet closed
   TemporaryPathSlot slot_;
   Durability durability_;
 };
@@ -304,6 +354,16 @@ std::optional<DirectoryEntry> Describe(int directory, const std::string& path, c
   entry.is_directory = S_ISDIR(info.st_mode);
   entry.size = entry.is_directory ? 0 : static_cast<std::uint64_t>(info.st_size);
   return entry;
+}
+
+// An unnamed file in `native`'s directory where the system makes them and links them in through
+// /proc; -1 elsewhere (another system, a file system without them, no /proc).
+int OpenUnnamed([[maybe_unused]] const std::string& native) {
+#ifdef O_TMPFILE
+  static const bool can_link = ::access("/proc/self/fd", X_OK) == 0;
+  if (can_link) return ::open(NativeDirectory(native).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+#endif
+  return -1;
 }
 
 class PosixFileSystem : public FileSystem {
@@ -360,14 +420,21 @@ class PosixFileSystem : public FileSystem {
   }
 
   std::unique_ptr<OutputFile> Create(const std::string& path, Durability durability) override {
-    const std::string native = FinalTarget(Native(path));
-    struct stat old {};
-    const bool replaces = ::stat(native.c_str(), &old) == 0;
+    const Destination destination = FinalTarget(Native(path));
+    const std::string& native = destination.native;
+    const struct stat& old = destination.info;
+    const bool replaces = destination.exists;
     if (replaces && S_ISDIR(old.st_mode)) throw InOutError(kFileAccessDenied);
     if (replaces && !S_ISREG(old.st_mode)) {
       int fd = ::open(native.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
       if (fd < 0) Fail(errno, native);
-      return std::make_unique<PosixOutputFile>(fd, native, "", kUntracked, durability);
+      return std::make_unique<PosixOutputFile>(fd, native, Placing::kInPlace, "", kUntracked, durability);
+    }
+    // Created as any new file (the umask, a default ACL); any failure leaves it to a named one.
+    if (!replaces) {
+      if (const int fd = OpenUnnamed(native); fd >= 0) {
+        return std::make_unique<PosixOutputFile>(fd, native, Placing::kLinked, "", kUntracked, durability);
+      }
     }
     // Refused now, as opening it for writing was: a rename would replace what may not be written.
     if (replaces && ::faccessat(AT_FDCWD, native.c_str(), W_OK, AT_EACCESS) != 0) Fail(errno, native);
@@ -390,7 +457,7 @@ class PosixFileSystem : public FileSystem {
         }
         ::fchmod(fd, old.st_mode & 07777);
       }
-      return std::make_unique<PosixOutputFile>(fd, native, std::move(temporary), slot, durability);
+      return std::make_unique<PosixOutputFile>(fd, native, Placing::kRenamed, std::move(temporary), slot, durability);
     }
   }
 };

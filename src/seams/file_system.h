@@ -52,7 +52,8 @@ class InputFile {
 // How far a new file must have reached its disk before it takes the destination's place.
 enum class Durability { Closed, Flushed };
 
-// A new file, written beside its destination under a temporary name.
+// A new file, written beside its destination without taking its name until Close(): under a
+// temporary name, or (on Linux, for a destination that does not exist yet) under none.
 class OutputFile {
  public:
   virtual ~OutputFile() = default;  // without Close(), removes the temporary file: no trace is left

@@ -191,7 +191,13 @@ TEST_F(FileSystemTest, CreateReplacesAnExistingFileWholeOnCloseAndAppendsEachWri
 
   files->Create(temp / "empty.pdb", Durability::Closed)->Close();
   EXPECT_EQ(ReadBytes(temp / "empty.pdb"), Bytes{});
-  EXPECT_EQ(EntryNames(temp.path()), (std::vector<std::string>{"empty.pdb", "out.pdb"}));
+  // A name that appears while its new file is written is replaced whole all the same.
+  auto late = files->Create(temp / "late.pdb", Durability::Flushed);
+  late->Write("new", 3);
+  WriteBytes(temp / "late.pdb", Counting(20));
+  late->Close();
+  EXPECT_EQ(ReadBytes(temp / "late.pdb"), (Bytes{'n', 'e', 'w'}));
+  EXPECT_EQ(EntryNames(temp.path()), (std::vector<std::string>{"empty.pdb", "late.pdb", "out.pdb"}));
 }
 
 TEST_F(FileSystemTest, AFileLeftUnclosedOrFailingToTakeItsPlaceLeavesNoTrace) {

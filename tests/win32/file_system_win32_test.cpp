@@ -12,6 +12,7 @@
 #include "seams/app_error.h"
 #include "seams/file_system.h"
 #include "seams/paths.h"
+#include "support/midi_files.h"
 #include "support/raised_error.h"
 #include "support/temp_dir.h"
 #include "win32/handles.h"
@@ -238,6 +239,35 @@ TEST_F(Win32FileSystemTest, ForceDirectoriesOnRelativePathsCreatesNothingBeneath
 TEST_F(Win32FileSystemTest, ForceDirectoriesGivesFalseWhenAFileBlocksThePath) {
   WriteBytes(temp / "blocker", {1});
   EXPECT_FALSE(ForceDirectories(*files, temp / "blocker\\below"));
+}
+
+// Ctrl-C reaches a whole console: this process joins carillo-cli.exe's and ignores it (Wine sends no Ctrl-Break).
+TEST_F(Win32FileSystemTest, CtrlCInTheMiddleOfACompileLeavesTheOldDatabaseAndNoTemporaryFile) {
+  const std::string many = temp / "many", old = temp / "old.pdb";
+  MakeDirectory(many);  // 128 MB to write: far longer than it takes to see the temporary file appear
+  WriteBytes(many + "\\t.mid", OneNoteTune(0, 60, 63900));
+  for (int i = 1; i < 2000; ++i) {
+    CreateHardLinkA((many + "\\t" + std::to_string(i) + ".mid").c_str(), (many + "\\t.mid").c_str(), nullptr);
+  }
+  WriteBytes(old, Bytes(5000, 7));
+  HANDLE created = FindFirstChangeNotificationA(temp.path().c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+  std::string command = "\"" CARILLO_CLI_EXE "\" compile \"" + many + "\" \"" + old + "\" --yes --name N";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                             &startup, &child));
+  EXPECT_EQ(WaitForSingleObject(created, 30000), WAIT_OBJECT_0) << "no temporary file appeared";
+  FreeConsole();
+  EXPECT_TRUE(AttachConsole(child.dwProcessId) && SetConsoleCtrlHandler(nullptr, TRUE) &&
+              GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+  EXPECT_EQ(WaitForSingleObject(child.hProcess, 30000), WAIT_OBJECT_0);
+  DWORD status = 1;
+  GetExitCodeProcess(child.hProcess, &status);
+  EXPECT_TRUE(status == STATUS_CONTROL_C_EXIT || status == 0) << std::hex << status;  // Wine 8's handler exits 0
+  FindCloseChangeNotification(created);
+  EXPECT_EQ(ReadBytes(old), Bytes(5000, 7));
+  EXPECT_EQ(EntryNames(temp.path()), (std::vector<std::string>{"many", "old.pdb"}));
 }
 
 }  // namespace
