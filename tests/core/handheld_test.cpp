@@ -1,9 +1,12 @@
-// The handheld's player against crafted tunes: how it times, waits, stops and refuses.
+// The handheld module against crafted tunes: how its player times, waits, stops and refuses, and
+// the tune's own facts.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 
 #include "handheld/handheld_player.h"
+#include "handheld/tune_facts.h"
 #include "support/midi_files.h"
 
 namespace handheld {
@@ -47,6 +50,15 @@ TEST(PlayOnHandheld, PlaysStopsOrRefusesAsTheHandheldDoes) {
   };
   for (const auto& [bytes, described] : cases) EXPECT_EQ(Described(PlayOnHandheld(bytes, 64)), described);
   EXPECT_EQ(Described(PlayOnHandheld(cases[0].first, 200)), cases[0].second);  // the volume stops at 64
+}
+
+TEST(ReadTuneFacts, MeasuresTheTuneAsASynthesizerPlaysIt) {
+  // Tempo halves at tick 96 of the first track; the second strikes key 60 twice on channel 1, once on 2.
+  const Bytes tempo = {0x60, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40, 0x81, 0x40, 0xFF, 0x2F, 0x00};
+  const Bytes chord = {0, 0x90, 60, 64, 0, 64, 64, 0, 60, 64, 0, 0x91, 60, 64, 0x60, 0x80, 60, 0, 0, 0xFF, 0x2F, 0};
+  const TuneFacts facts = ReadTuneFacts(Smf(1, {tempo, chord}));
+  EXPECT_EQ(std::tie(facts.tune_seconds, facts.most_notes_at_once), std::make_tuple(0.5 + 2.0, 3u));  // 96 + 192 ticks
+  EXPECT_EQ(ReadTuneFacts(Smf(2, {chord})).problem->offset, 8u);
 }
 
 }  // namespace
