@@ -1,12 +1,14 @@
-// The handheld module against crafted tunes: how its player times, waits, stops and refuses, and
-// the tune's own facts.
+// The handheld module against crafted tunes: how its player times, waits, stops and refuses; the
+// tune's own facts; the sound of a play and its WAV file.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <tuple>
 #include <utility>
 
 #include "handheld/handheld_player.h"
 #include "handheld/tune_facts.h"
+#include "handheld/wave_render.h"
 #include "support/midi_files.h"
 
 namespace handheld {
@@ -59,6 +61,37 @@ TEST(ReadTuneFacts, MeasuresTheTuneAsASynthesizerPlaysIt) {
   const TuneFacts facts = ReadTuneFacts(Smf(1, {tempo, chord}));
   EXPECT_EQ(std::tie(facts.tune_seconds, facts.most_notes_at_once), std::make_tuple(0.5 + 2.0, 3u));  // 96 + 192 ticks
   EXPECT_EQ(ReadTuneFacts(Smf(2, {chord})).problem->offset, 8u);
+}
+
+TEST(RenderWave, SoundsEachNoteAtItsFrequencyAndLevelAndNothingElse) {
+  EXPECT_EQ((std::vector{KeyFrequency(60), KeyFrequency(69), KeyFrequency(127)}), (std::vector{262u, 440u, 12544u}));
+  // Key 124 is the highest whose frequency lies below half the sample rate.
+  HandheldPlay play{PlayOutcome::Plays, 0, "", 250, {{3, 103, 69, 64}, {103, 104, 124, 1}, {150, 233, 40, 7}}};
+  const Wave wave = RenderWave(play);
+  ASSERT_EQ(wave.samples.size(), 55125u);  // 250 × 220.5
+  std::size_t i = 0;
+  for (const HandheldNote& note : play.notes) {
+    SCOPED_TRACE(note.key);
+    for (; i < note.start_tick * 441 / 2; ++i) ASSERT_EQ(wave.samples[i], 0);
+    const int level = static_cast<int>(note.amplitude) * 511;
+    EXPECT_EQ(wave.samples[i], level);
+    int changes = 0;
+    for (++i; i < note.end_tick * 441 / 2; ++i) {
+      ASSERT_EQ(std::abs(wave.samples[i]), level);
+      changes += wave.samples[i] != wave.samples[i - 1];
+    }
+    EXPECT_NEAR(changes, 2.0 * KeyFrequency(note.key) * static_cast<double>(note.end_tick - note.start_tick) / 100, 2);
+  }
+  for (; i < wave.samples.size(); ++i) ASSERT_EQ(wave.samples[i], 0);
+  play.ticks = kLongestRenderTicks + 1;
+  const Wave too_long = RenderWave(play);
+  EXPECT_EQ(std::tie(too_long.outcome, too_long.seconds, too_long.samples),
+            std::make_tuple(RenderOutcome::TooLong, 1800.01, std::vector<std::int16_t>{}));
+  const std::int16_t samples[] = {0x7F01, -2};
+  const Bytes wav = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+                     1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0,  // PCM, mono, 22050 Hz, 16 bits
+                     'd', 'a', 't', 'a', 4, 0, 0, 0, 0x01, 0x7F, 0xFE, 0xFF};
+  EXPECT_EQ(WavFile(samples), wav);
 }
 
 }  // namespace
