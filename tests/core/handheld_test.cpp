@@ -68,7 +68,7 @@ TEST(ReadTuneFacts, MeasuresTheTuneAsASynthesizerPlaysIt) {
 TEST(RenderWave, SoundsEachNoteAtItsFrequencyAndLevelAndNothingElse) {
   EXPECT_EQ((std::vector{KeyFrequency(60), KeyFrequency(69), KeyFrequency(127)}), (std::vector{262u, 440u, 12544u}));
   // Key 124 is the highest whose frequency lies below half the sample rate.
-  HandheldPlay play{PlayOutcome::Plays, 0, "", 250, {{3, 103, 69, 64}, {103, 104, 124, 1}, {150, 233, 40, 7}}};
+  const HandheldPlay play{PlayOutcome::Plays, 0, "", 250, {{3, 103, 69, 64}, {103, 104, 124, 1}, {150, 233, 40, 7}}};
   const Wave wave = RenderWave(play);
   ASSERT_EQ(wave.samples.size(), 55125u);  // 250 × 220.5
   std::size_t i = 0;
@@ -85,8 +85,7 @@ TEST(RenderWave, SoundsEachNoteAtItsFrequencyAndLevelAndNothingElse) {
     EXPECT_NEAR(changes, 2.0 * KeyFrequency(note.key) * static_cast<double>(note.end_tick - note.start_tick) / 100, 2);
   }
   for (; i < wave.samples.size(); ++i) ASSERT_EQ(wave.samples[i], 0);
-  play.ticks = kLongestRenderTicks + 1;
-  const Wave too_long = RenderWave(play);
+  const Wave too_long = RenderWave(HandheldPlay{PlayOutcome::Plays, 0, "", kLongestRenderTicks + 1, play.notes});
   EXPECT_EQ(std::tie(too_long.outcome, too_long.seconds, too_long.samples),
             std::make_tuple(RenderOutcome::TooLong, 1800.01, std::vector<std::int16_t>{}));
   const std::int16_t samples[] = {0x7F01, -2};

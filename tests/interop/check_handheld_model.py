@@ -14,8 +14,7 @@ from concurrent.futures import ProcessPoolExecutor
 from itertools import groupby
 
 
-def number(data, pos):  # a variable-length number: (value, next position)
-    value = 0
+def number(data, pos, value=0):  # a variable-length number: (value, next position)
     while data[pos] >= 0x80:
         value, pos = value << 7 | data[pos] & 0x7F, pos + 1
     return value << 7 | data[pos], pos + 1
