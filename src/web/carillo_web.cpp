@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,7 @@
 #include "seams/app_error.h"
 #include "seams/clock.h"
 #include "web/memory_file_system.h"
+#include "web/zip_writer.h"
 
 // The page's side: carilloAsk resolves to 0 (OK, Yes), 1 (No) or 2 (Cancel); carilloTell shows a
 // message in the message area. Texts are bytes: record names are Windows-1252, paths UTF-8.
@@ -124,6 +128,35 @@ const char* Returned(std::string text) {
   return joined.c_str();
 }
 
+// The last extract's zip, pointing into Files(), and the table of its pieces handed to the page:
+// their count, then the address and size of each. Both kept until web_clear.
+zip::ZipLayout extracted_zip;
+std::vector<std::uint32_t> extracted_pieces;
+
+zip::DosMoment Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return zip::DosMomentOf(local);
+}
+
+// The zip of the files directly in `directory`, or null when there are none.
+const std::uint32_t* ZipPieces(const std::string& directory) {
+  std::vector<zip::StoredFile> files;
+  for (const std::string& name : Files().FileNames(directory)) {
+    files.push_back({name, *Files().Find(directory + "\\" + name)});
+  }
+  if (files.empty()) return nullptr;
+  extracted_zip = zip::LayOutStoredZip(files, Now());
+  if (!extracted_zip.problem.empty()) throw std::length_error("No zip can hold these tunes: " + extracted_zip.problem);
+  extracted_pieces = {static_cast<std::uint32_t>(extracted_zip.pieces.size())};
+  for (const std::span<const std::uint8_t> piece : extracted_zip.pieces) {
+    extracted_pieces.push_back(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(piece.data())));
+    extracted_pieces.push_back(static_cast<std::uint32_t>(piece.size()));
+  }
+  return extracted_pieces.data();
+}
+
 }  // namespace
 
 extern "C" {
@@ -136,13 +169,10 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t* web_add_file(const char* path, std::size_t si
   }
 }
 
-EMSCRIPTEN_KEEPALIVE void web_clear() { Files().Clear(); }
-
-// The names of the files directly in `directory`, one a line (no name holds a line break).
-EMSCRIPTEN_KEEPALIVE const char* web_file_names(const char* directory) {
-  std::string names;
-  for (const std::string& name : Files().FileNames(directory)) names += name + "\n";
-  return Returned(std::move(names));
+EMSCRIPTEN_KEEPALIVE void web_clear() {
+  extracted_zip = {};
+  extracted_pieces = {};
+  Files().Clear();
 }
 
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* web_file_data(const char* path) {
@@ -191,6 +221,20 @@ EMSCRIPTEN_KEEPALIVE int web_extract(const char* path, const char* directory) {
     if (command.CheckExtractInputs()) command.ExtractDatabase();
     return command.Result();
   });
+}
+
+// Extracts the database at `path` into `directory` as web_extract does, and lays the files written
+// there out as a zip of stored files in their names' byte order, so that the tunes cross into the
+// page once, into the download. The table of the zip's pieces (good until web_clear), or null when
+// nothing was written or no zip could be made.
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* web_extract_zip(const char* path, const char* directory) {
+  web_extract(path, directory);  // what a failure or a Cancel left written is handed out still
+  const std::uint32_t* pieces = nullptr;
+  RunReporting([&] {
+    pieces = ZipPieces(directory);
+    return Outcome{};  // laid out, or the failure told
+  });
+  return pieces;
 }
 
 // Removes the records listed ("#N" one a line) from the database at `path` and adds the files

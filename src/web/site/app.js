@@ -1,7 +1,6 @@
 // The page: three tasks as tabs, the fields kept in localStorage, the core's questions as dialogs
 // and its messages in the message area.
-import { zipSync } from './fflate.js';
-import { call, fileNames, prepareCore, putFile, viewFile, withCore } from './core.js';
+import { call, joinPieces, prepareCore, putFile, viewFile, withCore } from './core.js';
 import { fromDrop, fromFileList, inNtfsOrder, readChosen } from './inputs.js';
 import { decodeCoreText, downloadName, unholdable, windows1252Length } from './names.js';
 
@@ -328,12 +327,8 @@ async function extract() {
   const zip = await withCore(page, async core => {
     putFile(core, `\\${database.name}`, database.bytes);
     shownPath = path => (path.startsWith('\\') ? database.path : path.replace(/\\/g, '/'));
-    await call(core, 'web_extract', [`\\${database.name}`, stem], ['string', 'string']);
-    const names = fileNames(core, stem);
-    if (names.length === 0) return null;
-    const entries = {};
-    for (const name of names) entries[name] = [viewFile(core, `${stem}\\${name}`), { level: 0 }];
-    return new Blob([zipSync(entries)], { type: 'application/zip' });
+    const pieces = await call(core, 'web_extract_zip', [`\\${database.name}`, stem], ['string', 'string']);
+    return pieces ? joinPieces(core, pieces, 'application/zip') : null;
   });
   if (!zip) return;
   window.carillo.lastRunMs = performance.now() - started;

@@ -52,8 +52,13 @@ export function viewFile(module, path) {
   return module.HEAPU8.subarray(at, at + size);
 }
 
-export function fileNames(module, directory) {
-  return module.ccall('web_file_names', 'string', ['string'], [directory]).split('\n').filter(Boolean);
+// The bytes laid out at `table` ([count, then address and size of each piece]) as one Blob.
+export function joinPieces(module, table, type) {
+  const count = new Uint32Array(module.HEAPU8.buffer, table, 1)[0];
+  const words = new Uint32Array(module.HEAPU8.buffer, table + 4, 2 * count);
+  const pieces = [];
+  for (let i = 0; i < words.length; i += 2) pieces.push(module.HEAPU8.subarray(words[i], words[i] + words[i + 1]));
+  return new Blob(pieces, { type });
 }
 
 export function call(module, name, args, types) {
