@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <exception>
 #include <functional>
@@ -31,8 +32,8 @@
 #include "web/memory_file_system.h"
 #include "web/zip_writer.h"
 
-// The page's side: carilloAsk resolves to 0 (OK, Yes), 1 (No) or 2 (Cancel); carilloTell shows a
-// message in the message area. Texts are bytes: record names are Windows-1252, paths UTF-8.
+// The page's side: carilloAsk resolves to an Answered; carilloTell shows a message in the message
+// area. Texts are bytes: record names are Windows-1252, paths UTF-8.
 // clang-format off
 EM_ASYNC_JS(int, AskInPage, (int buttons, const char* text, int text_length, const char* caption), {
   return await Module.carilloAsk(buttons, HEAPU8.slice(text, text + text_length), UTF8ToString(caption));
@@ -48,6 +49,7 @@ EM_JS(void, TellPage, (const char* kind, const char* text, int text_length, cons
 namespace {
 
 enum Buttons { kOkCancel = 0, kYesNoCancel = 1 };
+enum Answered { kAnsweredOkOrYes = 0, kAnsweredNo = 1, kAnsweredCancel = 2 };  // Escape too
 
 void Tell(const char* kind, const std::string& text, const std::string& caption = {}, const std::string& path = {},
           int field = 0) {
@@ -64,18 +66,18 @@ class PagePrompts : public Prompts {
     Tell("error", message.text, kUnableToContinue, message.subject.path, static_cast<int>(field));
   }
   Answer AskMarkedQuestion(Field /*field*/, const Message& question) override {
-    return Ask(kOkCancel, question.text, kUnableToContinue) == 0 ? Answer::Yes : Answer::Cancel;
+    return Ask(kOkCancel, question.text, kUnableToContinue) == kAnsweredOkOrYes ? Answer::Yes : Answer::Cancel;
   }
   void ShowWarning(const Message& message, const std::string& caption) override {
     Tell("warning", message.text, caption, message.subject.path);
   }
   bool AskOkCancel(const Message& question, const std::string& caption) override {
-    return Ask(kOkCancel, question.text, caption) == 0;
+    return Ask(kOkCancel, question.text, caption) == kAnsweredOkOrYes;
   }
   Answer AskYesNoCancel(const Message& question, const std::string& caption) override {
     switch (Ask(kYesNoCancel, question.text, caption)) {
-      case 0: return Answer::Yes;
-      case 1: return Answer::No;
+      case kAnsweredOkOrYes: return Answer::Yes;
+      case kAnsweredNo: return Answer::No;
       default: return Answer::Cancel;
     }
   }
@@ -167,6 +169,26 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t* web_add_file(const char* path, std::size_t si
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
+}
+
+// What the page would otherwise restate, as JSON: the longest database name, the kinds of
+// question with what each answer resolves to, and the field an input error can name.
+EMSCRIPTEN_KEEPALIVE const char* web_constants() {
+  static char json[200];
+  std::snprintf(json, sizeof json,
+                R"({"max_name_length": %d, "buttons": {"ok_cancel": %d, "yes_no_cancel": %d}, )"
+                R"("answers": {"ok": %d, "yes": %d, "no": %d, "cancel": %d}, "fields": {"database_name": %d}})",
+                static_cast<int>(palm::kMaxNameLength), kOkCancel, kYesNoCancel, kAnsweredOkOrYes, kAnsweredOkOrYes,
+                kAnsweredNo, kAnsweredCancel, static_cast<int>(Field::Edit5));
+  return json;
+}
+
+// The name of the file at `path` when it is a MIDI sound database, in UTF-8, or null: what the page
+// offers from an emulator's backup, and how it finds the handheld's system sounds there.
+EMSCRIPTEN_KEEPALIVE const char* web_midi_database_name(const char* path) {
+  const std::vector<std::uint8_t>* file = Files().Find(path);
+  if (!file || !palm::DatabaseReader(*file).IsMidiSoundDatabase()) return nullptr;
+  return Returned(palm::PalmTextToUtf8(palm::DatabaseReader(*file).Name()));
 }
 
 EMSCRIPTEN_KEEPALIVE void web_clear() {
