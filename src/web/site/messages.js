@@ -3,6 +3,7 @@
 import { decodeCoreText } from './names.js';
 
 const $ = id => document.getElementById(id);
+let latest = null;  // the message to scroll to at the next frame
 
 // Adds a message; `where`, a path as the user knows it, leads a note.
 export function say(kind, text, caption = '', where = '') {
@@ -11,7 +12,9 @@ export function say(kind, text, caption = '', where = '') {
   if (caption) item.append(Object.assign(document.createElement('strong'), { textContent: caption }));
   item.append((kind === 'note' && where ? `${where}: ` : '') + text.replace(/\r\n?/g, '\n'));
   $('messages').append(item);
-  item.scrollIntoView({ block: 'nearest' });
+  // Once a frame: scrolling lays the page out, which over a long listing cost more than the run.
+  if (!latest) requestAnimationFrame(() => { latest.scrollIntoView({ block: 'nearest' }); latest = null; });
+  latest = item;
 }
 
 // Shows a question with the buttons of its kind; resolves to the core's value for the one
