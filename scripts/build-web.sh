@@ -26,6 +26,9 @@ printf '%s\n' "${sources[@]}" | xargs -P "$JOBS" -I{} sh -c '
   [ "$obj" -nt "$src" ] && [ -z "$(find "'"$ROOT"'/src" -name "*.h" -newer "$obj" | head -n 1)" ] && exit 0
   case "$src" in */src/midi/*) set -- "$@" -fignore-exceptions ;; esac
   exec em++ "$@" -c "$src" -o "$obj"' sh {} "${flags[@]}"
+# The objects of today's sources only: one left by a source since moved would define its symbols twice.
+linked=()
+for src in "${sources[@]}"; do linked+=("$objects/$(echo "${src#"$ROOT"/src/}" | tr / _).o"); done
 
 # One module factory (ES module) whose calls may wait for the page's dialogs. Memory stays below
 # 2 GB, where pointers handed to JavaScript as numbers are never negative. Asyncify instruments
@@ -34,7 +37,7 @@ printf '%s\n' "${sources[@]}" | xargs -P "$JOBS" -I{} sh -c '
 # pointer is the new handler this program never sets, and the layers that work on bytes alone and
 # never reach a question (palm::, midi::, zip::). Unlisted, they cost 6 KB of the compressed module
 # and time in every run.
-em++ "$objects"/*.o -o "$site/carillo-core.js" -O2 -fexceptions --closure 0 \
+em++ "${linked[@]}" -o "$site/carillo-core.js" -O2 -fexceptions --closure 0 \
   -sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=createCarilloCore -sENVIRONMENT=web \
   -sASYNCIFY=1 -sASYNCIFY_REMOVE='["operator new(unsigned long)","palm::*","midi::*","zip::*"]' \
   -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sINITIAL_MEMORY=16MB \
