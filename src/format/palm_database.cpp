@@ -103,6 +103,8 @@ std::string DatabaseReader::Creator() const {
 
 bool DatabaseReader::IsResourceDatabase() const { return (Attributes() & kResourceDatabaseFlag) != 0; }
 
+bool DatabaseReader::IsMidiSoundDatabase() const { return HasHeader() && Type() == kMidiSoundType; }
+
 std::uint16_t DatabaseReader::RecordCount() const { return ByteCursor(image_, kRecordCountOffset).Big16(); }
 
 bool DatabaseReader::RecordListFits() const {

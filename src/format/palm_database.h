@@ -100,6 +100,8 @@ class DatabaseReader {
   std::string Type() const;
   std::string Creator() const;
   bool IsResourceDatabase() const;
+  // A header of the type this system writes ("smfr"), whatever the rest holds.
+  bool IsMidiSoundDatabase() const;
   std::uint16_t RecordCount() const;
   // The record list (78 + 8 x count bytes) lies inside the image.
   bool RecordListFits() const;

@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -26,9 +30,10 @@
 #include "seams/app_error.h"
 #include "seams/clock.h"
 #include "web/memory_file_system.h"
+#include "web/zip_writer.h"
 
-// The page's side: carilloAsk resolves to 0 (OK, Yes), 1 (No) or 2 (Cancel); carilloTell shows a
-// message in the message area. Texts are bytes: record names are Windows-1252, paths UTF-8.
+// The page's side: carilloAsk resolves to an Answered; carilloTell shows a message in the message
+// area. Texts are bytes: record names are Windows-1252, paths UTF-8.
 // clang-format off
 EM_ASYNC_JS(int, AskInPage, (int buttons, const char* text, int text_length, const char* caption), {
   return await Module.carilloAsk(buttons, HEAPU8.slice(text, text + text_length), UTF8ToString(caption));
@@ -44,6 +49,7 @@ EM_JS(void, TellPage, (const char* kind, const char* text, int text_length, cons
 namespace {
 
 enum Buttons { kOkCancel = 0, kYesNoCancel = 1 };
+enum Answered { kAnsweredOkOrYes = 0, kAnsweredNo = 1, kAnsweredCancel = 2 };  // Escape too
 
 void Tell(const char* kind, const std::string& text, const std::string& caption = {}, const std::string& path = {},
           int field = 0) {
@@ -60,18 +66,18 @@ class PagePrompts : public Prompts {
     Tell("error", message.text, kUnableToContinue, message.subject.path, static_cast<int>(field));
   }
   Answer AskMarkedQuestion(Field /*field*/, const Message& question) override {
-    return Ask(kOkCancel, question.text, kUnableToContinue) == 0 ? Answer::Yes : Answer::Cancel;
+    return Ask(kOkCancel, question.text, kUnableToContinue) == kAnsweredOkOrYes ? Answer::Yes : Answer::Cancel;
   }
   void ShowWarning(const Message& message, const std::string& caption) override {
     Tell("warning", message.text, caption, message.subject.path);
   }
   bool AskOkCancel(const Message& question, const std::string& caption) override {
-    return Ask(kOkCancel, question.text, caption) == 0;
+    return Ask(kOkCancel, question.text, caption) == kAnsweredOkOrYes;
   }
   Answer AskYesNoCancel(const Message& question, const std::string& caption) override {
     switch (Ask(kYesNoCancel, question.text, caption)) {
-      case 0: return Answer::Yes;
-      case 1: return Answer::No;
+      case kAnsweredOkOrYes: return Answer::Yes;
+      case kAnsweredNo: return Answer::No;
       default: return Answer::Cancel;
     }
   }
@@ -124,6 +130,35 @@ const char* Returned(std::string text) {
   return joined.c_str();
 }
 
+// The last extract's zip, pointing into Files(), and the table of its pieces handed to the page:
+// their count, then the address and size of each. Both kept until web_clear.
+zip::ZipLayout extracted_zip;
+std::vector<std::uint32_t> extracted_pieces;
+
+zip::DosMoment Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return zip::DosMomentOf(local);
+}
+
+// The zip of the files directly in `directory`, or null when there are none.
+const std::uint32_t* ZipPieces(const std::string& directory) {
+  std::vector<zip::StoredFile> files;
+  for (const std::string& name : Files().FileNames(directory)) {
+    files.push_back({name, *Files().Find(directory + "\\" + name)});
+  }
+  if (files.empty()) return nullptr;
+  extracted_zip = zip::LayOutStoredZip(files, Now());
+  if (!extracted_zip.problem.empty()) throw std::length_error("No zip can hold these tunes: " + extracted_zip.problem);
+  extracted_pieces = {static_cast<std::uint32_t>(extracted_zip.pieces.size())};
+  for (const std::span<const std::uint8_t> piece : extracted_zip.pieces) {
+    extracted_pieces.push_back(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(piece.data())));
+    extracted_pieces.push_back(static_cast<std::uint32_t>(piece.size()));
+  }
+  return extracted_pieces.data();
+}
+
 }  // namespace
 
 extern "C" {
@@ -136,13 +171,30 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t* web_add_file(const char* path, std::size_t si
   }
 }
 
-EMSCRIPTEN_KEEPALIVE void web_clear() { Files().Clear(); }
+// What the page would otherwise restate, as JSON: the longest database name, the kinds of
+// question with what each answer resolves to, and the field an input error can name.
+EMSCRIPTEN_KEEPALIVE const char* web_constants() {
+  static char json[200];
+  std::snprintf(json, sizeof json,
+                R"({"max_name_length": %d, "buttons": {"ok_cancel": %d, "yes_no_cancel": %d}, )"
+                R"("answers": {"ok": %d, "yes": %d, "no": %d, "cancel": %d}, "fields": {"database_name": %d}})",
+                static_cast<int>(palm::kMaxNameLength), kOkCancel, kYesNoCancel, kAnsweredOkOrYes, kAnsweredOkOrYes,
+                kAnsweredNo, kAnsweredCancel, static_cast<int>(Field::Edit5));
+  return json;
+}
 
-// The names of the files directly in `directory`, one a line (no name holds a line break).
-EMSCRIPTEN_KEEPALIVE const char* web_file_names(const char* directory) {
-  std::string names;
-  for (const std::string& name : Files().FileNames(directory)) names += name + "\n";
-  return Returned(std::move(names));
+// The name of the file at `path` when it is a MIDI sound database, in UTF-8, or null: what the page
+// offers from an emulator's backup, and how it finds the handheld's system sounds there.
+EMSCRIPTEN_KEEPALIVE const char* web_midi_database_name(const char* path) {
+  const std::vector<std::uint8_t>* file = Files().Find(path);
+  if (!file || !palm::DatabaseReader(*file).IsMidiSoundDatabase()) return nullptr;
+  return Returned(palm::PalmTextToUtf8(palm::DatabaseReader(*file).Name()));
+}
+
+EMSCRIPTEN_KEEPALIVE void web_clear() {
+  extracted_zip = {};
+  extracted_pieces = {};
+  Files().Clear();
 }
 
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* web_file_data(const char* path) {
@@ -191,6 +243,20 @@ EMSCRIPTEN_KEEPALIVE int web_extract(const char* path, const char* directory) {
     if (command.CheckExtractInputs()) command.ExtractDatabase();
     return command.Result();
   });
+}
+
+// Extracts the database at `path` into `directory` as web_extract does, and lays the files written
+// there out as a zip of stored files in their names' byte order, so that the tunes cross into the
+// page once, into the download. The table of the zip's pieces (good until web_clear), or null when
+// nothing was written or no zip could be made.
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* web_extract_zip(const char* path, const char* directory) {
+  web_extract(path, directory);  // what a failure or a Cancel left written is handed out still
+  const std::uint32_t* pieces = nullptr;
+  RunReporting([&] {
+    pieces = ZipPieces(directory);
+    return Outcome{};  // laid out, or the failure told
+  });
+  return pieces;
 }
 
 // Removes the records listed ("#N" one a line) from the database at `path` and adds the files

@@ -224,6 +224,16 @@ TEST(DatabaseReader, TheResourceFlagIsBitZeroOfTheSecondAttributeByte) {
   EXPECT_FALSE(DatabaseReader(TuneDatabase({{"x", MidiBytes(30)}})).IsResourceDatabase());
 }
 
+TEST(DatabaseReader, AMidiSoundDatabaseHasAHeaderOfTypeSmfr) {
+  Bytes image = TuneDatabase({{"x", MidiBytes(30)}});
+  EXPECT_TRUE(DatabaseReader(image).IsMidiSoundDatabase());
+  EXPECT_FALSE(DatabaseReader(std::span(image).first(kHeaderSize - 1)).IsMidiSoundDatabase());
+  for (const char* type : {"SMFR", "DATA", "smf "}) {
+    std::copy(type, type + 4, image.begin() + kTypeOffset);
+    EXPECT_FALSE(DatabaseReader(image).IsMidiSoundDatabase()) << type;
+  }
+}
+
 TEST(DatabaseReader, RecordCountIsReadBigEndian) {
   Bytes image(kHeaderSize);
   image[76] = 0x01;

@@ -1,7 +1,8 @@
 // Serves the page from its cache, so that it works with the network gone after one visit.
 const CACHE = 'carillo-@SITE_VERSION@';
-const FILES = ['./', 'index.html', 'style.css', 'app.js', 'core.js', 'inputs.js', 'names.js', 'fflate.js',
-  'carillo-core.js', 'carillo-core.wasm', 'manifest.webmanifest', 'icon-192.png', 'icon-512.png'];
+const FILES = ['./', 'index.html', 'style.css', 'app.js', 'core.js', 'inputs.js', 'listing.js', 'messages.js',
+  'names.js', 'tasks.js', 'fflate.js', 'carillo-core.js', 'carillo-core.wasm', 'manifest.webmanifest', 'icon-192.png',
+  'icon-512.png'];
 
 self.addEventListener('install', event => {
   event.waitUntil(caches.open(CACHE).then(cache => cache.addAll(FILES)).then(() => self.skipWaiting()));
