@@ -16,7 +16,7 @@ mkdir -p "$objects" "$site" "$EM_CACHE"
 flags=(-std=c++20 -O2 -fexceptions -Wall -Wextra -Werror -Wshadow -Wnon-virtual-dtor -I"$ROOT/src")
 
 sources=()
-for dir in format midi seams commands web; do sources+=("$ROOT"/src/$dir/*.cpp); done
+for dir in format midi handheld seams commands web; do sources+=("$ROOT"/src/$dir/*.cpp); done
 sources+=("$ROOT/src/posix/posix_clock.cpp")
 # The MIDI reader throws nothing itself: without landing pads its event loops call directly instead
 # of through emscripten's JavaScript exception trampolines, which made compiling five times slower.
@@ -39,7 +39,7 @@ for src in "${sources[@]}"; do linked+=("$objects/$(echo "${src#"$ROOT"/src/}" |
 # and time in every run.
 em++ "${linked[@]}" -o "$site/carillo-core.js" -O2 -fexceptions --closure 0 \
   -sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=createCarilloCore -sENVIRONMENT=web \
-  -sASYNCIFY=1 -sASYNCIFY_REMOVE='["operator new(unsigned long)","palm::*","midi::*","zip::*"]' \
+  -sASYNCIFY=1 -sASYNCIFY_REMOVE='["operator new(unsigned long)","palm::*","midi::*","handheld::*","zip::*"]' \
   -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sINITIAL_MEMORY=16MB \
   -sEXPORTED_FUNCTIONS=_malloc,_free -sEXPORTED_RUNTIME_METHODS=ccall,UTF8ToString \
   -sFILESYSTEM=0 -sINCOMING_MODULE_JS_API=carilloAsk,carilloTell,onAbort,print,printErr

@@ -20,15 +20,15 @@ std::size_t StoredNameLength(const std::string& record_name) {
   return std::min(record_name.size(), palm::kMaxNameLength);
 }
 // The record offsets are written already: a conversion of another size would break them all.
-std::vector<std::uint8_t> ConvertedTune(FileSystem& files, const std::string& path, const std::string& name,
-                                        std::size_t collected_size) {
-  const std::unique_ptr<FileBlock> source = ReadWholeFile(files, path, kLargestConvertibleFile);
-  midi::ConvertResult converted;
-  if (source) converted = midi::ConvertToFormat0(source->Bytes());
-  if (!source || converted.problem || converted.bytes.size() != collected_size) {
-    throw AppError(ChangedWhileWrittenText(name));
+std::vector<std::uint8_t> ConvertedTune(FileSystem& files, const DatabaseSources& sources, std::size_t index) {
+  const std::unique_ptr<FileBlock> source = ReadWholeFile(files, sources.PathOf(index), kLargestConvertibleFile);
+  std::string problem;
+  std::optional<std::vector<std::uint8_t>> converted;
+  if (source) converted = ConvertedTune(source->Bytes(), sources.conversions[index], sources.ring, problem);
+  if (!converted || converted->size() != sources.file_sizes[index]) {
+    throw AppError(ChangedWhileWrittenText(sources.file_names[index]));
   }
-  return std::move(converted.bytes);
+  return std::move(*converted);
 }
 }  // namespace
 
@@ -44,8 +44,8 @@ std::uint64_t StoredRecordSize(const std::string& record_name, std::uint64_t tun
 void ReadCollectedTune(FileSystem& files, const DatabaseSources& sources, std::size_t index,
                        std::vector<std::uint8_t>& tune) {
   const std::string path = sources.PathOf(index);
-  if (sources.conversions[index] == Conversion::ToFormat0) {
-    tune = ConvertedTune(files, path, sources.file_names[index], sources.file_sizes[index]);
+  if (sources.conversions[index] != Conversion::AsStored) {
+    tune = ConvertedTune(files, sources, index);
     return;
   }
   // Exactly the collected size: a file that has grown since contributes only that much.

@@ -19,6 +19,7 @@ struct DatabaseSources {
   // As stored: a converted tune's entry is the conversion's size.
   const std::vector<std::uint16_t>& file_sizes;
   const std::vector<Conversion>& conversions;
+  const handheld::RingOptions& ring;  // how Conversion::Ring shapes a tune
   // The directories the files were listed in, and each file's index into them, or kGivenFile for
   // a file whose name is its whole path.
   const std::vector<std::string>& directories;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "format/palm_database.h"
+
 // What a message or question is about, for a face that names it apart from the text.
 struct Subject {
   std::string path;         // as the user gave it, or a file within a directory they gave; "" for none
@@ -38,6 +40,7 @@ enum class Topic {
   NameCut,            // a file's name is longer than a record's: the record takes its first 31 characters
   NameTaken,          // a record's file name is an earlier record's: the tune goes under another name
   KeptOutput,         // an existing output kept by an answer No: the run did what was asked
+  Shaped,             // a tune shaped to ring, with its size before and after
   DirectoryNotMade,   // a directory the user agreed to create could not be; a face may end the run
 };
 
@@ -108,7 +111,7 @@ inline constexpr char kWouldBeEmpty[] = "removing every record would leave it em
 // "Wrong MIDI format:\r" and the file or record name.
 std::string WrongMidiFormatText(std::string_view name);
 // The largest tune a record may hold, in bytes.
-inline constexpr std::uint64_t kLargestMidiFile = 65000;
+inline constexpr std::uint64_t kLargestMidiFile = palm::kLargestTune;
 
 // "MIDI file too large for Palm OS:\r", the name and the size in whole KB, "name (64KB)".
 std::string TooLargeText(std::string_view name, std::uint64_t size);

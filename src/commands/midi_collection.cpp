@@ -56,7 +56,7 @@ const char* MissingSourceText(const std::string& path, bool thorough) {
 }
 
 DatabaseSources MidiCollection::Sources() const {
-  return DatabaseSources{FileNames, RecordNames, FileSizes, Conversions, directories_, FileDirectories};
+  return DatabaseSources{FileNames, RecordNames, FileSizes, Conversions, options_.ring, directories_, FileDirectories};
 }
 
 void MidiCollection::Clear() {
@@ -83,11 +83,22 @@ bool MidiCollection::Refuse(const char* text, const Subject& subject) {
   return false;
 }
 
-std::optional<std::uint64_t> MidiCollection::ConvertedSize(std::span<const std::uint8_t> tune, const std::string& path,
-                                                           const std::string& name) {
-  midi::SizeResult converted = midi::ConvertedSize(tune);
-  if (!converted.problem) return converted.size;
-  PassOver(UnconvertibleMessage(name, ProblemText(*converted.problem), PathSubject(path)), kMidiError);
+std::optional<std::uint64_t> MidiCollection::ConvertedSize(std::span<const std::uint8_t> tune, Conversion conversion,
+                                                           const std::string& path, const std::string& name) {
+  std::string problem;
+  if (conversion == Conversion::ToFormat0) {
+    // Only its size: the writer converts again as it writes.
+    const midi::SizeResult converted = midi::ConvertedSize(tune);
+    if (!converted.problem) return converted.size;
+    problem = ProblemText(*converted.problem);
+  } else if (const auto converted = ConvertedTune(tune, conversion, options_.ring, problem)) {
+    prompts_.Note(MakeMessage(Topic::Shaped,
+                              "shaped: " + std::to_string(tune.size()) + " -> " + std::to_string(converted->size()) +
+                                  " bytes",
+                              PathSubject(path)));
+    return converted->size();
+  }
+  PassOver(UnconvertibleMessage(name, problem, PathSubject(path)), kMidiError);
   return std::nullopt;
 }
 
@@ -219,10 +230,11 @@ bool MidiCollection::CollectFile(const Candidate& candidate, std::uint64_t& data
     NoteSkipped(prompts_, outcome_, Topic::SkippedFormat, path, "format " + std::to_string(format) + ", not format 0");
     return true;
   }
-  // Format 0 is stored as it is.
-  const Conversion conversion = smf0 ? Conversion::AsStored : options_.conversion;
+  // Format 0 is stored as it is, but shaped to ring as any other.
+  const Conversion conversion =
+      smf0 && options_.conversion == Conversion::ToFormat0 ? Conversion::AsStored : options_.conversion;
   if (conversion != Conversion::AsStored) {
-    std::optional<std::uint64_t> converted = ConvertedSize(tune, path, name);
+    std::optional<std::uint64_t> converted = ConvertedSize(tune, conversion, path, name);
     if (!converted) return !Cancelled();
     size = *converted;
   }

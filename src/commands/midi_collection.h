@@ -20,6 +20,7 @@ struct CollectionOptions {
   bool smf0_only = true;
   // How tunes are stored; the size limit applies to what is stored.
   Conversion conversion = Conversion::AsStored;
+  handheld::RingOptions ring = {};  // for Conversion::Ring
   // The command line's and the page's collection, stricter than the window's 25 bytes: files
   // among the sources, any name taken, each tune's whole structure checked, notes on names.
   bool thorough = false;
@@ -65,10 +66,10 @@ class MidiCollection {
   bool CollectFile(const Candidate& candidate, std::uint64_t& database_size);
   // OK passes over the file (and a face that names skipped files hears why); false for Cancel.
   bool PassOver(const Message& question, const char* caption);
-  // The size of a tune's conversion to format 0. nullopt after the question about a tune that
-  // cannot be converted; the outcome's ending tells its answer.
-  std::optional<std::uint64_t> ConvertedSize(std::span<const std::uint8_t> tune, const std::string& path,
-                                             const std::string& name);
+  // The size of a tune's conversion. nullopt after the question about a tune that cannot be
+  // converted; the outcome's ending tells its answer.
+  std::optional<std::uint64_t> ConvertedSize(std::span<const std::uint8_t> tune, Conversion conversion,
+                                             const std::string& path, const std::string& name);
   // False, after its question, for a tune whose structure does not read whole.
   bool WholeTuneReads(std::span<const std::uint8_t> tune, const std::string& path, const std::string& name);
   bool Cancelled() const { return outcome_.ending == Ending::Cancelled; }

@@ -40,6 +40,8 @@ inline constexpr std::uint16_t kBackupFlag = 0x0008;
 inline constexpr std::uint16_t kResourceDatabaseFlag = 0x0001;
 inline constexpr std::uint8_t kDirtyRecord = 0x40;
 inline constexpr std::size_t kMaxRecords = 65535;
+// The largest tune a record holds, in bytes.
+inline constexpr std::uint64_t kLargestTune = 65000;
 // Sizes and offsets are read as signed 32-bit numbers: no larger database can be read back.
 inline constexpr std::uint64_t kLargestDatabase = 0x7FFFFFFF;
 

@@ -173,9 +173,9 @@ ShapedTune ShapeToRing(std::span<const std::uint8_t> tune, const RingOptions& op
     writer.Note(note);
   }
   shaped.bytes = writer.Finish();
-  if (shaped.bytes.size() > kLargestShapedTune) {
+  if (shaped.bytes.size() > palm::kLargestTune) {
     shaped.refusal = "the shaped tune is " + std::to_string(shaped.bytes.size()) + " bytes, more than the " +
-                     std::to_string(kLargestShapedTune) + " a record holds";
+                     std::to_string(palm::kLargestTune) + " a record holds";
     shaped.bytes.clear();
   }
   return shaped;

@@ -22,9 +22,10 @@
 #include <string>
 #include <vector>
 
+#include "format/palm_database.h"
+
 namespace handheld {
 
-inline constexpr std::size_t kLargestShapedTune = 65000;  // the largest tune a record holds
 inline constexpr int kLargestOctaveShift = 3;
 
 struct RingOptions {

@@ -18,7 +18,9 @@ void PutLittle(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-void PutTag(std::vector<std::uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<std::uint8_t>& out, const char (&tag)[5]) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(tag[i]));
+}
 }  // namespace
 
 unsigned KeyFrequency(std::uint8_t key) {

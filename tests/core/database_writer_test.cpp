@@ -30,11 +30,12 @@ struct Listed {
          std::vector<std::uint16_t> file_sizes, Conversion conversion = Conversion::AsStored)
       : names(std::move(file_names)), records(std::move(record_names)), sizes(std::move(file_sizes)),
         conversions(names.size(), conversion), directories{std::move(directory)}, file_directories(names.size(), 0) {}
-  DatabaseSources Sources() const { return {names, records, sizes, conversions, directories, file_directories}; }
+  DatabaseSources Sources() const { return {names, records, sizes, conversions, ring, directories, file_directories}; }
 
   std::vector<std::string> names, records;
   std::vector<std::uint16_t> sizes;
   std::vector<Conversion> conversions;
+  handheld::RingOptions ring;
   std::vector<std::string> directories;
   std::vector<std::uint32_t> file_directories;
 };
