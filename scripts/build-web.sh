@@ -35,7 +35,7 @@ for src in "${sources[@]}"; do linked+=("$objects/$(echo "${src#"$ROOT"/src/}" |
 # every function that might be on the stack while a dialog waits, which it takes to be any that
 # calls through a pointer or an exception trampoline. Listed as never waiting: operator new, whose
 # pointer is the new handler this program never sets, and the layers that work on bytes alone and
-# never reach a question (palm::, midi::, zip::). Unlisted, they cost 6 KB of the compressed module
+# never reach a question (palm::, midi::, handheld::, zip::). Unlisted, they cost 6 KB of the compressed module
 # and time in every run.
 em++ "${linked[@]}" -o "$site/carillo-core.js" -O2 -fexceptions --closure 0 \
   -sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=createCarilloCore -sENVIRONMENT=web \
