@@ -3,6 +3,9 @@
 #include "cli/console.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <exception>
+#include <optional>
 #include <cstddef>
 #include <span>
 #include <string_view>
@@ -37,6 +40,10 @@ constexpr char kSkipBad[] = "skip every unusable, unreadable or too large MIDI f
 constexpr char kAllFormats[] = "take MIDI files of every format, not only format 0";
 constexpr char kToSmf0[] = "convert format-1 files to format 0 as they are stored (implies --all-formats)";
 constexpr char kOutput[] = "write the result to FILE (ending in .pdb) and leave DATABASE as it is";
+constexpr char kRing[] = "shape each tune to ring on the handheld: its melody alone, one note at a\ntime, an octave up where that lies higher (takes format 0 and format 1)";
+constexpr char kChannel[] = "with --ring: the melody of channel N (1 to 16) alone, not of every channel\nbut the drums' (10)";
+constexpr char kOctave[] = "with --ring: move the melody by N octaves (-3 to 3; 0 keeps its pitch)";
+constexpr char kSeconds[] = "with --ring: cut the tune after S seconds";
 constexpr char kQuestions[] =
     "Questions are asked on the terminal; without one, and without a flag that answers them,\n"
     "they are answered Cancel.\n"
@@ -51,6 +58,10 @@ constexpr FlagInfo kCompileFlags[] = {
     {"--name", 0, "NAME", "the database name on the handheld, at most 31 characters\n(default: \"My MIDI Database\")"},
     {"--all-formats", 0, nullptr, kAllFormats},
     {"--to-smf0", 0, nullptr, kToSmf0},
+    {"--ring", 0, nullptr, kRing},
+    {"--channel", 0, "N", kChannel},
+    {"--octave", 0, "N", kOctave},
+    {"--seconds", 0, "S", kSeconds},
     {"--yes", 'y', nullptr, "create a missing directory for DATABASE and replace an existing DATABASE"},
     {"--no-overwrite", 'n', nullptr, "never replace an existing DATABASE"},
     {"--skip-bad", 0, nullptr, kSkipBad},
@@ -60,6 +71,20 @@ constexpr FlagInfo kListFlags[] = {
     {"--json", 0, nullptr, "the same as one JSON document on standard output"},
 };
 constexpr FlagInfo kConvertFlags[] = {
+    {"--ring", 0, nullptr, kRing},
+    {"--channel", 0, "N", kChannel},
+    {"--octave", 0, "N", kOctave},
+    {"--seconds", 0, "S", kSeconds},
+    {"--yes", 'y', nullptr, "replace an existing OUT without asking"},
+    {"--no-overwrite", 'n', nullptr, "keep an existing OUT"},
+    {"--quiet", 'q', nullptr, "no summary"},
+};
+constexpr FlagInfo kRenderFlags[] = {
+    {"--volume", 0, "N", "the handheld's alarm volume, 0 to 64 (default: 64)"},
+    {"--ring", 0, nullptr, "shape the tune to ring first, as convert --ring does"},
+    {"--channel", 0, "N", kChannel},
+    {"--octave", 0, "N", kOctave},
+    {"--seconds", 0, "S", kSeconds},
     {"--yes", 'y', nullptr, "replace an existing OUT without asking"},
     {"--no-overwrite", 'n', nullptr, "keep an existing OUT"},
     {"--quiet", 'q', nullptr, "no summary"},
@@ -67,6 +92,10 @@ constexpr FlagInfo kConvertFlags[] = {
 constexpr FlagInfo kAddFlags[] = {
     {"--all-formats", 0, nullptr, kAllFormats},
     {"--to-smf0", 0, nullptr, kToSmf0},
+    {"--ring", 0, nullptr, kRing},
+    {"--channel", 0, "N", kChannel},
+    {"--octave", 0, "N", kOctave},
+    {"--seconds", 0, "S", kSeconds},
     {"--yes", 'y', nullptr, "replace every record whose name a new tune has, and an existing FILE"},
     {"--no-overwrite", 'n', nullptr,
      "keep every record whose name a new tune has (the tune is skipped), and\nan existing FILE"},
@@ -126,6 +155,14 @@ constexpr CommandInfo kCommands[] = {
      "A NAME that matches no record, or removing every record, is refused with nothing written.\n"
      "DATABASE is replaced only once the new one is complete.\n",
      22, kRemoveFlags, ""},
+    {CommandName::Render, "render", 2, 3, "TUNE OUT | DATABASE NAME|#N OUT",
+     "Usage: carillo render TUNE OUT [FLAGS]\n"
+     "       carillo render DATABASE NAME|#N OUT [FLAGS]\n"
+     "Writes to OUT (a .wav file) what a Palm OS handheld sounds when it plays TUNE, or the record\n"
+     "NAME (its first record of that name) or #N of DATABASE: one square-wave voice, 16-bit mono at\n"
+     "22050 Hz. A tune that plays nothing, divides by zero or would last past 30 minutes writes\n"
+     "nothing. \"-\" as OUT writes standard output (carillo render song.mid - | aplay).\n",
+     22, kRenderFlags, ""},
 };
 
 // The short flags people expect, as their long forms; "" for none.
@@ -155,6 +192,48 @@ bool EndsInPdb(const std::string& path) {
   std::string end = path.substr(path.size() - 4);
   for (char& c : end) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   return end == ".pdb";
+}
+
+// A whole number, or nullopt for anything else.
+std::optional<long> WholeNumber(const std::string& text) {
+  if (text.empty() || text.size() > 6) return std::nullopt;
+  std::size_t used = 0;
+  long number = 0;
+  try {
+    number = std::stol(text, &used);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  return used == text.size() ? std::optional(number) : std::nullopt;
+}
+
+// Takes the value of a flag that has one; the problem with it, or "".
+std::string TakeValue(Arguments& arguments, const std::string& flag, const std::string& value) {
+  if (flag == "--name") arguments.name = value;
+  if (flag == "--output") arguments.output = value;
+  const std::optional<long> number = WholeNumber(value);
+  if (flag == "--channel") {
+    if (!number || *number < 1 || *number > 16) return "--channel takes a channel from 1 to 16";
+    arguments.channel = static_cast<unsigned>(*number);
+  }
+  if (flag == "--octave") {
+    if (!number || *number < -3 || *number > 3) return "--octave takes a shift from -3 to 3";
+    arguments.octave = static_cast<int>(*number);
+  }
+  if (flag == "--volume") {
+    if (!number || *number < 0 || *number > 64) return "--volume takes a volume from 0 to 64";
+    arguments.volume = static_cast<unsigned>(*number);
+  }
+  if (flag == "--seconds") {
+    char* end = nullptr;
+    const double seconds = std::strtod(value.c_str(), &end);
+    // Half an hour at most, as long as a render may last.
+    if (end != value.c_str() + value.size() || !(seconds > 0 && seconds <= 1800)) {
+      return "--seconds takes a number of seconds above 0, at most 1800";
+    }
+    arguments.seconds = seconds;
+  }
+  return "";
 }
 
 const CommandInfo* FindCommand(CommandName name) {
@@ -191,6 +270,7 @@ constexpr char kProgramHelp[] =
     "  convert IN OUT                 make a format-0 tune of a format-1 tune\n"
     "  add DATABASE PATH...           add MIDI files and the .mid files of directories to DATABASE\n"
     "  remove DATABASE NAME...        remove the records of these names from DATABASE\n"
+    "  render TUNE OUT                write what a handheld sounds of a tune as a WAV file\n"
     "\n"
     "  carillo COMMAND -h|--help   the flags of a command\n"
     "  carillo --version           the version\n"
@@ -304,12 +384,13 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
     if (known->value) {
       if (!value && at + 1 < rest.size()) value = rest[++at];
       if (!value || value->empty()) return fail(flag + " needs a " + known->value);
-      (flag == "--name" ? arguments.name : arguments.output) = *value;
+      if (std::string problem = TakeValue(arguments, flag, *value); !problem.empty()) return fail(problem);
       continue;
     }
     if (value) return fail(flag + " takes no value");
     if (flag == "--all-formats") arguments.all_formats = true;
-    if (flag == "--to-smf0") arguments.to_smf0 = arguments.all_formats = true;
+    if (flag == "--to-smf0") arguments.to_smf0 = true;
+    if (flag == "--ring") arguments.ring = true;
     if (flag == "--yes") arguments.yes = true;
     if (flag == "--no-overwrite") arguments.no_overwrite = true;
     if (flag == "--skip-bad") arguments.skip_bad = true;
@@ -318,6 +399,12 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
   }
 
   if (arguments.yes && arguments.no_overwrite) return fail("--yes and --no-overwrite contradict each other");
+  if (arguments.ring && arguments.to_smf0) return fail("--ring and --to-smf0 contradict each other");
+  const char* shaping = arguments.channel != 0 ? "--channel"
+                        : arguments.octave      ? "--octave"
+                        : arguments.seconds     ? "--seconds"
+                                                : nullptr;
+  if (shaping && !arguments.ring) return fail(std::string(shaping) + " needs --ring");
   if (arguments.operands.size() < command->least_operands) {
     return fail(std::string("missing operand: ") + command->operands);
   }
@@ -335,8 +422,13 @@ ParsedArguments ParseArguments(const std::vector<std::string>& words) {
       return fail(arguments.operands.back() + ": DATABASE must end in .pdb");
     }
   }
-  if (command->name == CommandName::Convert && EndsInPdb(arguments.operands[1])) {
-    return fail(arguments.operands[1] + ": a database, not a MIDI file");
+  if ((command->name == CommandName::Convert || command->name == CommandName::Render) &&
+      EndsInPdb(arguments.operands.back())) {
+    return fail(arguments.operands.back() + ": a database, not a " +
+                (command->name == CommandName::Render ? "WAV file" : "MIDI file"));
+  }
+  if (command->name == CommandName::Render && arguments.operands.size() == 3 && !EndsInPdb(arguments.operands[0])) {
+    return fail(arguments.operands[0] + ": DATABASE must end in .pdb");
   }
   if (command->name == CommandName::Add || command->name == CommandName::Remove) {
     // The database comes first: a tune or a name there is the operands the wrong way round.

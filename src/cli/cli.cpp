@@ -20,6 +20,7 @@
 #include "commands/list_command.h"
 #include "commands/messages.h"
 #include "commands/outcome.h"
+#include "commands/render_command.h"
 #include "format/palm_database.h"
 #include "seams/app_error.h"
 #include "seams/clock.h"
@@ -136,9 +137,16 @@ Outcome Joined(Outcome before, Outcome outcome) {
   return outcome;
 }
 
+handheld::RingOptions RingOf(const Arguments& arguments) {
+  return {.channel = arguments.channel, .octave = arguments.octave, .seconds = arguments.seconds};
+}
+
 CollectionOptions CommandLineCollection(const Arguments& arguments) {
   return {.smf0_only = !arguments.all_formats,
-          .conversion = arguments.to_smf0 ? Conversion::ToFormat0 : Conversion::AsStored,
+          .conversion = arguments.ring      ? Conversion::Ring
+                        : arguments.to_smf0 ? Conversion::ToFormat0
+                                            : Conversion::AsStored,
+          .ring = RingOf(arguments),
           .thorough = true,
           .skip_unreadable = arguments.skip_bad};
 }
@@ -155,8 +163,8 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
     console.Write(Stream::Err, std::string(kProgramName) + ": standard output: could not be written whole\n");
     return Exit(ExitStatus::InOutError);
   }
-  if (arguments.command == CommandName::Convert && arguments.operands[1] == kStandardStream &&
-      console.IsTerminal(Stream::Out)) {
+  const bool writes_binary = arguments.command == CommandName::Convert || arguments.command == CommandName::Render;
+  if (writes_binary && arguments.operands.back() == kStandardStream && console.IsTerminal(Stream::Out)) {
     return UsageError(console, arguments.command, "standard output is a terminal: binary data not written");
   }
 
@@ -173,14 +181,16 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
     database_name = *name;
   }
 
-  // Record names are compared as record text.
-  std::vector<RecordChoice> removals;
-  if (arguments.command == CommandName::Remove) {
-    for (auto operand = arguments.operands.begin() + 1; operand != arguments.operands.end(); ++operand) {
+  // Record names are compared as record text: remove's, and render's of a database.
+  std::vector<RecordChoice> records;
+  const bool renders_record = arguments.command == CommandName::Render && arguments.operands.size() == 3;
+  if (arguments.command == CommandName::Remove || renders_record) {
+    const auto last = renders_record ? arguments.operands.end() - 1 : arguments.operands.end();
+    for (auto operand = arguments.operands.begin() + 1; operand != last; ++operand) {
       std::optional<std::string> name = ArgumentAsSystemText(*operand);
       // Not named: usage errors are written as system text, which cannot hold it either.
       if (!name) return UsageError(console, arguments.command, "a NAME holds characters Windows-1252 cannot");
-      removals.push_back({*name, *operand});
+      records.push_back({*name, *operand});
     }
   }
   const std::string output = arguments.output ? FromCurrentDirectory(CorePath(*arguments.output)) : "";
@@ -196,8 +206,8 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
       return Exit(StatusOf(taken_out, prompts));
     }
   }
-  if (arguments.command == CommandName::Convert) {
-    if (operands[1] == kStandardStream) prompts.SummaryToStandardError();
+  if (writes_binary) {
+    if (operands.back() == kStandardStream) prompts.SummaryToStandardError();
     if (operands[0] == kStandardStream && console.InputIsTerminal()) {
       console.Write(Stream::Err, std::string(kProgramName) + ": reading a tune from standard input (end it with " +
                                      kEndOfInputKeys + ")\n");
@@ -240,14 +250,27 @@ int RunCarillo(const std::vector<std::string>& words, Console& console) {
       }
       case CommandName::Convert: {
         std::unique_ptr<FileSystem> streams = WithStandardStreams(std::move(files), operands[0] == kStandardStream);
-        return ConvertMidiFile(prompts, *streams, {operands[0], operands[1]});
+        return ConvertMidiFile(prompts, *streams,
+                               {.source_path = operands[0],
+                                .destination_path = operands[1],
+                                .conversion = arguments.ring ? Conversion::Ring : Conversion::ToFormat0,
+                                .ring = RingOf(arguments)});
+      }
+      case CommandName::Render: {
+        std::unique_ptr<FileSystem> streams = WithStandardStreams(std::move(files), operands[0] == kStandardStream);
+        return RenderTune(prompts, *streams,
+                          {.source_path = operands[0],
+                           .record = renders_record ? std::optional(records.front()) : std::nullopt,
+                           .destination_path = operands.back(),
+                           .volume = arguments.volume,
+                           .ring = arguments.ring ? std::optional(RingOf(arguments)) : std::nullopt});
       }
       case CommandName::Add:
       case CommandName::Remove:
         if (IsDirectoryRefused(prompts, *files, operands[0], refused)) return refused;
         return EditTunes(prompts, *files, *clock,
                          {.database_path = FromCurrentDirectory(operands[0]),
-                          .removals = removals,
+                          .removals = records,
                           .sources = arguments.command == CommandName::Add
                                          ? std::vector<std::string>(operands.begin() + 1, operands.end())
                                          : std::vector<std::string>{},

@@ -159,6 +159,12 @@ void TerminalPrompts::ShowInformation(const Message& message, const std::string&
 }
 
 void TerminalPrompts::Note(const Message& note) {
+  if (note.topic == Topic::Shaped) {
+    // What a run made of a tune, beside the summary.
+    ClearProgress();
+    if (!quiet_ && !console_.Write(summary_stream_, TerminalLine(note) + "\n", Encoding::Utf8)) failed_ = true;
+    return;
+  }
   if (IsSkip(note.topic)) ++skipped_;
   if (note.topic == Topic::SkippedFormat) ++format_skipped_;
   Say(note);

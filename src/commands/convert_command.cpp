@@ -18,8 +18,10 @@ Outcome ConvertMidiFile(Prompts& prompts, FileSystem& files, const ConvertInputs
   if (!files.FileExists(inputs.source_path)) return refuse(Field::Edit1, kFileDoesNotExist, source_subject);
   const std::unique_ptr<FileBlock> source = ReadWholeFile(files, inputs.source_path, kLargestConvertibleFile);
   if (!source) return refuse(Field::Edit1, kTooLargeToConvert, source_subject);
-  midi::ConvertResult converted = midi::ConvertToFormat0(source->Bytes());
-  if (converted.problem) return refuse(Field::Edit1, ProblemText(*converted.problem), source_subject);
+  std::string problem;
+  const std::span<const std::uint8_t> original = source->Bytes();
+  std::optional<std::vector<std::uint8_t>> converted = ConvertedTune(original, inputs.conversion, inputs.ring, problem);
+  if (!converted) return refuse(Field::Edit1, problem, source_subject);
   if (files.DirectoryExists(inputs.destination_path)) {
     return refuse(Field::Edit2, kFileOrDirectoryExists, destination_subject);
   }
@@ -31,13 +33,16 @@ Outcome ConvertMidiFile(Prompts& prompts, FileSystem& files, const ConvertInputs
     }
   }
   std::unique_ptr<OutputFile> file = files.Create(inputs.destination_path, Durability::Closed);
-  file->Write(converted.bytes.data(), converted.bytes.size());
+  file->Write(converted->data(), converted->size());
   file->Close();
   outcome.written = inputs.destination_path;
   outcome.tunes = 1;
-  const std::span<const std::uint8_t> original = source->Bytes();
-  const bool unchanged = std::equal(original.begin(), original.end(), converted.bytes.begin(), converted.bytes.end());
-  prompts.ShowInformation(MakeMessage(Topic::Summary, ConvertedText(converted.bytes.size(), unchanged), destination_subject),
+  if (inputs.conversion == Conversion::Ring) {
+    prompts.Note(ShapedNote(inputs.source_path, original.size(), converted->size()));
+    return outcome;
+  }
+  const bool unchanged = std::equal(original.begin(), original.end(), converted->begin(), converted->end());
+  prompts.ShowInformation(MakeMessage(Topic::Summary, ConvertedText(converted->size(), unchanged), destination_subject),
                           kSuccess);
   return outcome;
 }

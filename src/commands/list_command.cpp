@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "commands/database_image.h"
+#include "commands/handheld_text.h"
+#include "handheld/tune_facts.h"
 #include "commands/printable.h"
 #include "format/byte_order.h"
 #include "format/palm_text.h"
@@ -11,9 +13,36 @@ namespace {
 
 constexpr std::size_t kMidiHeaderLength = 14;  // "MThd", length, format, tracks, division
 
+ListedPlay PlayOf(std::span<const std::uint8_t> tune) {
+  const handheld::HandheldPlay play = handheld::PlayOnHandheld(tune, handheld::kMaxVolume);
+  ListedPlay listed{play.outcome, play.Seconds(), play.offset, play.reason, PlayText(play), {}, 0};
+  const handheld::TuneFacts facts = handheld::ReadTuneFacts(tune);
+  if (!facts.problem) {
+    listed.tune_seconds = facts.tune_seconds;
+    listed.most_notes_at_once = facts.most_notes_at_once;
+  }
+  return listed;
+}
+
+// "plays 128.9 s (the tune lasts 103.3 s), up to 7 notes at once (the handheld sounds one)", each
+// part where it tells something.
+std::string PlayLine(const ListedPlay& play) {
+  std::string line = play.text;
+  const bool sounds = play.outcome == handheld::PlayOutcome::Plays || play.outcome == handheld::PlayOutcome::StopsEarly;
+  if (!sounds) return line;
+  if (play.tune_seconds && SecondsText(*play.tune_seconds) != SecondsText(play.seconds)) {
+    line += " (the tune lasts " + SecondsText(*play.tune_seconds) + " s)";
+  }
+  if (play.most_notes_at_once > 1) {
+    line += ", up to " + std::to_string(play.most_notes_at_once) + " notes at once (the handheld sounds one)";
+  }
+  return line;
+}
+
 ListedTune TuneOf(std::span<const std::uint8_t> tune) {
   ListedTune listed;
   listed.size = tune.size();
+  listed.handheld = PlayOf(tune);
   if (tune.size() >= kMidiHeaderLength) {
     listed.format = LoadBig16(tune.subspan<8, 2>());
     listed.tracks = LoadBig16(tune.subspan<10, 2>());
@@ -170,20 +199,31 @@ std::string ListingText(const DatabaseListing& listing) {
     if (tune.format) {
       text += ", SMF " + std::to_string(*tune.format) + ", " + std::to_string(*tune.tracks) +
               (*tune.tracks == 1 ? " track, " : " tracks, ") + DivisionText(*tune.division);
-      if (*tune.format == 0) {
-        text += ", plays on the handheld";
-      } else if (*tune.format == 1) {
-        text += ", needs converting to format 0";
-      } else {
-        text += ", independent sequences: convert refuses it";
-      }
     } else {
       text += ", header cut short";
     }
+    text += ", " + PlayLine(tune.handheld);
     text += "\n";
   }
   return text;
 }
+
+namespace {
+std::string PlayJson(const ListedPlay& play) {
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.2f", play.seconds);
+  std::string json = "{\"outcome\": \"" + std::string(handheld::OutcomeName(play.outcome)) + "\", \"seconds\": " + seconds;
+  if (play.outcome != handheld::PlayOutcome::Plays) {
+    json += ", \"byte\": " + std::to_string(play.byte) + ", \"reason\": " + JsonString(play.reason);
+  }
+  if (play.tune_seconds) {
+    std::snprintf(seconds, sizeof seconds, "%.3f", *play.tune_seconds);
+    json += ", \"tune_seconds\": " + std::string(seconds) +
+            ", \"most_notes_at_once\": " + std::to_string(play.most_notes_at_once);
+  }
+  return json + "}";
+}
+}  // namespace
 
 std::string ListingJson(const DatabaseListing& listing) {
   auto date = [](std::uint32_t seconds) {
@@ -214,6 +254,7 @@ std::string ListingJson(const DatabaseListing& listing) {
                 ", \"division\": " + std::to_string(*tune.division) +
                 ", \"plays_as_is\": " + (*tune.format == 0 ? "true" : "false");
       }
+      json += ", \"handheld\": " + PlayJson(tune.handheld);
     } else {
       json += ", \"problem\": " + JsonString(palm::PalmTextToUtf8(record.problem));
     }

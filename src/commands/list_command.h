@@ -12,7 +12,19 @@
 #include "commands/outcome.h"
 #include "commands/prompts.h"
 #include "format/palm_database.h"
+#include "handheld/handheld_player.h"
 #include "seams/file_system.h"
+
+// What the handheld does with a tune, beside what the tune is.
+struct ListedPlay {
+  handheld::PlayOutcome outcome = handheld::PlayOutcome::Silent;
+  double seconds = 0;
+  std::size_t byte = 0;  // where it stopped, or what it refused
+  std::string reason;    // "" when it plays
+  std::string text;      // PlayText's words
+  std::optional<double> tune_seconds;  // End of Track's time under the exact tempo map (format 0 or 1)
+  unsigned most_notes_at_once = 0;
+};
 
 struct ListedTune {
   std::size_t size = 0;
@@ -20,6 +32,7 @@ struct ListedTune {
   std::optional<std::uint16_t> format;
   std::optional<std::uint16_t> tracks;
   std::optional<std::uint16_t> division;
+  ListedPlay handheld;
 };
 
 struct ListedRecord {

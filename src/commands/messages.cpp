@@ -64,6 +64,11 @@ Message ReplaceTuneMessage(std::string_view name, Subject record) {
                  "already in the database. Replace it?", std::move(record)};
 }
 
+Message ShapedNote(const std::string& path, std::size_t before, std::size_t after) {
+  return MakeMessage(Topic::Shaped, "shaped: " + std::to_string(before) + " -> " + std::to_string(after) + " bytes",
+                     PathSubject(path));
+}
+
 Message SkippedNote(Topic topic, const std::string& path, std::string_view reason) {
   return Message{topic, std::string(reason), "skipped: " + OneLine(reason), PathSubject(path)};
 }

@@ -144,5 +144,7 @@ Message UnconvertibleMessage(std::string_view name, std::string_view reason, Sub
 Message OverwriteMessage(Topic topic, const std::string& path);
 // `A tune named "NAME" is already in the database.\r\nReplace it?`, about the record of that name.
 Message ReplaceTuneMessage(std::string_view name, Subject record);
+// "shaped: 23456 -> 1234 bytes", about the tune at `path`.
+Message ShapedNote(const std::string& path, std::size_t before, std::size_t after);
 // A note that the file at `path` was passed over, and why.
 Message SkippedNote(Topic topic, const std::string& path, std::string_view reason);

@@ -92,10 +92,7 @@ std::optional<std::uint64_t> MidiCollection::ConvertedSize(std::span<const std::
     if (!converted.problem) return converted.size;
     problem = ProblemText(*converted.problem);
   } else if (const auto converted = ConvertedTune(tune, conversion, options_.ring, problem)) {
-    prompts_.Note(MakeMessage(Topic::Shaped,
-                              "shaped: " + std::to_string(tune.size()) + " -> " + std::to_string(converted->size()) +
-                                  " bytes",
-                              PathSubject(path)));
+    prompts_.Note(ShapedNote(path, tune.size(), converted->size()));
     return converted->size();
   }
   PassOver(UnconvertibleMessage(name, problem, PathSubject(path)), kMidiError);
