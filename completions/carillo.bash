@@ -32,7 +32,7 @@ _carillo() {
         if [[ $cur == -* ]]; then
             COMPREPLY=($(compgen -W '-h --help --version' -- "$cur"))
         else
-            COMPREPLY=($(compgen -W 'extract compile list convert add remove' -- "$cur"))
+            COMPREPLY=($(compgen -W 'extract compile list convert add remove render' -- "$cur"))
         fi
         return 0
     fi
@@ -40,20 +40,21 @@ _carillo() {
     local command=${COMP_WORDS[1]} flags
     case $command in
         extract) flags='-y --yes -n --no-overwrite -q --quiet' ;;
-        compile) flags='--name --all-formats --to-smf0 -y --yes -n --no-overwrite --skip-bad -q --quiet' ;;
+        compile) flags='--name --all-formats --to-smf0 --ring --channel --octave --seconds -y --yes -n --no-overwrite --skip-bad -q --quiet' ;;
         list) flags='--json' ;;
-        convert) flags='-y --yes -n --no-overwrite -q --quiet' ;;
-        add) flags='--all-formats --to-smf0 -y --yes -n --no-overwrite --skip-bad --output -q --quiet' ;;
+        convert) flags='--ring --channel --octave --seconds -y --yes -n --no-overwrite -q --quiet' ;;
+        add) flags='--all-formats --to-smf0 --ring --channel --octave --seconds -y --yes -n --no-overwrite --skip-bad --output -q --quiet' ;;
         remove) flags='-y --yes -n --no-overwrite --output -q --quiet' ;;
+        render) flags='--volume --ring --channel --octave --seconds -y --yes -n --no-overwrite -q --quiet' ;;
         *) return 0 ;;
     esac
     flags+=' -h --help'
 
-    # The database name is free text (bash splits "--name=NAME" at the "="); --output takes a database.
-    if [ "$command" = compile ]; then
-        [ "$prev" = --name ] && return 0
-        [ "$prev" = = ] && [ "${COMP_WORDS[COMP_CWORD-2]}" = --name ] && return 0
-    fi
+    # The database name and the numbers are free text (bash splits "--name=NAME" at the "=");
+    # --output takes a database.
+    local valued='--name --channel --octave --seconds --volume'
+    [[ " $valued " == *" $prev "* ]] && return 0
+    [ "$prev" = = ] && [[ " $valued " == *" ${COMP_WORDS[COMP_CWORD-2]} "* ]] && return 0
     if [ "$prev" = --output ] || { [ "$prev" = = ] && [ "${COMP_WORDS[COMP_CWORD-2]}" = --output ]; }; then
         _carillo_files "$cur" pdb
         return 0
@@ -65,7 +66,7 @@ _carillo() {
         word=${COMP_WORDS[i]}
         if [ "$flags_ended" = 0 ] && [ "$word" = -- ]; then
             flags_ended=1
-        elif [ "$flags_ended" = 0 ] && { [ "$word" = --name ] || [ "$word" = --output ]; }; then
+        elif [ "$flags_ended" = 0 ] && [[ " $valued --output " == *" $word "* ]]; then
             i=$((i + 1))
             [ "${COMP_WORDS[i]}" = = ] && i=$((i + 1))
         elif [ "$flags_ended" = 1 ] || [ "$word" = - ] || [[ $word != -* ]]; then
@@ -110,6 +111,16 @@ _carillo() {
         remove)
             # Record names are the database's own: only the database is a file.
             [ "$operand" != 0 ] || _carillo_files "$cur" pdb
+            ;;
+        render)
+            # A tune or a database, then for a database its record's name, then the sound.
+            local first=''
+            for ((i = 2; i < COMP_CWORD; i++)); do [[ ${COMP_WORDS[i]} != -* ]] && first=${COMP_WORDS[i]} && break; done
+            if [ "$operand" = 0 ]; then
+                _carillo_files "$cur" mid pdb
+            elif [[ ${first,,} != *.pdb ]] || [ "$operand" = 2 ]; then
+                [ "$operand" -ge 3 ] || _carillo_files "$cur" wav
+            fi
             ;;
     esac
     return 0

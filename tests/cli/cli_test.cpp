@@ -121,6 +121,15 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
       {{"convert", "tunes_dir/song.mid", "Backup.PDB"}, 2,
        "carillo: Backup.PDB: a database, not a MIDI file\nTry 'carillo convert --help'.\n"},
       {{"remove", "one.pdb", "Bird", "--output", "text.pdb", "-n"}, 0, "carillo: text.pdb: already exists; kept\n"},
+      {{"render", "long.mid", "o.wav", "--channel", "3"}, 2, "carillo: --channel needs --ring\nTry 'carillo render --help'.\n"},
+      {{"render", "long.mid", "o.wav", "--volume=65"}, 2,
+       "carillo: --volume takes a volume from 0 to 64\nTry 'carillo render --help'.\n"},
+      {{"compile", "tunes_dir", "o.pdb", "--ring", "--to-smf0"}, 2,
+       "carillo: --ring and --to-smf0 contradict each other\nTry 'carillo compile --help'.\n"},
+      {{"render", "tunes_dir/song.mid", "o.wav"}, 1, "carillo: tunes_dir/song.mid: not rendered: plays nothing: format 1\n"},
+      {{"render", "one.pdb", "#2", "o.wav"}, 1, "carillo: one.pdb: no record #2: the database holds 1 record\n"},
+      {{"convert", "tunes_dir/song.mid", "o.mid", "--ring", "--channel", "9"}, 1,
+       "carillo: tunes_dir/song.mid: channel 9 has no notes\n"},
       {{"extract", "tunes_dir/"}, 1, "carillo: tunes_dir/: a directory, not a database\n"},
       {{"compile", "missing_dir", "out.pdb"}, 1, "carillo: missing_dir: Directory does not exist!\n"},
       {{"compile", "tunes_dir", "out.pdb", "--name="}, 2, "carillo: --name needs a NAME\nTry 'carillo compile --help'.\n"},
@@ -159,6 +168,7 @@ TEST_F(CommandLine, RefusalsGiveTheirTextAndStatus) {
   }
   EXPECT_FALSE(fs::exists(root_ / "out.pdb"));
   EXPECT_FALSE(fs::exists(root_ / "made_dir")) << "no directory made for a file that gives no tune";
+  EXPECT_FALSE(fs::exists(root_ / "o.wav") || fs::exists(root_ / "o.mid")) << "nothing written for a refused tune";
   EXPECT_EQ(ReadBytes(root_ / "one.pdb"), one);
   EXPECT_EQ(ReadBytes(root_ / "text.pdb"), text);
 }
@@ -381,11 +391,11 @@ TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
   EXPECT_EQ(text.status, 4) << "a damaged record is a tune that cannot be had";
   EXPECT_EQ(text.out, "Name:       My MIDI Database\nAttributes: 0x0008\nVersion:    0\nType:       smfr\n"
                       "Creator:    Qsnd\nCreated:    " + date + "\nModified:   " + date + "\nRecords:    5\n"
-                      "    1  a: 34 bytes, SMF 0, 1 track, 96 ticks/quarter, plays on the handheld\n"
-                      "    2  b: 34 bytes, SMF 1, 1 track, 96 ticks/quarter, needs converting to format 0\n"
+                      "    1  a: 34 bytes, SMF 0, 1 track, 96 ticks/quarter, plays 0.5 s\n"
+                      "    2  b: 34 bytes, SMF 1, 1 track, 96 ticks/quarter, plays nothing: format 1\n"
                       "    3  not a MIDI record\n"
                       "    4  d\xC3\xA9: damaged: its data offset points past the record\n"
-                      "    5  e: 34 bytes, SMF 2, 1 track, 96 ticks/quarter, independent sequences: convert refuses it\n");
+                      "    5  e: 34 bytes, SMF 2, 1 track, 96 ticks/quarter, plays nothing: format 2\n");
 
   ProcessResult json = Run({"list", database.string(), "--json"});
   EXPECT_EQ(json.status, 4) << json.err;
@@ -394,14 +404,18 @@ TEST_F(CommandLine, ListShowsGoodForeignAndDamagedRecords) {
                       "  \"type\": \"smfr\",\n  \"creator\": \"Qsnd\",\n  \"created\": " + stamp +
                       ",\n  \"modified\": " + stamp + ",\n  \"record_count\": 5,\n  \"records\": [\n"
                       "    {\"number\": 1, \"status\": \"midi\", \"name\": \"a\", \"size\": 34, \"format\": 0, "
-                      "\"tracks\": 1, \"division\": 96, \"plays_as_is\": true},\n"
+                      "\"tracks\": 1, \"division\": 96, \"plays_as_is\": true, \"handheld\": {\"outcome\": \"plays\", "
+                      "\"seconds\": 0.49, \"tune_seconds\": 0.500, \"most_notes_at_once\": 1}},\n"
                       "    {\"number\": 2, \"status\": \"midi\", \"name\": \"b\", \"size\": 34, \"format\": 1, "
-                      "\"tracks\": 1, \"division\": 96, \"plays_as_is\": false},\n"
+                      "\"tracks\": 1, \"division\": 96, \"plays_as_is\": false, \"handheld\": {\"outcome\": \"silent\", "
+                      "\"seconds\": 0.00, \"byte\": 8, \"reason\": \"format 1\", \"tune_seconds\": 0.500, "
+                      "\"most_notes_at_once\": 1}},\n"
                       "    {\"number\": 3, \"status\": \"not_midi_record\", \"problem\": \"not a MIDI record\"},\n"
                       "    {\"number\": 4, \"status\": \"damaged\", \"name\": \"d\xC3\xA9\", "
                       "\"problem\": \"damaged: its data offset points past the record\"},\n"
                       "    {\"number\": 5, \"status\": \"midi\", \"name\": \"e\", \"size\": 34, \"format\": 2, "
-                      "\"tracks\": 1, \"division\": 96, \"plays_as_is\": false}\n  ]\n}\n");
+                      "\"tracks\": 1, \"division\": 96, \"plays_as_is\": false, \"handheld\": {\"outcome\": \"silent\", "
+                      "\"seconds\": 0.00, \"byte\": 8, \"reason\": \"format 2\"}}\n  ]\n}\n");
 }
 
 TEST_F(CommandLine, ConversionToFormat0) {
@@ -428,6 +442,17 @@ TEST_F(CommandLine, ConversionToFormat0) {
   EXPECT_EQ(piped.status, 0);
   EXPECT_EQ(piped.out, std::string(merged.begin(), merged.end()));
   EXPECT_EQ(piped.err, "Converted to format 0: 40 bytes.\n");
+  // What the handheld sounds: a one-note tune at 440 Hz for 49 of its 10 ms ticks, and the same
+  // tune shaped to ring, whose size is told.
+  WriteBytes(root_ / "a440.mid", OneNoteTune(0, 69));
+  ProcessResult rendered = Run({"render", "a440.mid", "-"});
+  EXPECT_EQ(rendered.status, 0);
+  EXPECT_EQ(rendered.err, "Rendered: plays 0.5 s.\n");
+  ASSERT_EQ(rendered.out.size(), 44u + 2 * 10804) << "22050 samples a second, 220.5 a tick";
+  EXPECT_EQ(rendered.out.substr(0, 4) + rendered.out.substr(8, 4), "RIFFWAVE");
+  ProcessResult shaped = Run({"convert", "a440.mid", "ring.mid", "--ring", "--octave", "0"});
+  EXPECT_EQ(shaped.status, 0) << shaped.err;
+  EXPECT_EQ(shaped.out, "a440.mid: shaped: 34 -> " + std::to_string(fs::file_size(root_ / "ring.mid")) + " bytes\n");
   ProcessResult on_terminal = RunProgramOnTerminal({"convert", "-", "-"}, "", root_, {.out_on_terminal = true});
   EXPECT_EQ(on_terminal.status, 2);
   EXPECT_EQ(on_terminal.err, "carillo: standard output is a terminal: binary data not written\nTry 'carillo convert --help'.\n");
@@ -496,7 +521,7 @@ TEST_F(CommandLine, TruncatedDatabaseTellsWhatWasLostAndEndsWithStatus4) {
   ProcessResult listed = Run({"list", "cut.pdb"});
   EXPECT_EQ(listed.status, 4) << listed.err;
   const std::string records = listed.out.substr(listed.out.find("    1  "));
-  EXPECT_EQ(records, "    1  a: 34 bytes, SMF 0, 1 track, 96 ticks/quarter, plays on the handheld\n"
+  EXPECT_EQ(records, "    1  a: 34 bytes, SMF 0, 1 track, 96 ticks/quarter, plays 0.5 s\n"
                      "    2  b: damaged: it runs past the end of the file\n"
                      "    3  it lies past the end of the file\n"
                      "    4  it lies past the end of the file\n");

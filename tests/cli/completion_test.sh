@@ -23,9 +23,9 @@ offers() {
     got="$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -s -d ' ')"
     [ "$got" = "$expected" ] || fail "'$*' offers '$got', expected '$expected'"
 }
-offers 'add compile convert extract list remove' carillo ''
+offers 'add compile convert extract list remove render' carillo ''
 offers '--help --version -h' carillo -
-offers '--all-formats --help --name --no-overwrite --quiet --skip-bad --to-smf0 --yes -h -n -q -y' carillo compile -
+offers '--all-formats --channel --help --name --no-overwrite --octave --quiet --ring --seconds --skip-bad --to-smf0 --yes -h -n -q -y' carillo compile -
 offers '--help --no-overwrite --quiet --yes -h -n -q -y' carillo extract x.pdb -
 offers '--help --json -h' carillo list -
 offers 'B.PDB a.pdb tunes' carillo extract ''
@@ -37,9 +37,12 @@ offers '' carillo compile --name ''
 offers 'B.PDB a.pdb tunes' carillo list --json ''
 offers 'D.MID c.mid tunes' carillo convert - ''
 offers '' carillo convert c.mid d.mid ''
-offers '--all-formats --help --no-overwrite --output --quiet --skip-bad --to-smf0 --yes -h -n -q -y' carillo add -
+offers '--all-formats --channel --help --no-overwrite --octave --output --quiet --ring --seconds --skip-bad --to-smf0 --yes -h -n -q -y' carillo add -
 offers '--help --no-overwrite --output --quiet --yes -h -n -q -y' carillo remove a.pdb -
 offers 'D.MID c.mid tunes' carillo add --output a.pdb B.PDB ''
 offers 'B.PDB a.pdb tunes' carillo remove -q --output ''
 offers '' carillo remove a.pdb ''
+offers '' carillo render --ring --seconds ''
+offers '' carillo render a.pdb ''
+offers 'tunes' carillo render --volume 9 c.mid ''
 exit $status

@@ -38,7 +38,8 @@ std::string CaseOf(const std::string& script, const std::string& word) {
 
 const std::pair<CommandName, const char*> kCommandWords[] = {
     {CommandName::Extract, "extract"}, {CommandName::Compile, "compile"}, {CommandName::List, "list"},
-    {CommandName::Convert, "convert"}, {CommandName::Add, "add"},         {CommandName::Remove, "remove"}};
+    {CommandName::Convert, "convert"}, {CommandName::Add, "add"},         {CommandName::Remove, "remove"},
+    {CommandName::Render, "render"}};
 
 TEST(Flags, CompletionsAndManPageNameEveryFlagOfTheTableAndNoOther) {
   const std::string bash = Read("completions/carillo.bash"), zsh = Read("completions/_carillo");
@@ -52,7 +53,7 @@ TEST(Flags, CompletionsAndManPageNameEveryFlagOfTheTableAndNoOther) {
     all.insert(expected.begin(), expected.end());
     EXPECT_EQ(FlagsIn(CaseOf(bash, word)), expected) << "bash";
     Flags in_zsh = FlagsIn(CaseOf(zsh, word));
-    for (const char* list : {"answers", "quiet"}) {
+    for (const char* list : {"answers", "quiet", "ring"}) {
       if (CaseOf(zsh, word).find(std::string("$") + list) == std::string::npos) continue;
       const std::size_t at = shared.find(std::string("local -a ") + list);
       const Flags listed = FlagsIn(shared.substr(at, shared.find("\n      local", at + 1) - at));
