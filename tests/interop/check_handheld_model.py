@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """check_handheld_model.py PROBE CARILLO DIRECTORY...: each .mid file, made format 0 by CARILLO, plays in PROBE
-as in this model of the handheld (of what well-formed tunes meet), with its exact length. Shaped by PROBE
+as in this model of the handheld (of what well-formed tunes meet), with its exact length; for the shortest, CARILLO
+render's WAV sounds each note with its sign changes at its level, and nothing between. Shaped by CARILLO --ring
 --octave 0: one track on channel 1, a note at a time, (played here) ending within 0.02 s of the original's melody
 (its highest key on any channel but 10), sounding it at 90% of its ticks' middles (95% median), in no more bytes
 than the format-0 tune (40% median)."""
@@ -111,6 +112,23 @@ def melody(notes, ends, seconds_at):
     return times, keys
 
 
+def wav_faults(wav, notes):
+    """What in a WAV file of 22050 Hz differs from the notes' square waves: 2 f d sign changes (+-2), +-level."""
+    samples = memoryview(wav[44:]).cast("h")
+    faults, covered = [], 0
+    for start, end, key, amplitude in notes:
+        first, last, frequency = start * 441 // 2, end * 441 // 2, round(440 * 2 ** ((key - 69) / 12))
+        part = samples[first:last]
+        changes = sum(1 for a, b in zip(part, part[1:]) if (a > 0) != (b > 0))
+        expected = 2 * frequency * (last - first) / 22050
+        if {abs(x) for x in part} - {amplitude * 511} or (frequency < 11025 and abs(changes + 1 - expected) > 2):
+            faults.append("key %d at tick %d: %d sign changes for %.0f" % (key, start, changes + 1, expected))
+        covered += last - first
+    if sum(1 for x in samples if x) != covered or len(samples) != (notes[-1][1] * 441 // 2 if notes else 0):
+        faults.append("sound outside the notes")
+    return faults
+
+
 def check(path, probe, carillo, work):
     """(the tune's line of figures, its failures, its figures: melody before and after, bytes)."""
     name, failures, format0 = os.path.basename(path), [], os.path.join(work, "%d.mid" % os.getpid())
@@ -128,8 +146,11 @@ def check(path, probe, carillo, work):
     probed = (head[0], int(head[1]), lines[1], int(head[2]), [tuple(map(int, n.split())) for n in lines[2:-1]])
     if probed != before or abs(float(head[3]) - seconds_at(max(ends))) > 1e-6:
         failures.append("%s: the player differs from the model: %s" % (name, lines[:2]))
+    if len(tune) < 9000:  # the shortest tunes' sound, sample by sample
+        wav = subprocess.run([carillo, "render", format0, "-"], capture_output=True).stdout
+        failures += ["%s: render: %s" % (name, fault) for fault in wav_faults(wav, before[4])[:3]]
     times, keys = melody(notes, ends, seconds_at)
-    run = subprocess.run([probe, "shape", path, "--octave", "0"], capture_output=True)
+    run = subprocess.run([carillo, "convert", path, "-", "--ring", "--octave", "0", "--quiet"], capture_output=True)
     shaped, after = run.stdout, play(run.stdout, 64)
     _division, shaped_notes, _tempos, _ends, statuses = read_tune(shaped) if shaped else (0, [], [], [], {})
     sounding, overlaps = None, 0  # a Note On while a key sounds; Offs of other keys split long deltas
