@@ -23,6 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   palm::EditPlan plan{std::vector<palm::RecordChange>(database.records.size()), {}};
   std::uint32_t largest_id = 0;
   for (const palm::EditableRecord& record : database.records) largest_id = std::max(largest_id, record.unique_id);
+  // A new record takes the header's seed, or the ID above the largest where that lies higher.
+  const std::uint32_t seed = (std::uint32_t{data[68]} << 24) | (data[69] << 16) | (data[70] << 8) | data[71];
+  const std::uint32_t new_id = std::max(seed <= palm::kLargestUniqueId ? seed : 0, largest_id + 1);
   for (std::size_t edits = 0; edits < 2; ++edits) {
     const palm::EditedImage edited = palm::LayOutEdit(database, plan, 0, 0x7FFFFFFF);
     Require(edited.Outcome() == palm::EditOutcome::Done || edits == 1);  // only an added record passes a limit
@@ -36,13 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(read.records.size() == database.records.size() + edits);
     for (std::size_t i = 0; i < database.records.size(); ++i) {
       const palm::EditableRecord &was = database.records[i], &is = read.records[i];
-      Require(is.attributes == was.attributes && is.unique_id == was.unique_id);
+      Require(is.unique_id == was.unique_id);
+      Require(is.attributes == (i < edits ? was.attributes | palm::kDirtyRecord : was.attributes));
       Require(i < edits ? is.name == "Replaced" : is.name == was.name && std::ranges::equal(is.bytes, was.bytes));
     }
     if (edits == 1) {
       const palm::EditableRecord& added = read.records.back();
       Require(added.name == "Added" && added.status == palm::RecordStatus::Midi);
-      Require(added.attributes == palm::kDirtyRecord && added.unique_id == largest_id + 1);
+      Require(added.attributes == palm::kDirtyRecord && added.unique_id == new_id);
+      const std::uint32_t seed_after = (std::uint32_t{bytes[68]} << 24) | (bytes[69] << 16) | (bytes[70] << 8) | bytes[71];
+      Require(seed_after == std::max(seed, new_id + 1));
     }
     if (!plan.existing.empty()) plan.existing[0] = {palm::RecordChange::Kind::Replace, {"Replaced", kTune}};
     plan.appended.push_back({"Added", kTune});
