@@ -27,6 +27,7 @@
 #include "commands/prompts.h"
 #include "format/palm_database.h"
 #include "format/palm_text.h"
+#include "handheld/wave_render.h"
 #include "seams/app_error.h"
 #include "seams/clock.h"
 #include "web/memory_file_system.h"
@@ -105,10 +106,19 @@ bool RunReporting(const std::function<Outcome()>& command) {
   return false;
 }
 
-// The page's two boxes, as the command line's flags: "SMF0 only", and "Convert format 1 to format 0".
-CollectionOptions PageCollection(int smf0_only, int to_smf0) {
+// "Make each tune ring" with its "cut after" seconds (0 for none), as --ring [--seconds S].
+handheld::RingOptions PageRing(double seconds) {
+  return {.seconds = seconds > 0 ? std::optional(seconds) : std::nullopt};
+}
+
+// The page's boxes, as the command line's flags: "SMF0 only", "Convert format 1 to format 0", and
+// "Make each tune ring", which takes format 0 and 1 alike as --ring does.
+CollectionOptions PageCollection(int smf0_only, int to_smf0, int ring, double seconds) {
   return {.smf0_only = smf0_only != 0,
-          .conversion = to_smf0 != 0 ? Conversion::ToFormat0 : Conversion::AsStored,
+          .conversion = ring != 0      ? Conversion::Ring
+                        : to_smf0 != 0 ? Conversion::ToFormat0
+                                       : Conversion::AsStored,
+          .ring = PageRing(seconds),
           .thorough = true};
 }
 
@@ -172,14 +182,17 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t* web_add_file(const char* path, std::size_t si
 }
 
 // What the page would otherwise restate, as JSON: the longest database name, the kinds of
-// question with what each answer resolves to, and the field an input error can name.
+// question with what each answer resolves to, the field an input error can name, and the longest
+// "cut after" (no sound is rendered past 30 minutes).
 EMSCRIPTEN_KEEPALIVE const char* web_constants() {
-  static char json[200];
+  static char json[300];
   std::snprintf(json, sizeof json,
                 R"({"max_name_length": %d, "buttons": {"ok_cancel": %d, "yes_no_cancel": %d}, )"
-                R"("answers": {"ok": %d, "yes": %d, "no": %d, "cancel": %d}, "fields": {"database_name": %d}})",
+                R"("answers": {"ok": %d, "yes": %d, "no": %d, "cancel": %d}, "fields": {"database_name": %d}, )"
+                R"("longest_cut_seconds": %u})",
                 static_cast<int>(palm::kMaxNameLength), kOkCancel, kYesNoCancel, kAnsweredOkOrYes, kAnsweredOkOrYes,
-                kAnsweredNo, kAnsweredCancel, static_cast<int>(Field::Edit5));
+                kAnsweredNo, kAnsweredCancel, static_cast<int>(Field::Edit5),
+                static_cast<unsigned>(handheld::kLongestRenderTicks / handheld::kTicksPerSecond));
   return json;
 }
 
@@ -209,7 +222,8 @@ EMSCRIPTEN_KEEPALIVE std::size_t web_file_size(const char* path) {
 
 // Compiles the files given, one a line in the order the page lists them, into "\\database.pdb", a
 // path no file the user gives can have; true when it was written.
-EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_name, int smf0_only, int to_smf0) {
+EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_name, int smf0_only, int to_smf0,
+                                     int ring, double seconds) {
   bool written = false;
   RunReporting([&] {
     PagePrompts prompts;
@@ -225,7 +239,7 @@ EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_n
                            {.sources = Lines(sources),
                             .destination_path = "\\database.pdb",
                             .database_name = *name,
-                            .collection = PageCollection(smf0_only, to_smf0)});
+                            .collection = PageCollection(smf0_only, to_smf0, ring, seconds)});
     if (command.CheckCompileInputs()) command.CompileDatabase();
     written = !command.Result().written.empty();
     return command.Result();
@@ -262,7 +276,7 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* web_extract_zip(const char* path, cons
 // Removes the records listed ("#N" one a line) from the database at `path` and adds the files
 // given, as compile takes them, in one edit of the file in place; true when it was rewritten.
 EMSCRIPTEN_KEEPALIVE int web_edit(const char* path, const char* sources, const char* removals, int smf0_only,
-                                  int to_smf0) {
+                                  int to_smf0, int ring, double seconds) {
   bool written = false;
   RunReporting([&] {
     PagePrompts prompts;
@@ -273,7 +287,7 @@ EMSCRIPTEN_KEEPALIVE int web_edit(const char* path, const char* sources, const c
                                 {.database_path = path,
                                  .removals = records,
                                  .sources = Lines(sources),
-                                 .collection = PageCollection(smf0_only, to_smf0)});
+                                 .collection = PageCollection(smf0_only, to_smf0, ring, seconds)});
     written = !outcome.written.empty();
     return outcome;
   });

@@ -138,6 +138,22 @@ try {
     assert.ok((await downloaded('be_sharp_bw_redfarn.mid')).equals(extracted['be_sharp_bw_redfarn.mid']));
   });
 
+  const options = async (ring, toSmf0, cut) => {
+    await tab('compile');
+    for (const [id, on] of [['ring', ring], ['to-smf0', toSmf0]]) if (await page.$eval(`#${id}`, box => box.checked) !== on) await page.click(`#${id}`);
+    await page.$eval('#ring-seconds', (input, text) => { input.value = text; input.dispatchEvent(new Event('input')); }, cut);
+  };
+
+  await check('with "Make each tune ring" cut after 20 s, compile makes what carillo compile --ring --seconds 20 makes', async () => {
+    await options(true, true, '20');
+    await pick('#midi-files', tunes.slice(0, 8));
+    await click('#compile');
+    const shaped = await downloaded('My_MIDI_Database.pdb');
+    execFileSync(carillo, ['compile', '-q', '--ring', '--seconds', '20', ...tunes.slice(0, 8), path.join(work, 'ring.pdb')]);
+    assert.ok(withoutDates(shaped).equals(withoutDates(fs.readFileSync(path.join(work, 'ring.pdb')))));
+    await options(false, true, '');
+  });
+
   await check('a Windows-1252 name survives both ways; a name it cannot hold is skipped with a word', async () => {
     await tab('compile');
     const dir = fs.mkdtempSync(path.join(work, 'names-'));

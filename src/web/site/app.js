@@ -56,16 +56,29 @@ const shownTab = () => tabs.find(tab => tab.getAttribute('aria-selected') === 't
 const stored = (key, fallback) => localStorage.getItem(`carillo.${key}`) ?? fallback;
 $('database-name').value = stored('name', DEFAULT_NAME);
 
-// The options are one setting shown on two tasks.
-for (const [ids, key] of [[['smf0-only', 'add-smf0-only'], 'smf0Only'], [['to-smf0', 'add-to-smf0'], 'toSmf0']]) {
+// The options are one setting shown on two tasks. The cut applies only to tunes made to ring.
+const boxes = [[['smf0-only', 'add-smf0-only'], 'smf0Only', 'true'], [['to-smf0', 'add-to-smf0'], 'toSmf0', 'true'],
+  [['ring', 'add-ring'], 'ring', 'false']];
+const cuts = ['ring-seconds', 'add-ring-seconds'];
+const cutWhenRinging = () => cuts.forEach(id => { $(id).disabled = !$('ring').checked; });
+for (const [ids, key, fallback] of boxes) {
   for (const id of ids) {
-    $(id).checked = stored(key, 'true') === 'true';
+    $(id).checked = stored(key, fallback) === 'true';
     $(id).addEventListener('change', () => {
       for (const other of ids) $(other).checked = $(id).checked;
       localStorage.setItem(`carillo.${key}`, String($(id).checked));
+      cutWhenRinging();
     });
   }
 }
+for (const id of cuts) {
+  $(id).value = stored('ringSeconds', '');
+  $(id).addEventListener('input', () => {
+    for (const other of cuts) $(other).value = $(id).value;
+    localStorage.setItem('carillo.ringSeconds', $(id).value);
+  });
+}
+cutWhenRinging();
 
 // --- Pickers, buttons and listings --------------------------------------------------------------
 

@@ -33,8 +33,8 @@ function download(blob, name) {
 // --- What the tasks take ------------------------------------------------------------------------
 
 // The tunes chosen for a task, and the line that says which.
-export const compileTunes = { files: [], status: $('midi-chosen') };
-export const addTunes = { files: [], status: $('add-chosen') };
+export const compileTunes = { files: [], status: $('midi-chosen'), cut: $('ring-seconds') };
+export const addTunes = { files: [], status: $('add-chosen'), cut: $('add-ring-seconds') };
 
 export function chooseTunes(picker, files) {
   picker.files = files.filter(({ path }) => TUNES.test(path) || /\.zip$/i.test(path));
@@ -69,8 +69,25 @@ export function checkName(known) {
   return problem;
 }
 
-// The two options as the core takes them; app.js keeps each task's boxes alike.
-const options = () => [$('smf0-only').checked ? 1 : 0, $('to-smf0').checked ? 1 : 0];
+// How the tasks store a tune, as the core takes it: "Convert format 1 to format 0", "Make each tune
+// ring" and its cut (0 for none); app.js keeps each task's boxes alike.
+function storing() {
+  const cut = $('ring').checked ? Number($('ring-seconds').value.trim() || 0) : 0;
+  return [$('to-smf0').checked ? 1 : 0, $('ring').checked ? 1 : 0, cut];
+}
+const options = () => [$('smf0-only').checked ? 1 : 0, ...storing()];
+
+// The cut as typed is a number of seconds the core takes, or empty; else says so at the field.
+function cutProblem(field, known) {
+  const text = field.value.trim();
+  const seconds = Number(text);
+  const bad = $('ring').checked && text !== '' && !(seconds > 0 && seconds <= known.longest_cut_seconds);
+  field.setAttribute('aria-invalid', String(bad));
+  if (!bad) return false;
+  say('error', `Cut after a number of seconds above 0, at most ${known.longest_cut_seconds}.`, 'Unable to continue');
+  field.focus();
+  return true;
+}
 
 // Puts the tunes into the core, each at the path the user knows it by, so that the core's words
 // name it so; the paths, in order.
@@ -99,6 +116,7 @@ export async function compile() {
     nameInput.focus();
     return;
   }
+  if (cutProblem(compileTunes.cut, known)) return;
   const read = await readChosen(compileTunes.files, TUNES);
   const started = performance.now();
   const tunes = inNtfsOrder(read);
@@ -111,7 +129,7 @@ export async function compile() {
       return null;
     }
     const written = await call(core, 'web_compile', [sources.join('\n'), name, ...options()],
-      ['string', 'string', 'number', 'number']);
+      ['string', 'string', 'number', 'number', 'number', 'number']);
     return written ? handedOver(() => new Blob([viewFile(core, '\\database.pdb')], { type: 'application/vnd.palm' })) : null;
   });
   if (!pdb) return;
@@ -152,17 +170,19 @@ export async function addAndRemove(view) {
   const database = view.shown;
   if (!database) return;
   const removals = [...view.rows.querySelectorAll('input:checked')].map(box => `#${box.value}`);
+  const known = await coreConstants();
+  if (cutProblem(addTunes.cut, known)) return;
   const tunes = inNtfsOrder(await readChosen(addTunes.files, TUNES));
   if (tunes.length === 0 && removals.length === 0) {
     say('error', 'Nothing to do: choose tunes to add, or check records to remove.', 'Unable to continue');
     return;
   }
   const at = `\\${database.name}`;
-  const edited = await withCore(runFace(await coreConstants(), path => (path === at ? database.path : userPath(path))), async core => {
+  const edited = await withCore(runFace(known, path => (path === at ? database.path : userPath(path))), async core => {
     putFile(core, at, database.bytes);
     const sources = putTunes(core, tunes);
     const written = await call(core, 'web_edit', [at, sources.join('\n'), removals.join('\n'), ...options()],
-      ['string', 'string', 'string', 'number', 'number']);
+      ['string', 'string', 'string', 'number', 'number', 'number', 'number']);
     return written ? viewFile(core, at).slice() : null;
   });
   if (!edited) return;
