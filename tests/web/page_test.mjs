@@ -84,6 +84,8 @@ async function pick(selector, files) {
   const input = await page.$(selector);
   runsBefore = await page.evaluate(() => window.carillo.runs);
   await input.uploadFile(...files);
+  // Tunes are listed once read, which moves what lies below them.
+  await page.waitForFunction(() => [...document.querySelectorAll('.chosen')].every(p => p.textContent !== 'Reading…'));
 }
 async function typeName(name) {
   await page.$eval('#database-name', input => { input.value = ''; });
