@@ -1,14 +1,15 @@
-// The page's figures in headless Chromium: time to be ready for input, and compile and extract of a
+// The page's figures in headless Chromium: time to be ready for input, compile and extract of a
 // set of tunes timed in the page from the files' bytes in memory to the result's bytes, with the
-// part that making the result a Blob for its download took.
-//   node bench/web_bench.mjs SITE-DIR TUNES-DIR RUNS    prints one JSON object
+// part that making the result a Blob for its download took, and ▶ on a long tune timed from its
+// bytes in memory to the samples handed to Web Audio.
+//   node bench/web_bench.mjs SITE-DIR TUNES-DIR RUNS LONG-TUNE    prints one JSON object
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
-const [site, tunesDir, runsText] = process.argv.slice(2);
+const [site, tunesDir, runsText, longTune] = process.argv.slice(2);
 const runs = Number(runsText || 5);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'carillo-web-bench-'));
 const types = { '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css', '.html': 'text/html' };
@@ -52,9 +53,10 @@ try {
   await page.goto(origin);
   const tunes = fs.readdirSync(tunesDir).map(n => path.join(tunesDir, n));
   await (await page.$('#midi-files')).uploadFile(...tunes);
+  await page.waitForSelector('#midi-tunes:not([hidden])');
   const compile = [], extract = [], compileBlob = [], extractBlob = [];
   const timed = async (runs, blobs) => {
-    const { lastRunMs, lastHandOverMs } = await page.evaluate(() => window.carillo);
+    const [lastRunMs, lastHandOverMs] = await page.evaluate(() => [window.carillo.lastRunMs, window.carillo.lastHandOverMs]);
     runs.push(lastRunMs);
     blobs.push(lastHandOverMs);
   };
@@ -72,9 +74,25 @@ try {
     await downloaded('last-My_MIDI_Database.zip');
     await timed(extract, extractBlob);
   }
+
+  // Each press renders the tune afresh and plays it; the next press stops it.
+  await page.click('#tab-compile');
+  await (await page.$('#midi-files')).uploadFile(longTune);
+  const play = '#midi-tunes li:first-child button.play';
+  await page.waitForSelector(play);
+  const render = [];
+  let soundSeconds = 0;
+  for (let i = 0; i < runs; ++i) {
+    await page.click(play);
+    await page.waitForSelector(`${play}[aria-pressed=true]`);
+    const figures = await page.evaluate(() => [window.carillo.lastRenderMs, window.carillo.lastSound.length]);
+    render.push(figures[0]);
+    soundSeconds = figures[1] / 22050;  // the core renders at 22050 Hz
+    await page.click(play);
+  }
   console.log(JSON.stringify({ tunes: tunes.length, ready_ms: median(ready), first_ready_ms: ready[0],
     compile_ms: median(compile), extract_ms: median(extract), compile_blob_ms: median(compileBlob),
-    extract_blob_ms: median(extractBlob) }));
+    extract_blob_ms: median(extractBlob), render_ms: median(render), sound_seconds: soundSeconds }));
 } finally {
   await browser.close();
   server.close();

@@ -22,11 +22,14 @@
 #include "commands/extract_command.h"
 #include "commands/list_command.h"
 #include "commands/outcome.h"
+#include "commands/render_command.h"
 #include "commands/tune_command.h"
+#include "commands/tune_conversion.h"
 #include "commands/messages.h"
 #include "commands/prompts.h"
 #include "format/palm_database.h"
 #include "format/palm_text.h"
+#include "handheld/wave_render.h"
 #include "seams/app_error.h"
 #include "seams/clock.h"
 #include "web/memory_file_system.h"
@@ -87,6 +90,15 @@ class PagePrompts : public Prompts {
   void Note(const Message& note) override { Tell("note", note.line, {}, note.subject.path); }
 };
 
+// A tune played on the page: its summary is a line in the message area, naming the sound, not a
+// box of its own each time ▶ is pressed.
+class SoundPrompts : public PagePrompts {
+ public:
+  void ShowInformation(const Message& message, const std::string& /*caption*/) override {
+    Tell("note", message.line, {}, message.subject.path);
+  }
+};
+
 MemoryFileSystem& Files() {
   static MemoryFileSystem files([](const std::string& path, const char* reason) {
     Tell("note", std::string("skipped: ") + reason, {}, path);
@@ -105,10 +117,19 @@ bool RunReporting(const std::function<Outcome()>& command) {
   return false;
 }
 
-// The page's two boxes, as the command line's flags: "SMF0 only", and "Convert format 1 to format 0".
-CollectionOptions PageCollection(int smf0_only, int to_smf0) {
+// "Make each tune ring" with its "cut after" seconds (0 for none), as --ring [--seconds S].
+handheld::RingOptions PageRing(double seconds) {
+  return {.seconds = seconds > 0 ? std::optional(seconds) : std::nullopt};
+}
+
+// The page's boxes, as the command line's flags: "SMF0 only", "Convert format 1 to format 0", and
+// "Make each tune ring", which takes format 0 and 1 alike as --ring does.
+CollectionOptions PageCollection(int smf0_only, int to_smf0, int ring, double seconds) {
   return {.smf0_only = smf0_only != 0,
-          .conversion = to_smf0 != 0 ? Conversion::ToFormat0 : Conversion::AsStored,
+          .conversion = ring != 0      ? Conversion::Ring
+                        : to_smf0 != 0 ? Conversion::ToFormat0
+                                       : Conversion::AsStored,
+          .ring = PageRing(seconds),
           .thorough = true};
 }
 
@@ -134,6 +155,38 @@ const char* Returned(std::string text) {
 // their count, then the address and size of each. Both kept until web_clear.
 zip::ZipLayout extracted_zip;
 std::vector<std::uint32_t> extracted_pieces;
+
+// The last sound rendered, handed to the page as the address and count of its samples; its WAV
+// file stays in Files() until web_clear.
+constexpr char kSoundPath[] = "\\sound.wav";
+std::uint32_t sound_samples[2];
+
+// The samples of a PCM WAV file: its "data" chunk, found by walking the chunks after "RIFF....WAVE".
+constexpr std::size_t kRiffHeaderSize = 12, kChunkHeaderSize = 8;
+std::span<const std::uint8_t> WavData(std::span<const std::uint8_t> wav) {
+  for (std::size_t at = kRiffHeaderSize; at + kChunkHeaderSize <= wav.size();) {
+    std::uint32_t size = 0;
+    for (int i = 3; i >= 0; --i) size = size << 8 | wav[at + 4 + i];  // little-endian
+    const std::span<const std::uint8_t> body = wav.subspan(at + kChunkHeaderSize);
+    if (size > body.size()) size = static_cast<std::uint32_t>(body.size());  // cut short: what there is
+    if (std::equal(wav.begin() + at, wav.begin() + at + 4, "data")) return body.first(size);
+    at += kChunkHeaderSize + size + (size & 1);  // chunks are padded to even sizes
+  }
+  return {};
+}
+
+// A chosen tune as the tasks without "Make each tune ring" store it: with "Convert format 1 to
+// format 0", a format-1 tune merged (format 0 comes back as it is). A tune the conversion refuses
+// stays as given, for the handheld's own play of it to say what goes wrong.
+void StoreAsConverted(const std::string& path) {
+  const std::vector<std::uint8_t>* tune = Files().Find(path);
+  if (!tune) return;
+  std::string problem;
+  const std::optional<std::vector<std::uint8_t>> converted =
+      ConvertedTune(*tune, Conversion::ToFormat0, handheld::RingOptions{}, problem);
+  if (!converted) return;
+  std::copy(converted->begin(), converted->end(), Files().AddFile(path, converted->size()));
+}
 
 zip::DosMoment Now() {
   const std::time_t now = std::time(nullptr);
@@ -172,14 +225,17 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t* web_add_file(const char* path, std::size_t si
 }
 
 // What the page would otherwise restate, as JSON: the longest database name, the kinds of
-// question with what each answer resolves to, and the field an input error can name.
+// question with what each answer resolves to, the field an input error can name, the rendered
+// sound's sample rate, and the longest "cut after" (no sound is rendered past 30 minutes).
 EMSCRIPTEN_KEEPALIVE const char* web_constants() {
-  static char json[200];
+  static char json[300];
   std::snprintf(json, sizeof json,
                 R"({"max_name_length": %d, "buttons": {"ok_cancel": %d, "yes_no_cancel": %d}, )"
-                R"("answers": {"ok": %d, "yes": %d, "no": %d, "cancel": %d}, "fields": {"database_name": %d}})",
+                R"("answers": {"ok": %d, "yes": %d, "no": %d, "cancel": %d}, "fields": {"database_name": %d}, )"
+                R"("sample_rate": %u, "longest_cut_seconds": %u})",
                 static_cast<int>(palm::kMaxNameLength), kOkCancel, kYesNoCancel, kAnsweredOkOrYes, kAnsweredOkOrYes,
-                kAnsweredNo, kAnsweredCancel, static_cast<int>(Field::Edit5));
+                kAnsweredNo, kAnsweredCancel, static_cast<int>(Field::Edit5), handheld::kSampleRate,
+                static_cast<unsigned>(handheld::kLongestRenderTicks / handheld::kTicksPerSecond));
   return json;
 }
 
@@ -209,7 +265,8 @@ EMSCRIPTEN_KEEPALIVE std::size_t web_file_size(const char* path) {
 
 // Compiles the files given, one a line in the order the page lists them, into "\\database.pdb", a
 // path no file the user gives can have; true when it was written.
-EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_name, int smf0_only, int to_smf0) {
+EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_name, int smf0_only, int to_smf0,
+                                     int ring, double seconds) {
   bool written = false;
   RunReporting([&] {
     PagePrompts prompts;
@@ -225,7 +282,7 @@ EMSCRIPTEN_KEEPALIVE int web_compile(const char* sources, const char* database_n
                            {.sources = Lines(sources),
                             .destination_path = "\\database.pdb",
                             .database_name = *name,
-                            .collection = PageCollection(smf0_only, to_smf0)});
+                            .collection = PageCollection(smf0_only, to_smf0, ring, seconds)});
     if (command.CheckCompileInputs()) command.CompileDatabase();
     written = !command.Result().written.empty();
     return command.Result();
@@ -262,7 +319,7 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* web_extract_zip(const char* path, cons
 // Removes the records listed ("#N" one a line) from the database at `path` and adds the files
 // given, as compile takes them, in one edit of the file in place; true when it was rewritten.
 EMSCRIPTEN_KEEPALIVE int web_edit(const char* path, const char* sources, const char* removals, int smf0_only,
-                                  int to_smf0) {
+                                  int to_smf0, int ring, double seconds) {
   bool written = false;
   RunReporting([&] {
     PagePrompts prompts;
@@ -273,7 +330,7 @@ EMSCRIPTEN_KEEPALIVE int web_edit(const char* path, const char* sources, const c
                                 {.database_path = path,
                                  .removals = records,
                                  .sources = Lines(sources),
-                                 .collection = PageCollection(smf0_only, to_smf0)});
+                                 .collection = PageCollection(smf0_only, to_smf0, ring, seconds)});
     written = !outcome.written.empty();
     return outcome;
   });
@@ -307,6 +364,37 @@ EMSCRIPTEN_KEEPALIVE const char* web_tune(const char* path, int index) {
     return taken.outcome;
   });
   return Returned(std::move(name));
+}
+
+// What the handheld sounds of a tune, as `carillo render` renders it: the MIDI file at `path`, or
+// with `index` from 0 that record of the database there as it is stored. A file is taken as the
+// tasks would store it: shaped with `ring` (cut after `seconds`, 0 for no cut), else with `to_smf0`
+// merged into format 0. The address and count of its 16-bit samples at 22050 Hz (good until
+// web_clear), or null after saying why there is no sound.
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* web_render(const char* path, int index, int to_smf0, int ring,
+                                                     double seconds) {
+  const std::uint32_t* samples = nullptr;
+  RunReporting([&] {
+    SoundPrompts prompts;
+    RenderInputs inputs{.source_path = path, .destination_path = kSoundPath};
+    if (index >= 0) {
+      const std::string number = "#" + std::to_string(index + 1);
+      inputs.record = RecordChoice{number, number};
+    } else if (ring != 0) {
+      inputs.ring = PageRing(seconds);
+    } else if (to_smf0 != 0) {
+      StoreAsConverted(path);
+    }
+    Outcome outcome = RenderTune(prompts, Files(), inputs);
+    const std::vector<std::uint8_t>* wav = Files().Find(kSoundPath);
+    if (outcome.written.empty() || !wav) return outcome;
+    const std::span<const std::uint8_t> data = WavData(*wav);
+    sound_samples[0] = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(data.data()));
+    sound_samples[1] = static_cast<std::uint32_t>(data.size() / sizeof(std::int16_t));
+    samples = sound_samples;
+    return outcome;
+  });
+  return samples;
 }
 
 }  // extern "C"

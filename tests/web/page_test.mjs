@@ -84,6 +84,8 @@ async function pick(selector, files) {
   const input = await page.$(selector);
   runsBefore = await page.evaluate(() => window.carillo.runs);
   await input.uploadFile(...files);
+  // Tunes are listed once read, which moves what lies below them.
+  await page.waitForFunction(() => [...document.querySelectorAll('.chosen')].every(p => p.textContent !== 'Reading…'));
 }
 async function typeName(name) {
   await page.$eval('#database-name', input => { input.value = ''; });
@@ -134,8 +136,62 @@ try {
     await click('#extract');
     const extracted = nativeExtract(pdb);
     assert.deepEqual(unzipped(await downloaded('native.zip')), extracted);
-    await click('#listing-rows tr:nth-child(2) button');
+    await click('#listing-rows tr:nth-child(2) button:not(.play)');
     assert.ok((await downloaded('be_sharp_bw_redfarn.mid')).equals(extracted['be_sharp_bw_redfarn.mid']));
+  });
+
+  // The Float32 samples the page last handed to Web Audio, and a WAV's samples / 32768.
+  const lastSound = async () => Buffer.from(await page.evaluate(() => new Promise(resolve => {
+    const reader = new FileReader();
+    reader.onload = () => resolve(reader.result.slice(reader.result.indexOf(',') + 1));
+    reader.readAsDataURL(new Blob([window.carillo.lastSound]));
+  })), 'base64');
+  const wavSound = wav => Buffer.from(Float32Array.from(new Int16Array(wav.buffer.slice(wav.byteOffset + 44, wav.byteOffset + wav.length)), s => s / 32768).buffer);
+  const pressed = selector => page.$eval(selector, button => [button.getAttribute('aria-pressed'), button.getAttribute('aria-label')]);
+  const options = async (ring, toSmf0, cut) => {
+    await tab('compile');
+    for (const [id, on] of [['ring', ring], ['to-smf0', toSmf0]]) if (await page.$eval(`#${id}`, box => box.checked) !== on) await page.click(`#${id}`);
+    await page.$eval('#ring-seconds', (input, text) => { input.value = text; input.dispatchEvent(new Event('input')); }, cut);
+  };
+
+  await check('▶ hands Web Audio what carillo render writes, of a record and of a chosen tune made to ring; again, or another ▶, stops it; a tune that plays nothing says why', async () => {
+    const wav = path.join(work, 'sound.wav');
+    const chosen = tunes.slice(0, 3);
+    for (const [what, press, render, setUp] of [
+      ['record #1', '#listing-rows tr:nth-child(1) button.play', ['render', path.join(work, 'native.pdb'), '#1'], () => tab('extract')],
+      ['a chosen tune cut after 4.5 s', '#midi-tunes li:nth-child(2) button.play', ['render', '--ring', '--seconds', '4.5', chosen[1]], async () => {
+        await options(true, true, '4.5');
+        await pick('#midi-files', chosen);
+        await page.waitForSelector('#midi-tunes li:nth-child(3) button.play');
+      }]]) {
+      await setUp();
+      await click(press);
+      await idle();
+      assert.deepEqual(await pressed(press), ['true', `Play ${what === 'record #1' ? '5432gone_redfarn' : path.basename(chosen[1])}`], what);
+      execFileSync(carillo, [...render, wav, '-q', '-y']);
+      assert.ok((await lastSound()).equals(wavSound(fs.readFileSync(wav))), what);
+    }
+    await click('#midi-tunes li:nth-child(3) button.play');
+    await idle();
+    assert.deepEqual([(await pressed('#midi-tunes li:nth-child(2) button.play'))[0], (await pressed('#midi-tunes li:nth-child(3) button.play'))[0]], ['false', 'true']);
+    await page.click('#midi-tunes li:nth-child(3) button.play');
+    assert.equal((await pressed('#midi-tunes li:nth-child(3) button.play'))[0], 'false');
+    await options(false, false, '');
+    await click('#midi-tunes li:nth-child(1) button.play');
+    await idle();
+    assert.match(await messages(), /Unable to continuenot rendered: plays nothing: format 1$/);
+    assert.equal((await pressed('#midi-tunes li:nth-child(1) button.play'))[0], 'false');
+    await options(false, true, '');
+  });
+
+  await check('with "Make each tune ring" cut after 20 s, compile makes what carillo compile --ring --seconds 20 makes', async () => {
+    await options(true, true, '20');
+    await pick('#midi-files', tunes.slice(0, 8));
+    await click('#compile');
+    const shaped = await downloaded('My_MIDI_Database.pdb');
+    execFileSync(carillo, ['compile', '-q', '--ring', '--seconds', '20', ...tunes.slice(0, 8), path.join(work, 'ring.pdb')]);
+    assert.ok(withoutDates(shaped).equals(withoutDates(fs.readFileSync(path.join(work, 'ring.pdb')))));
+    await options(false, true, '');
   });
 
   await check('a Windows-1252 name survives both ways; a name it cannot hold is skipped with a word', async () => {

@@ -1,5 +1,6 @@
 // The page: three tasks as tabs, the fields kept in localStorage, and the pickers, buttons and drops
 // that run the tasks, one at a time. It is ready for input once its core is.
+import { busy } from './busy.js';
 import { coreConstants } from './core.js';
 import { fromDrop, fromFileList, readChosen } from './inputs.js';
 import { listingView, list, offerDatabases, removeCell, saveCell } from './listing.js';
@@ -11,24 +12,9 @@ const DEFAULT_NAME = 'My MIDI Database';
 const DATABASES = /\.pdb$/i;
 
 // What the bench and the tests read: the last run's time from the bytes in memory to the result
-// and the part of it the result's Blob took, the runs ended, and when the page was ready for input.
-window.carillo = { lastRunMs: null, lastHandOverMs: null, runs: 0 };
-
-// One run at a time: the buttons wait while the core works.
-async function busy(work) {
-  const buttons = document.querySelectorAll('.go, td button, td input');
-  buttons.forEach(button => { button.disabled = true; });
-  document.body.setAttribute('aria-busy', 'true');
-  try {
-    await work();
-  } catch (error) {
-    say('error', error.message || String(error), 'Error');
-  } finally {
-    document.body.removeAttribute('aria-busy');
-    document.querySelectorAll('.go, td button, td input').forEach(button => { button.disabled = false; });
-    window.carillo.runs += 1;
-  }
-}
+// and the part of it the result's Blob took, the runs ended, when the page was ready for input,
+// and the last sound handed to Web Audio with the time rendering it took.
+window.carillo = { lastRunMs: null, lastHandOverMs: null, runs: 0, lastSound: null, lastRenderMs: null };
 
 // --- Tabs ---------------------------------------------------------------------------------------
 
@@ -56,16 +42,29 @@ const shownTab = () => tabs.find(tab => tab.getAttribute('aria-selected') === 't
 const stored = (key, fallback) => localStorage.getItem(`carillo.${key}`) ?? fallback;
 $('database-name').value = stored('name', DEFAULT_NAME);
 
-// The options are one setting shown on two tasks.
-for (const [ids, key] of [[['smf0-only', 'add-smf0-only'], 'smf0Only'], [['to-smf0', 'add-to-smf0'], 'toSmf0']]) {
+// The options are one setting shown on two tasks. The cut applies only to tunes made to ring.
+const boxes = [[['smf0-only', 'add-smf0-only'], 'smf0Only', 'true'], [['to-smf0', 'add-to-smf0'], 'toSmf0', 'true'],
+  [['ring', 'add-ring'], 'ring', 'false']];
+const cuts = ['ring-seconds', 'add-ring-seconds'];
+const cutWhenRinging = () => cuts.forEach(id => { $(id).disabled = !$('ring').checked; });
+for (const [ids, key, fallback] of boxes) {
   for (const id of ids) {
-    $(id).checked = stored(key, 'true') === 'true';
+    $(id).checked = stored(key, fallback) === 'true';
     $(id).addEventListener('change', () => {
       for (const other of ids) $(other).checked = $(id).checked;
       localStorage.setItem(`carillo.${key}`, String($(id).checked));
+      cutWhenRinging();
     });
   }
 }
+for (const id of cuts) {
+  $(id).value = stored('ringSeconds', '');
+  $(id).addEventListener('input', () => {
+    for (const other of cuts) $(other).value = $(id).value;
+    localStorage.setItem('carillo.ringSeconds', $(id).value);
+  });
+}
+cutWhenRinging();
 
 // --- Pickers, buttons and listings --------------------------------------------------------------
 

@@ -2,6 +2,7 @@
 // the page's one template and filled from the core's listing.
 import { coreConstants, midiDatabaseName, putFile, withCore } from './core.js';
 import { runFace, say } from './messages.js';
+import { playButton, rendered, stopWithin } from './sound.js';
 
 const $ = id => document.getElementById(id);
 const SYSTEM_SOUNDS = 'System MIDI Sounds';
@@ -38,10 +39,23 @@ export const saveCell = save => (row, record) => {
   cell(row, '').append(button);
 };
 
+// A record's tune as it is stored, heard as the handheld plays it.
+function playCell(row, record, database) {
+  const td = cell(row, '');
+  if (record.status !== 'midi') return;
+  const at = `\\${database.name}`;
+  const name = record.name ?? `#${record.number}`;
+  const shown = path => (path === at ? database.path : name);  // the sound, named after its record
+  td.append(playButton(name, () => rendered(shown, core => {
+    putFile(core, at, database.bytes);
+    return [at, record.number - 1, 0, 0, 0];
+  })));
+}
+
 // Every record can go, by its number, whatever it holds.
 export function removeCell(row, record) {
   if (record.status !== 'midi') {
-    row.children[1].append(Object.assign(document.createElement('span'), { className: 'problem', textContent: ` (${record.problem})` }));
+    row.querySelector('.name').append(Object.assign(document.createElement('span'), { className: 'problem', textContent: ` (${record.problem})` }));
   }
   const box = Object.assign(document.createElement('input'), { type: 'checkbox', value: String(record.number) });
   box.setAttribute('aria-label', `Remove #${record.number} ${record.name ?? ''}`.trim());
@@ -64,13 +78,15 @@ export async function list(view, database) {
   const rows = listing.records.map(record => {
     const row = document.createElement('tr');
     cell(row, String(record.number));
-    cell(row, record.name ?? '');
+    playCell(row, record, database);
+    cell(row, record.name ?? '', 'name');
     cell(row, record.size === undefined ? '' : String(record.size));
     cell(row, record.format === undefined ? '' : String(record.format));
     cell(row, record.plays_as_is === undefined ? '' : record.plays_as_is ? 'yes' : 'no', 'plays');
     view.lastCell(row, record);
     return row;
   });
+  stopWithin(view.rows);
   view.rows.replaceChildren(...rows);
   view.listing.hidden = false;
 }

@@ -1,7 +1,7 @@
 // Serves the page from its cache, so that it works with the network gone after one visit.
 const CACHE = 'carillo-@SITE_VERSION@';
-const FILES = ['./', 'index.html', 'style.css', 'app.js', 'core.js', 'inputs.js', 'listing.js', 'messages.js',
-  'names.js', 'tasks.js', 'fflate.js', 'carillo-core.js', 'carillo-core.wasm', 'manifest.webmanifest', 'icon-192.png',
+const FILES = ['./', 'index.html', 'style.css', 'app.js', 'busy.js', 'core.js', 'inputs.js', 'listing.js', 'messages.js',
+  'names.js', 'sound.js', 'tasks.js', 'fflate.js', 'carillo-core.js', 'carillo-core.wasm', 'manifest.webmanifest', 'icon-192.png',
   'icon-512.png'];
 
 self.addEventListener('install', event => {

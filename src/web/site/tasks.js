@@ -5,6 +5,7 @@ import { inNtfsOrder, readChosen } from './inputs.js';
 import { list } from './listing.js';
 import { runFace, say } from './messages.js';
 import { downloadName, unholdable, windows1252Length } from './names.js';
+import { playButton, rendered, stopWithin } from './sound.js';
 
 const $ = id => document.getElementById(id);
 export const TUNES = /\.midi?$/i;
@@ -32,15 +33,43 @@ function download(blob, name) {
 
 // --- What the tasks take ------------------------------------------------------------------------
 
-// The tunes chosen for a task, and the line that says which.
-export const compileTunes = { files: [], status: $('midi-chosen') };
-export const addTunes = { files: [], status: $('add-chosen') };
+// The tunes chosen for a task: the files picked, the tunes read from them (a promise, so that a
+// run waits for the reading), the line that says how many, and their list, each with its ▶.
+const picker = (status, list, cut) => ({ files: [], tunes: Promise.resolve([]), status: $(status), list: $(list), cut: $(cut) });
+export const compileTunes = picker('midi-chosen', 'midi-tunes', 'ring-seconds');
+export const addTunes = picker('add-chosen', 'add-tunes', 'add-ring-seconds');
 
+// Puts a tune into the core at the path the user knows it by, so that the core's words name it so.
+const corePath = tune => tune.path.replace(/\//g, '\\');
+
+function showTunes(picker, tunes, picked) {
+  stopWithin(picker.list);
+  const count = tunes.length;
+  picker.status.textContent = count === 0 ? (picked ? 'No MIDI files among them.' : 'No files chosen.')
+    : `${count} tune${count === 1 ? '' : 's'} chosen:`;
+  picker.list.replaceChildren(...tunes.map(tune => {
+    const row = document.createElement('li');
+    const play = playButton(tune.path, async () => (cutProblem(picker.cut, await coreConstants()) ? null
+      : rendered(() => tune.path, core => {
+        putFile(core, corePath(tune), tune.bytes);
+        return [corePath(tune), -1, ...storing()];
+      })));
+    row.append(play, Object.assign(document.createElement('span'), { textContent: tune.path }));
+    return row;
+  }));
+  picker.list.hidden = count === 0;
+}
+
+// Reads the tunes among `files` (zips opened) and lists them; the task's run takes them from there.
 export function chooseTunes(picker, files) {
   picker.files = files.filter(({ path }) => TUNES.test(path) || /\.zip$/i.test(path));
-  const count = picker.files.length;
-  picker.status.textContent = count === 0 ? (files.length ? 'No MIDI files or zips among them.' : 'No files chosen.')
-    : `${count} file${count === 1 ? '' : 's'} chosen: ${picker.files.slice(0, 3).map(f => f.path).join(', ')}${count > 3 ? ', …' : ''}`;
+  const reading = readChosen(picker.files, TUNES).then(inNtfsOrder);
+  picker.tunes = reading;
+  picker.status.textContent = picker.files.length ? 'Reading…'
+    : files.length ? 'No MIDI files or zips among them.' : 'No files chosen.';
+  picker.list.hidden = true;
+  reading.then(tunes => { if (picker.tunes === reading) showTunes(picker, tunes, picker.files.length); },
+    error => { if (picker.tunes === reading) picker.status.textContent = error.message; });
 }
 
 const nameInput = $('database-name');
@@ -69,8 +98,25 @@ export function checkName(known) {
   return problem;
 }
 
-// The two options as the core takes them; app.js keeps each task's boxes alike.
-const options = () => [$('smf0-only').checked ? 1 : 0, $('to-smf0').checked ? 1 : 0];
+// How the tasks store a tune, as the core takes it: "Convert format 1 to format 0", "Make each tune
+// ring" and its cut (0 for none); app.js keeps each task's boxes alike.
+function storing() {
+  const cut = $('ring').checked ? Number($('ring-seconds').value.trim() || 0) : 0;
+  return [$('to-smf0').checked ? 1 : 0, $('ring').checked ? 1 : 0, cut];
+}
+const options = () => [$('smf0-only').checked ? 1 : 0, ...storing()];
+
+// The cut as typed is a number of seconds the core takes, or empty; else says so at the field.
+function cutProblem(field, known) {
+  const text = field.value.trim();
+  const seconds = Number(text);
+  const bad = $('ring').checked && text !== '' && !(seconds > 0 && seconds <= known.longest_cut_seconds);
+  field.setAttribute('aria-invalid', String(bad));
+  if (!bad) return false;
+  say('error', `Cut after a number of seconds above 0, at most ${known.longest_cut_seconds}.`, 'Unable to continue');
+  field.focus();
+  return true;
+}
 
 // Puts the tunes into the core, each at the path the user knows it by, so that the core's words
 // name it so; the paths, in order.
@@ -81,8 +127,8 @@ function putTunes(core, tunes) {
       say('note', 'skipped: a name with "\\" cannot be a record\'s', '', tune.path);
       continue;
     }
-    let source = tune.path.replace(/\//g, '\\');
-    for (let n = 2; sources.has(source); ++n) source = `(${n})\\${tune.path.replace(/\//g, '\\')}`;
+    let source = corePath(tune);
+    for (let n = 2; sources.has(source); ++n) source = `(${n})\\${corePath(tune)}`;
     sources.add(source);
     putFile(core, source, tune.bytes);
   }
@@ -99,9 +145,9 @@ export async function compile() {
     nameInput.focus();
     return;
   }
-  const read = await readChosen(compileTunes.files, TUNES);
+  if (cutProblem(compileTunes.cut, known)) return;
+  const tunes = await compileTunes.tunes;
   const started = performance.now();
-  const tunes = inNtfsOrder(read);
   const name = nameInput.value.normalize('NFC');
   const pdb = await withCore(runFace(known, userPath, () => markName(true)), async core => {
     const sources = putTunes(core, tunes);
@@ -111,7 +157,7 @@ export async function compile() {
       return null;
     }
     const written = await call(core, 'web_compile', [sources.join('\n'), name, ...options()],
-      ['string', 'string', 'number', 'number']);
+      ['string', 'string', 'number', 'number', 'number', 'number']);
     return written ? handedOver(() => new Blob([viewFile(core, '\\database.pdb')], { type: 'application/vnd.palm' })) : null;
   });
   if (!pdb) return;
@@ -152,17 +198,19 @@ export async function addAndRemove(view) {
   const database = view.shown;
   if (!database) return;
   const removals = [...view.rows.querySelectorAll('input:checked')].map(box => `#${box.value}`);
-  const tunes = inNtfsOrder(await readChosen(addTunes.files, TUNES));
+  const known = await coreConstants();
+  if (cutProblem(addTunes.cut, known)) return;
+  const tunes = await addTunes.tunes;
   if (tunes.length === 0 && removals.length === 0) {
     say('error', 'Nothing to do: choose tunes to add, or check records to remove.', 'Unable to continue');
     return;
   }
   const at = `\\${database.name}`;
-  const edited = await withCore(runFace(await coreConstants(), path => (path === at ? database.path : userPath(path))), async core => {
+  const edited = await withCore(runFace(known, path => (path === at ? database.path : userPath(path))), async core => {
     putFile(core, at, database.bytes);
     const sources = putTunes(core, tunes);
     const written = await call(core, 'web_edit', [at, sources.join('\n'), removals.join('\n'), ...options()],
-      ['string', 'string', 'string', 'number', 'number']);
+      ['string', 'string', 'string', 'number', 'number', 'number', 'number']);
     return written ? viewFile(core, at).slice() : null;
   });
   if (!edited) return;
