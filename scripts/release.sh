@@ -73,8 +73,9 @@ Description: move MIDI tunes in and out of Palm OS MIDI sound databases
  makes a database of MIDI files and directories of them, extract writes the
  records of a database as MIDI files, list shows a database, convert makes
  format-0 MIDI files of format-1 ones, add puts tunes into an existing
- database and remove takes them out. Bash and zsh complete its commands, flags
- and files.
+ database, remove takes them out, and render writes the sound a handheld makes
+ of a tune as a WAV file. --ring shapes a tune to ring on the handheld's one
+ square-wave voice. Bash and zsh complete its commands, flags and files.
 CONTROL
 find "$root" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 deb_file="$out/carillo_${version}_$arch.deb"
