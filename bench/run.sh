@@ -178,51 +178,49 @@ print(f"\nMedians of {os.environ['RUNS']} runs (hyperfine); peak RSS from /usr/b
       "(smf1: to compile without conversion).")
 print(f"{'set':>6} {'platform':<8} {'program':<18} {'median s':>9} {'ratio':>6} {'goal':>6} "
       f"{'RSS MiB':>8} {'beyond':>8} {'us/file':>8} {'ms/MB':>7}")
-for platform, sets in (("native", os.environ["SETS"].split()), ("wine", os.environ["WINE_SETS"].split())):
-    for name in sets:
-        path = f"{work}/results/{name}-{platform}.json"
-        if not os.path.exists(path):
-            continue
-        results = {r["command"]: r for r in json.load(open(path))["results"]}
-        directory = f"{work}/{name}/in"
-        files = len(os.listdir(directory))
-        megabytes = total_bytes(directory) / 1e6
-        database = os.path.getsize(f"{work}/{name}/db.pdb") if name != "smf1" else 0
-        tune = largest_file(directory)
-        reference = results["copy" if "copy" in results else "compile"]["median"]
-        for program, result in results.items():
-            median = result["median"]
-            ratio = median / reference
-            goal = ""
-            if name == "5000" and program in ("extract", "compile"):
-                goal = "1.10" if platform == "native" else "1.30"
-            if name == "smf1" and program == "compile --to-smf0":
-                goal = "1.50"
-            mark = "" if not goal else (" ok" if ratio <= float(goal) else " OVER")
-            rss = int(open(f"{work}/results/{name}-{platform}-{program}.rss").read().split()[-1]) * 1024
-            beyond = ""
-            if program == "extract":
-                beyond = f"{(rss - database) / MIB:8.1f}"  # goal: 16 MiB beyond the database
-            elif program.startswith("compile"):
-                beyond = f"{(rss - tune) / MIB:8.1f}"  # goal: 16 MiB beyond one tune
-            print(f"{name:>6} {platform:<8} {program:<18} {median:9.3f} {ratio:6.2f} {goal:>6}{mark:<5}"
-                  f"{rss / MIB:8.1f} {beyond:>8} {median / files * 1e6:8.1f} {median / megabytes * 1e3:7.2f}")
+def measured_sets():
+    """(platform, set, hyperfine's results by command) of every set that was run."""
+    for platform, sets in (("native", os.environ["SETS"].split()), ("wine", os.environ["WINE_SETS"].split())):
+        for name in sets:
+            path = f"{work}/results/{name}-{platform}.json"
+            if os.path.exists(path):
+                yield platform, name, {r["command"]: r for r in json.load(open(path))["results"]}
+
+for platform, name, results in measured_sets():
+    directory = f"{work}/{name}/in"
+    files = len(os.listdir(directory))
+    megabytes = total_bytes(directory) / 1e6
+    database = os.path.getsize(f"{work}/{name}/db.pdb") if name != "smf1" else 0
+    tune = largest_file(directory)
+    reference = results["copy" if "copy" in results else "compile"]["median"]
+    for program, result in results.items():
+        median = result["median"]
+        ratio = median / reference
+        goal = ""
+        if name == "5000" and program in ("extract", "compile"):
+            goal = "1.10" if platform == "native" else "1.30"
+        if name == "smf1" and program == "compile --to-smf0":
+            goal = "1.50"
+        mark = "" if not goal else (" ok" if ratio <= float(goal) else " OVER")
+        rss = int(open(f"{work}/results/{name}-{platform}-{program}.rss").read().split()[-1]) * 1024
+        beyond = ""
+        if program == "extract":
+            beyond = f"{(rss - database) / MIB:8.1f}"  # goal: 16 MiB beyond the database
+        elif program.startswith("compile"):
+            beyond = f"{(rss - tune) / MIB:8.1f}"  # goal: 16 MiB beyond one tune
+        print(f"{name:>6} {platform:<8} {program:<18} {median:9.3f} {ratio:6.2f} {goal:>6}{mark:<5}"
+              f"{rss / MIB:8.1f} {beyond:>8} {median / files * 1e6:8.1f} {median / megabytes * 1e3:7.2f}")
 print("beyond: extract's peak RSS less the database size, compile's less its largest tune (goal <= 16 MiB natively).")
 
 # The figure extract is judged by: its median over the plain copy's, run for run on the same bytes.
-for platform, sets in (("native", os.environ["SETS"].split()), ("wine", os.environ["WINE_SETS"].split())):
-    for name in sets:
-        path = f"{work}/results/{name}-{platform}.json"
-        if not os.path.exists(path):
-            continue
-        results = {r["command"]: r for r in json.load(open(path))["results"]}
-        if "extract" not in results or "copy" not in results:
-            continue
-        ratio = results["extract"]["median"] / results["copy"]["median"]
-        judged = ""
-        if name == "5000":
-            goal = 1.10 if platform == "native" else 1.30
-            judged = f"; goal <= {goal:.2f}: {'ok' if ratio <= goal else 'OVER'}"
-        print(f"extract / plain copy, set {name}, {platform}: {ratio:.3f} "
-              f"(medians of {len(results['extract']['times'])} runs{judged})")
+for platform, name, results in measured_sets():
+    if "extract" not in results or "copy" not in results:
+        continue
+    ratio = results["extract"]["median"] / results["copy"]["median"]
+    judged = ""
+    if name == "5000":
+        goal = 1.10 if platform == "native" else 1.30
+        judged = f"; goal <= {goal:.2f}: {'ok' if ratio <= goal else 'OVER'}"
+    print(f"extract / plain copy, set {name}, {platform}: {ratio:.3f} "
+          f"(medians of {len(results['extract']['times'])} runs{judged})")
 PYTHON
