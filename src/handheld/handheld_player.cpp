@@ -1,5 +1,7 @@
 #include "handheld/handheld_player.h"
 
+#include "midi/smf_reader.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -7,22 +9,12 @@
 namespace handheld {
 
 namespace {
-constexpr std::size_t kChunkHeadSize = 8;
-constexpr std::size_t kHeaderLengthOffset = 4;
-constexpr std::size_t kFormatOffset = 8;
-constexpr std::size_t kDivisionOffset = 12;
-constexpr std::size_t kHeaderEnd = 14;  // of the six bytes every header has
-constexpr std::uint32_t kMinHeaderLength = 6;
+using midi::kChunkHeadSize, midi::kChunkLengthOffset, midi::kFormatOffset, midi::kDivisionOffset;
+using midi::kMinHeaderLength, midi::kEndOfTrackType, midi::kSetTempoType, midi::kSetTempoLength;
+using midi::kNoteOff, midi::kNoteOn, midi::kSysExStatus, midi::kEscapeStatus, midi::kMetaStatus;
+constexpr std::size_t kHeaderEnd = kChunkHeadSize + kMinHeaderLength;  // of the six bytes every header has
 constexpr std::uint32_t kStartTempo = 500000;
 constexpr std::uint32_t kMicrosecondsPerSecond = 1000000;
-constexpr std::uint8_t kNoteOff = 0x80;
-constexpr std::uint8_t kNoteOn = 0x90;
-constexpr std::uint8_t kSysEx = 0xF0;
-constexpr std::uint8_t kEscape = 0xF7;
-constexpr std::uint8_t kMeta = 0xFF;
-constexpr std::uint8_t kSetTempoType = 0x51;
-constexpr std::uint8_t kEndOfTrackType = 0x2F;
-constexpr std::uint32_t kSetTempoLength = 3;
 constexpr const char* kCutOff = "an event cut off by the end of the track";
 
 bool HasTag(std::span<const std::uint8_t> bytes, std::size_t at, const char* tag) {
@@ -99,9 +91,9 @@ class Player {
   bool ReadHeader() {
     if (!HasTag(tune_, 0, "MThd")) return Refuse(0, "not a MIDI file");
     if (tune_.size() < kChunkHeadSize) return Refuse(tune_.size(), "the header is cut off");
-    const std::uint32_t length = Big(tune_, kHeaderLengthOffset, 4);
+    const std::uint32_t length = Big(tune_, kChunkLengthOffset, 4);
     if (length < kMinHeaderLength) {
-      return Refuse(kHeaderLengthOffset, "a header chunk of " + std::to_string(length) + " bytes");
+      return Refuse(kChunkLengthOffset, "a header chunk of " + std::to_string(length) + " bytes");
     }
     if (tune_.size() < kHeaderEnd) return Refuse(tune_.size(), "the header is cut off");
     const std::uint32_t format = Big(tune_, kFormatOffset, 2);
@@ -180,13 +172,13 @@ class Player {
                                  "a data byte right after a sysex event"};
         return Stop(pos_, reasons[static_cast<int>(no_status_)]);
       }
-    } else if (first < kSysEx) {
+    } else if (first < kSysExStatus) {
       status = running_ = first;
       ++pos_;
-    } else if (first == kMeta || first == kSysEx) {
+    } else if (first == kMetaStatus || first == kSysExStatus) {
       return MetaOrSysEx(start);
     } else {
-      return Stop(pos_, first == kEscape ? "an F7 event" : "an " + HexByte(first) + " status byte");
+      return Stop(pos_, first == kEscapeStatus ? "an F7 event" : "an " + HexByte(first) + " status byte");
     }
 
     const std::size_t count = (status & 0xE0) == 0xC0 ? 1 : 2;  // program change and channel pressure: 1
@@ -214,7 +206,7 @@ class Player {
 
   bool MetaOrSysEx(std::size_t start) {
     const std::size_t status_at = pos_;
-    const bool meta = tune_[pos_++] == kMeta;
+    const bool meta = tune_[pos_++] == kMetaStatus;
     running_ = 0;
     no_status_ = meta ? NoStatus::AfterMeta : NoStatus::AfterSysEx;
     std::uint8_t type = 0;

@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <limits>
 
+#include "format/byte_order.h"
 #include "handheld/handheld_player.h"
 #include "handheld/melody_line.h"
 #include "handheld/tune_clock.h"
 #include "handheld/tune_notes.h"
+#include "midi/smf_format0.h"
 
 namespace handheld {
 
@@ -53,9 +55,11 @@ class TuneWriter {
   std::vector<std::uint8_t> Finish() {
     bytes_.insert(bytes_.end(), std::begin(kEndOfTrack), std::end(kEndOfTrack));
     const auto length = static_cast<std::uint32_t>(bytes_.size() - kTrackLengthOffset - 4);
-    for (int i = 0; i < 4; ++i) bytes_[kTrackLengthOffset + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
+    StoreBig32(At<4>(bytes_, kTrackLengthOffset), length);
     return std::move(bytes_);
   }
+
+  void Put(std::uint8_t byte) { bytes_.push_back(byte); }  // for midi::PutNumber
 
  private:
   // A delta of `ticks`, split by silent events of a key other than the one sounding.
@@ -67,16 +71,7 @@ class TuneWriter {
     Delta(ticks);
   }
 
-  void Delta(std::uint64_t ticks) {
-    std::uint8_t groups[5];
-    int count = 0;
-    do {
-      groups[count++] = static_cast<std::uint8_t>(ticks & 0x7F);
-      ticks >>= 7;
-    } while (ticks != 0);
-    while (count > 1) bytes_.push_back(groups[--count] | 0x80);
-    bytes_.push_back(groups[0]);
-  }
+  void Delta(std::uint64_t ticks) { midi::PutNumber(*this, ticks); }
 
   void Event(int key, std::uint8_t velocity) {
     if (!running_) bytes_.push_back(kNoteOnChannel1);  // after Set Tempo, the one status byte

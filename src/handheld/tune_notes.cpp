@@ -4,12 +4,7 @@
 
 namespace handheld {
 
-namespace {
-constexpr std::uint8_t kNoteOff = 0x80;
-constexpr std::uint8_t kNoteOn = 0x90;
-constexpr std::uint8_t kSetTempoType = 0x51;
-constexpr std::size_t kSetTempoLength = 3;
-}  // namespace
+using midi::kNoteOff, midi::kNoteOn, midi::kSetTempoType, midi::kSetTempoLength;
 
 std::uint64_t TuneNotes::EndTick() const {
   return track_ends.empty() ? 0 : *std::max_element(track_ends.begin(), track_ends.end());

@@ -62,19 +62,6 @@ class CountingSink {
   std::size_t size_ = 0;
 };
 
-template <typename Sink>
-void PutNumber(Sink& out, std::uint64_t value) {
-  if (value < 0x80) {
-    out.Put(static_cast<std::uint8_t>(value));
-    return;
-  }
-  std::uint8_t reversed[10];
-  std::size_t count = 0;
-  reversed[count++] = static_cast<std::uint8_t>(value & 0x7F);
-  while ((value >>= 7) != 0) reversed[count++] = static_cast<std::uint8_t>(0x80 | (value & 0x7F));
-  while (count > 0) out.Put(reversed[--count]);
-}
-
 constexpr std::uint64_t kNoMoreEvents = UINT64_MAX;  // beyond any tick: 2^28 - 1 per event at most
 
 // The tracks waiting with their next event, the earliest tick on top, then the earliest track.

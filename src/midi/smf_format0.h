@@ -27,6 +27,17 @@ struct ConvertResult {
 
 ConvertResult ConvertToFormat0(std::span<const std::uint8_t> file);
 
+// Writes a delta time or length as a variable-length number, seven bits a byte, most significant
+// first, to anything with Put(std::uint8_t).
+template <typename Sink>
+void PutNumber(Sink& out, std::uint64_t value) {
+  std::uint8_t reversed[10];
+  std::size_t count = 0;
+  reversed[count++] = static_cast<std::uint8_t>(value & 0x7F);
+  while ((value >>= 7) != 0) reversed[count++] = static_cast<std::uint8_t>(0x80 | (value & 0x7F));
+  while (count > 0) out.Put(reversed[--count]);
+}
+
 struct SizeResult {
   std::size_t size = 0;
   std::optional<Problem> problem;

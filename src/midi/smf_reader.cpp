@@ -194,9 +194,9 @@ bool EventCursor::Next(Event& event) {
   } else if (first < 0xF0) {
     event.status = running_ = first;
     ++pos_;
-  } else if (first == 0xF0 || first == 0xF7 || first == 0xFF) {
+  } else if (first == kSysExStatus || first == kEscapeStatus || first == kMetaStatus) {
     event.status = first;
-    event.kind = first == 0xFF ? EventKind::Meta : EventKind::SysEx;
+    event.kind = first == kMetaStatus ? EventKind::Meta : EventKind::SysEx;
     const std::size_t data_begin = ++pos_;
     if (event.kind == EventKind::Meta) {
       if (pos_ >= body_.size()) return Fail(start, cut_off);

@@ -44,11 +44,19 @@ struct Problem {
 };
 
 inline constexpr std::size_t kChunkHeadSize = 8;    // four-character tag, big-endian 32-bit length
+inline constexpr std::size_t kChunkLengthOffset = 4;  // within a chunk
 inline constexpr std::size_t kFormatOffset = 8;     // within the file, big-endian 16 bits each
 inline constexpr std::size_t kTrackCountOffset = 10;
 inline constexpr std::size_t kDivisionOffset = 12;
 inline constexpr std::uint32_t kMinHeaderLength = 6;
 inline constexpr std::uint8_t kEndOfTrackType = 0x2F;
+inline constexpr std::uint8_t kSetTempoType = 0x51;
+inline constexpr std::size_t kSetTempoLength = 3;  // microseconds a quarter note, big-endian
+inline constexpr std::uint8_t kNoteOff = 0x80;     // a channel status's upper four bits
+inline constexpr std::uint8_t kNoteOn = 0x90;
+inline constexpr std::uint8_t kSysExStatus = 0xF0;
+inline constexpr std::uint8_t kEscapeStatus = 0xF7;
+inline constexpr std::uint8_t kMetaStatus = 0xFF;
 
 enum class DivisionKind { Metrical, Smpte };
 
