@@ -16,7 +16,6 @@ namespace handheld {
 
 namespace {
 constexpr std::uint16_t kDivision = 50;  // with tempo 500000: one MIDI tick is 10 ms
-constexpr std::uint8_t kSetTempo[] = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};  // 500000 µs a quarter
 constexpr std::uint8_t kEndOfTrack[] = {0x00, 0xFF, 0x2F, 0x00};
 constexpr std::size_t kTrackLengthOffset = 18;  // after the 14-byte header and "MTrk"
 constexpr std::uint64_t kLongestDelta = 4294;   // ticks; 4295 × 10000 × 100 passes 32 bits
@@ -37,11 +36,12 @@ struct TickNote {
 class TuneWriter {
  public:
   TuneWriter() {
-    // A header of 6 bytes (format 0, one track, the division), then a track whose length Finish sets.
+    // A header of 6 bytes (format 0, one track, the division), then a track whose length Finish sets,
+    // opening with a Set Tempo of 500000 µs a quarter.
     const std::uint8_t head[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, kDivision,  //
-                                 'M', 'T', 'r', 'k', 0, 0, 0, 0};
+                                 'M', 'T', 'r', 'k', 0, 0, 0, 0,                            //
+                                 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
     bytes_.assign(std::begin(head), std::end(head));
-    bytes_.insert(bytes_.end(), std::begin(kSetTempo), std::end(kSetTempo));
   }
 
   void Note(const TickNote& note) {
